@@ -1,0 +1,139 @@
+// The window itself: construction from the description, its own events, the display target, and
+// the close path with the property storage.
+#include "form1.h"
+
+#include "errorreport.h"
+#include "executable.h"
+#include "inipropstorage.h"
+#include "memotext.h"
+#include "screenplacement.h"
+#include "simplestatusbar.h"
+#include "weather/error.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QScreen>
+#include <cstdio>
+
+using meteo::atEventBoundary;
+
+// The window icon lives in the static library's resources, which are not registered on their own.
+static void initResources()
+{
+    Q_INIT_RESOURCE(meteo);
+}
+
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
+{
+    initResources();
+    setupUi(this);  // components, properties and event bindings, from form1.ui
+    Q_EMIT OnCreate();
+    IniPropStorage->Restore();
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    move(meteo::visiblePosition(QRect(pos(), size()), screens));
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate()
+{
+    atEventBoundary("FormCreate", [&] {
+        MemoHTML = new meteo::MemoText(this);
+        MemoHTML->setObjectName(QStringLiteral("MemoHTML"));
+        MemoHTML->Clear();
+        Villes = std::make_unique<meteo::NameValueList>();
+        try {
+            Villes->loadFromFile(meteo::executableDir() + QStringLiteral("/villes.ini"));
+        } catch (const meteo::Error &e) {
+            // Reported, but the window is still built whole: a menu with only "Quitter", and Imag.
+            meteo::ErrorReport::report("FormCreate", QString::fromUtf8(e.what()));
+        }
+        buildCityMenu();
+        Imag = new QLabel(ClientArea);
+        Imag->setObjectName(QStringLiteral("Imag"));
+        Imag->move(30, 60);
+        Imag->show();
+    });
+}
+
+void TForm1::CloseAppli()
+{
+    close();
+}
+
+bool TForm1::event(QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::StatusTip:
+        return true;  // menu hovers must not replace the status text
+    case QEvent::WindowDeactivate: {
+        const meteo::ErrorReport *report = meteo::ErrorReport::current();
+        leftForErrorReport_ = report && report->ownsWindow(QApplication::activeWindow());
+        break;
+    }
+    case QEvent::WindowActivate: {
+        const bool fromReport = std::exchange(leftForErrorReport_, false);
+        const bool handled = QMainWindow::event(e);
+        // Coming back from our own error dialog is not the user's doing: re-downloading then would
+        // fail again and loop.
+        if (!fromReport)
+            Q_EMIT OnActivate();
+        return handled;
+    }
+    default:
+        break;
+    }
+    return QMainWindow::event(e);
+}
+
+void TForm1::closeEvent(QCloseEvent *e)
+{
+    Q_EMIT OnClose();
+    try {
+        IniPropStorage->Save();
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "meteo: %s\n", error.what());
+    }
+    e->accept();
+}
+
+QLabel *TForm1::label(int number) const
+{
+    QLabel *const labels[] = {Label1, Label2, Label3, Label4, Label5, Label6,
+                              Label7, Label8, Label9, Label10, Label11, Label12};
+    return number >= 1 && number <= 12 ? labels[number - 1] : nullptr;
+}
+
+void TForm1::setCaption(const QByteArray &text)
+{
+    setWindowTitle(QString::fromUtf8(text));
+}
+
+void TForm1::setLabel(int number, const QByteArray &text)
+{
+    QLabel *target = label(number);
+    target->setText(QString::fromUtf8(text));
+    target->adjustSize();  // labels size themselves to their text from their top-left corner
+}
+
+void TForm1::loadIcon(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw meteo::Error(path + QStringLiteral(": fichier introuvable ou illisible"));
+    QImage image;
+    if (!image.loadFromData(file.readAll(), "PNG"))  // PNG whatever the name says
+        throw meteo::Error(path + QStringLiteral(": image PNG illisible"));
+    Imag->setPixmap(QPixmap::fromImage(image));
+    Imag->adjustSize();
+}
+
+void TForm1::setStatus(const QByteArray &text)
+{
+    BarStatus->setSimpleText(QString::fromUtf8(text));
+}

@@ -1,0 +1,92 @@
+// The main window: built from its description (form1.ui), it holds the weather record, the city list,
+// the download buffer and every handler the description binds. The routines are thin: each names its
+// step and calls the subsystem that does the work (weather/, net/).
+#pragma once
+#include "ui_form1.h"
+#include "weather/conditionmeteo.h"
+#include "weather/display.h"
+#include "weather/namevaluelist.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QLabel;
+class QMenuBar;
+
+namespace meteo {
+class MemoText;
+}
+
+class TForm1 : public QMainWindow, public Ui::TForm1, private meteo::DisplayTarget {
+    Q_OBJECT
+    Q_PROPERTY(int Top READ Top WRITE setTop)
+    Q_PROPERTY(int Left READ Left WRITE setLeft)
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    int Top() const { return pos().y(); }
+    void setTop(int top) { move(pos().x(), top); }
+    int Left() const { return pos().x(); }
+    void setLeft(int left) { move(left, pos().y()); }
+
+    // The weather service's host name, optionally with ":port". Tests point it at their own server.
+    QByteArray serviceHost() const { return serviceHost_; }
+    void setServiceHost(const QByteArray &host) { serviceHost_ = host; }
+
+    // Routines (not bound by the description).
+    QByteArray Traduire(const QByteArray &Phrase) const;
+    QByteArray Get_Generique_2(const QString &Nam, const char *P1, const char *P2) const;
+    QByteArray Get_Generique_3(const QString &Nam, const char *P1, const char *P2, const char *P3) const;
+    void Request(const QByteArray &Vil);
+    void Mise_A_Jour();
+    void SendRequest(const QByteArray &url);
+    void Assigne_Meteo(const QString &Nam);
+
+    // State shared by the routines, under the names the handlers use.
+    TConditionMeteo CondMeteo;
+    std::unique_ptr<meteo::NameValueList> Traductions;  // exists only while a refresh runs
+    std::unique_ptr<meteo::NameValueList> Villes;       // lines of villes.ini, until FormClose
+    QByteArray Ville;                                   // code of the last request
+    meteo::MemoText *MemoHTML = nullptr;
+    QMenuBar *MainMenu = nullptr;
+    QLabel *Imag = nullptr;
+    QString Chemin;
+
+    QLabel *label(int number) const;
+    QByteArray httpBuffer() const { return HTTPBuffer; }
+
+public Q_SLOTS:
+    void Button1Click();
+    void FormClose();
+    void HTTPClientDisconnect(meteo::HTTPConnection *ASocket);
+    void HTTPClientDoneInput(meteo::HTTPConnection *ASocket);
+    void HTTPClientError(const QByteArray &msg, meteo::HTTPConnection *ASocket);
+    qint32 HTTPClientInput(meteo::HTTPConnection *ASocket, const char *ABuffer, qint32 ASize);
+    void HTTPClientProcessHeaders(meteo::HTTPConnection *ASocket);
+    void FormActivate();
+    void FormCreate();
+    void MenuItemClick();
+    void CloseAppli();
+
+Q_SIGNALS:
+    // The window's own events, bound to their handlers by the description.
+    void OnCreate();
+    void OnActivate();
+    void OnClose();
+
+protected:
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void setCaption(const QByteArray &text) override;
+    void setLabel(int number, const QByteArray &text) override;
+    void loadIcon(const QString &path) override;
+    void setStatus(const QByteArray &text);
+    void buildCityMenu();
+
+    QByteArray HTTPBuffer;
+    QByteArray serviceHost_ = METEO_SERVICE_HOST;
+    bool leftForErrorReport_ = false;
+};

@@ -1,0 +1,77 @@
+// The window's download: the request for a city code and the five handlers of the HTTP client.
+#include "errorreport.h"
+#include "executable.h"
+#include "form1.h"
+#include "memotext.h"
+#include "net/decomposeurl.h"
+#include "net/request.h"
+#include "net/response.h"
+
+using meteo::atEventBoundary;
+
+void TForm1::Request(const QByteArray &Vil)
+{
+    const QByteArray Demande = meteo::weatherRequestUrl(serviceHost_, Vil);
+    SendRequest(Demande);
+}
+
+void TForm1::SendRequest(const QByteArray &url)
+{
+    HTTPBuffer.clear();
+    QByteArray AHost, AURI;
+    quint16 APort = 0;
+    meteo::DecomposeURL(url, AHost, AURI, APort);
+    HTTPClient->setHost(AHost);
+    HTTPClient->setURI(AURI);
+    HTTPClient->setPort(APort);
+    HTTPClient->SendRequest();
+}
+
+void TForm1::HTTPClientProcessHeaders(meteo::HTTPConnection *ASocket)
+{
+    atEventBoundary("HTTPClientProcessHeaders", [&] {
+        setStatus(meteo::headersStatus(ASocket->ResponseStatus(), ASocket->ResponseReason()));
+    });
+}
+
+qint32 TForm1::HTTPClientInput(meteo::HTTPConnection *, const char *ABuffer, qint32 ASize)
+{
+    atEventBoundary("HTTPClientInput", [&] {
+        // The holder shares the buffer's bytes; letting go of them first lets the append grow the
+        // buffer in place instead of copying the whole body at every chunk.
+        MemoHTML->Clear();
+        HTTPBuffer.append(ABuffer, ASize);
+        MemoHTML->setText(HTTPBuffer);
+        MemoHTML->setSelStart(HTTPBuffer.size());
+        setStatus(meteo::inputStatus(ASize));
+    });
+    return ASize;
+}
+
+void TForm1::HTTPClientDoneInput(meteo::HTTPConnection *ASocket)
+{
+    atEventBoundary("HTTPClientDoneInput", [&] {
+        ASocket->Disconnect();
+        setStatus(meteo::kDoneStatus);
+    });
+}
+
+void TForm1::HTTPClientDisconnect(meteo::HTTPConnection *)
+{
+    atEventBoundary("HTTPClientDisconnect", [&] {
+        Chemin = meteo::executableDir();
+        // An answer without body must not store the previous body again, nor empty a good file.
+        if (HTTPBuffer.isEmpty()) {
+            setStatus(meteo::kNoBodyStatus);
+            return;
+        }
+        MemoHTML->SaveToFile(Chemin + QStringLiteral("/weather.xml"));
+        Mise_A_Jour();
+        setStatus(meteo::disconnectStatus(serviceHost_));
+    });
+}
+
+void TForm1::HTTPClientError(const QByteArray &msg, meteo::HTTPConnection *)
+{
+    atEventBoundary("HTTPClientError", [&] { setStatus(meteo::errorStatus(msg)); });
+}

@@ -1,0 +1,41 @@
+// The window's weather routines: lookups, fill, translation and the display refresh.
+#include "executable.h"
+#include "form1.h"
+#include "weather/error.h"
+#include "weather/extraction.h"
+#include "weather/translation.h"
+
+#include <QScopeGuard>
+
+QByteArray TForm1::Get_Generique_2(const QString &Nam, const char *P1, const char *P2) const
+{
+    return meteo::getGenerique2(Nam, P1, P2);
+}
+
+QByteArray TForm1::Get_Generique_3(const QString &Nam, const char *P1, const char *P2, const char *P3) const
+{
+    return meteo::getGenerique3(Nam, P1, P2, P3);
+}
+
+void TForm1::Assigne_Meteo(const QString &Nam)
+{
+    meteo::assigneMeteo(Nam, CondMeteo);
+}
+
+QByteArray TForm1::Traduire(const QByteArray &Phrase) const
+{
+    if (!Traductions)
+        throw meteo::Error(QStringLiteral("Traduire : aucun dictionnaire chargé"));
+    return meteo::translate(Phrase, *Traductions);
+}
+
+void TForm1::Mise_A_Jour()
+{
+    Chemin = meteo::executableDir();
+    Traductions = std::make_unique<meteo::NameValueList>();
+    const auto release = qScopeGuard([this] { Traductions.reset(); });  // on every path out
+    Traductions->loadFromFile(Chemin + QStringLiteral("/Dictionnaire.ini"));
+    Assigne_Meteo(Chemin + QStringLiteral("/weather.xml"));
+    meteo::writeDisplay(CondMeteo, [this](const QByteArray &phrase) { return Traduire(phrase); },
+                        QDate::currentDate(), Chemin, *this);
+}

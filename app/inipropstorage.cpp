@@ -1,0 +1,100 @@
+#include "inipropstorage.h"
+
+#include "weather/error.h"
+
+#include <QFile>
+#include <QMetaProperty>
+#include <QSaveFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QWidget>
+
+namespace meteo {
+namespace {
+
+struct Target {
+    QObject *object = nullptr;
+    QMetaProperty property;
+};
+
+// "Edit1.Text" names the property Text of the component Edit1, "Top" a property of the window;
+// property names match without regard to letter case, as the window description writes them.
+Target resolve(QObject *form, const QString &entry)
+{
+    const qsizetype dot = entry.indexOf(u'.');
+    QObject *object = dot < 0 ? form : form->findChild<QObject *>(entry.left(dot));
+    const QString name = dot < 0 ? entry : entry.mid(dot + 1);
+    if (!object)
+        return {};
+    const QMetaObject *meta = object->metaObject();
+    for (int i = 0; i < meta->propertyCount(); ++i)
+        if (QString::fromLatin1(meta->property(i).name()).compare(name, Qt::CaseInsensitive) == 0)
+            return {object, meta->property(i)};
+    return {};
+}
+
+QStringList sessionProperties(QObject *form)
+{
+    return form->property("SessionProperties").toString().split(u';', Qt::SkipEmptyParts);
+}
+
+const QString section = QStringLiteral("Form1/");
+
+} // namespace
+
+QObject *IniPropStorage::form() const
+{
+    QObject *o = parent();
+    while (o && !(o->isWidgetType() && static_cast<QWidget *>(o)->isWindow()))
+        o = o->parent();
+    return o;
+}
+
+void IniPropStorage::Restore()
+{
+    QObject *window = form();
+    if (!window || !QFile::exists(fileName_))
+        return;
+    QSettings ini(fileName_, QSettings::IniFormat);
+    for (const QString &entry : sessionProperties(window)) {
+        const QVariant stored = ini.value(section + entry);
+        const Target target = resolve(window, entry);
+        if (!stored.isValid() || !target.object)
+            continue;
+        if (target.property.metaType().id() == QMetaType::Int) {
+            bool ok = false;
+            const int number = stored.toString().toInt(&ok);
+            if (ok)
+                target.property.write(target.object, number);
+        } else {
+            target.property.write(target.object, stored);
+        }
+    }
+}
+
+void IniPropStorage::Save()
+{
+    QObject *window = form();
+    if (!window)
+        return;
+    // QSettings does the escaping; its output goes through a save file so that a crash while
+    // writing never leaves a truncated meteo.ini.
+    QTemporaryDir scratch;
+    const QString scratchFile = scratch.filePath(QStringLiteral("meteo.ini"));
+    {
+        QSettings ini(scratchFile, QSettings::IniFormat);
+        for (const QString &entry : sessionProperties(window))
+            if (const Target target = resolve(window, entry); target.object)
+                ini.setValue(section + entry, target.property.read(target.object));
+        ini.sync();
+        if (ini.status() != QSettings::NoError)
+            throw Error(fileName_ + QStringLiteral(": enregistrement impossible"));
+    }
+    QFile composed(scratchFile);
+    QSaveFile out(fileName_);
+    if (!composed.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)
+        || out.write(composed.readAll()) < 0 || !out.commit())
+        throw Error(fileName_ + QStringLiteral(": enregistrement impossible (") + out.errorString() + u')');
+}
+
+} // namespace meteo

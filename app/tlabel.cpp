@@ -1,0 +1,16 @@
+#include "tlabel.h"
+
+#include <QPainter>
+
+namespace meteo {
+
+void TLabel::paintEvent(QPaintEvent *event)
+{
+    if (!text().isEmpty()) {
+        QPainter painter(this);
+        painter.fillRect(rect(), palette().window());
+    }
+    QLabel::paintEvent(event);
+}
+
+} // namespace meteo

@@ -1,0 +1,12 @@
+// Splits a URL text into host, request target and port, as written: no normalisation.
+#pragma once
+#include <QByteArray>
+
+namespace meteo {
+
+// "http://host:port/path?query" -> host, "/path?query", port (the scheme's default when absent:
+// 80 for http, 443 for https). Returns false, with the outputs still filled as far as they could be,
+// when the text is not such a URL (no scheme, empty host, port not a number below 65536).
+bool DecomposeURL(const QByteArray &url, QByteArray &AHost, QByteArray &AURI, quint16 &APort);
+
+} // namespace meteo

@@ -1,0 +1,14 @@
+// The weather service's request URL for one location code.
+#pragma once
+#include <QByteArray>
+
+namespace meteo {
+
+// The fixed query of every request: current conditions and nine forecast days, metric units, and
+// the program's identifier and key at the service.
+inline constexpr char kWeatherQuery[] = "?r&cc=*&unit=m&dayf=9&prod=xoap&par=1029384756&key=0a1b2c3d4e5f6071";
+
+// "http://" + host + "/weather/local/" + code + query; the code goes in unchanged.
+QByteArray weatherRequestUrl(const QByteArray &serviceHost, const QByteArray &code);
+
+} // namespace meteo

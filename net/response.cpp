@@ -1,0 +1,25 @@
+#include "response.h"
+
+namespace meteo {
+
+QByteArray headersStatus(int code, const QByteArray &reason)
+{
+    return "Réponse: " + QByteArray::number(code) + " " + reason;
+}
+
+QByteArray inputStatus(qint32 size)
+{
+    return QByteArray::number(size) + "...";
+}
+
+QByteArray disconnectStatus(const QByteArray &serviceHost)
+{
+    return "Déconnecté du site " + serviceHost;
+}
+
+QByteArray errorStatus(const QByteArray &msg)
+{
+    return msg + " Erreur...";
+}
+
+} // namespace meteo

@@ -1,0 +1,134 @@
+#include "testsupport.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace testing {
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray parisDocument()
+{
+    return readFile(QStringLiteral(METEO_SAMPLES_DIR "/paris.xml"));
+}
+
+BesideExe::BesideExe() : dir_(QCoreApplication::applicationDirPath()) {}
+
+BesideExe::~BesideExe()
+{
+    for (const QString &name : written_)
+        remove(name);
+}
+
+QString BesideExe::path(const QString &name) const
+{
+    return dir_ + u'/' + name;
+}
+
+void BesideExe::write(const QString &name, const QByteArray &bytes)
+{
+    writeFile(path(name), bytes);
+    written_ << name;
+}
+
+void BesideExe::remove(const QString &name)
+{
+    const QString p = path(name);
+    if (QFileInfo(p).isDir())
+        QDir(p).removeRecursively();
+    else
+        QFile::remove(p);
+}
+
+void BesideExe::copyShipped(const QString &name)
+{
+    const QString source = QStringLiteral(METEO_DATA_DIR "/") + name;
+    remove(name);
+    if (QFileInfo(source).isDir()) {
+        QDir().mkpath(path(name));
+        for (const QString &file : QDir(source).entryList(QDir::Files))
+            QFile::copy(source + u'/' + file, path(name) + u'/' + file);
+    } else {
+        QFile::copy(source, path(name));
+    }
+    written_ << name;
+}
+
+TempCurrentDir::TempCurrentDir() : previous_(QDir::currentPath())
+{
+    QDir::setCurrent(dir_.path());
+}
+
+TempCurrentDir::~TempCurrentDir()
+{
+    QDir::setCurrent(previous_);
+}
+
+RawServer::RawServer(Answer answer) : answer_(std::move(answer))
+{
+    connect(this, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket *socket = nextPendingConnection()) {
+            auto *head = new QByteArray;
+            connect(socket, &QObject::destroyed, [head] { delete head; });
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket, head] {
+                *head += socket->readAll();
+                const qsizetype end = head->indexOf("\r\n\r\n");
+                if (end < 0)
+                    return;
+                const QByteArray request = head->left(end + 4);
+                head->remove(0, end + 4);
+                requests << request;
+                answer_(socket, request);
+            });
+        }
+    });
+    listen(QHostAddress::LocalHost, 0);
+}
+
+QByteArray RawServer::host() const
+{
+    return "127.0.0.1:" + QByteArray::number(port());
+}
+
+RawServer::Answer RawServer::document(const QByteArray &body, const QByteArray &status)
+{
+    return [body, status](QTcpSocket *socket, const QByteArray &) {
+        socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/xml\r\nContent-Length: "
+                      + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        socket->disconnectFromHost();
+    };
+}
+
+RawServer::Answer RawServer::chunks(const QList<QByteArray> &pieces, int pauseMs)
+{
+    return [pieces, pauseMs](QTcpSocket *socket, const QByteArray &) {
+        qsizetype total = 0;
+        for (const QByteArray &p : pieces)
+            total += p.size();
+        socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(total) + "\r\n\r\n");
+        socket->flush();
+        QPointer<QTcpSocket> guard(socket);
+        for (int i = 0; i < pieces.size(); ++i)
+            QTimer::singleShot(pauseMs * (i + 1), socket, [guard, piece = pieces[i]] {
+                if (guard) {
+                    guard->write(piece);
+                    guard->flush();
+                }
+            });
+    };
+}
+
+} // namespace testing

@@ -1,0 +1,66 @@
+// What the tests share: sample documents, files placed beside the test executable, a temporary
+// current directory, and a raw HTTP server on 127.0.0.1 that the test scripts (and can make misbehave).
+#pragma once
+#include <QByteArray>
+#include <QDir>
+#include <QList>
+#include <QPointer>
+#include <QStringList>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <functional>
+
+namespace testing {
+
+QByteArray readFile(const QString &path);
+void writeFile(const QString &path, const QByteArray &bytes);
+// The sample document of Paris (tests/samples/paris.xml).
+QByteArray parisDocument();
+
+// Files written beside the running test executable, removed again when this goes out of scope.
+class BesideExe {
+public:
+    BesideExe();
+    ~BesideExe();
+    QString path(const QString &name) const;
+    void write(const QString &name, const QByteArray &bytes);
+    void remove(const QString &name);
+    // The shipped Dictionnaire.ini, villes.ini or icons/ copied from the build's data folder.
+    void copyShipped(const QString &name);
+
+private:
+    QString dir_;
+    QStringList written_;
+};
+
+// Makes a fresh temporary directory the current one, for meteo.ini, and restores the old one.
+class TempCurrentDir {
+public:
+    TempCurrentDir();
+    ~TempCurrentDir();
+    QString path() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+// A raw HTTP/1.1 server: each request received is recorded, then `answer` writes to the socket
+// whatever the test wants, in as many pieces and with as much misbehaviour as it likes.
+class RawServer : public QTcpServer {
+public:
+    using Answer = std::function<void(QTcpSocket *socket, const QByteArray &request)>;
+    explicit RawServer(Answer answer);
+    quint16 port() const { return serverPort(); }
+    QByteArray host() const;  // "127.0.0.1:port"
+    QList<QByteArray> requests;  // whole request heads, in order
+
+    // Common answers.
+    static Answer document(const QByteArray &body, const QByteArray &status = "200 OK");
+    static Answer chunks(const QList<QByteArray> &pieces, int pauseMs = 30);
+
+private:
+    Answer answer_;
+};
+
+} // namespace testing

@@ -1,0 +1,274 @@
+// The main window: its description, fixed size, remembered values, close paths and error report.
+#include "app/errorreport.h"
+#include "app/form1.h"
+#include "app/inipropstorage.h"
+#include "app/memotext.h"
+#include "app/screenplacement.h"
+#include "app/simplestatusbar.h"
+#include "testsupport.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QStatusTipEvent>
+#include <QTest>
+
+using namespace testing;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+    meteo::ErrorReport report;
+    BesideExe files;
+
+    static QAction *menuAction(TForm1 &w, const QString &text)
+    {
+        for (QAction *a : w.findChild<QMenu *>(QStringLiteral("MenuVilles"))->actions())
+            if (a->text() == text)
+                return a;
+        return nullptr;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        report.setDialogsShown(false);
+        files.write(QStringLiteral("villes.ini"), "Paris=FR75056\nLyon=FR69123\n");
+    }
+
+    void sizeIsFixed()
+    {
+        TempCurrentDir cwd;
+        TForm1 w;
+        w.show();
+        w.resize(900, 700);
+        QCOMPARE(w.size(), QSize(600, 350));
+        QCOMPARE(w.minimumSize(), QSize(600, 350));
+        QCOMPARE(w.maximumSize(), QSize(600, 350));
+    }
+
+    void describedComponents_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        const QList<std::tuple<const char *, QRect>> rows{
+            {"Label1", {305, 48, 74, 36}},  {"Label2", {305, 88, 53, 30}},  {"Label3", {305, 112, 53, 30}},
+            {"Label4", {305, 136, 53, 30}}, {"Label5", {305, 160, 53, 30}}, {"Label6", {305, 184, 53, 30}},
+            {"Label7", {305, 208, 53, 30}}, {"Label8", {305, 233, 53, 30}}, {"Label9", {16, 233, 70, 32}},
+            {"Label10", {8, 8, 77, 31}},    {"Label11", {304, 264, 54, 31}}, {"Label12", {384, 264, 55, 32}},
+            {"Edit1", {529, 16, 80, 27}},   {"Button1", {488, 268, 104, 25}}};
+        for (const auto &[name, rect] : rows)
+            QTest::newRow(name) << QString::fromLatin1(name) << rect;
+    }
+
+    void describedComponents()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        TempCurrentDir cwd;
+        TForm1 w;
+        auto *widget = w.findChild<QWidget *>(name);
+        QVERIFY(widget);
+        QCOMPARE(widget->geometry(), geometry);
+        if (auto *label = qobject_cast<QLabel *>(widget)) {
+            QCOMPARE(label->text(), QString());
+            QCOMPARE(label->textFormat(), Qt::PlainText);  // network text is never markup
+        }
+    }
+
+    void windowSettings()
+    {
+        TempCurrentDir cwd;
+        TForm1 w;
+        // As described, before the first activation sends a request.
+        QCOMPARE(w.HTTPClient->Method(), QStringLiteral("hmGet"));
+        QCOMPARE(w.HTTPClient->Port(), 80);
+        QCOMPARE(w.HTTPClient->Timeout(), 0);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.objectName(), QStringLiteral("Form1"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Meteo du "));
+        QVERIFY(w.Edit1->isHidden());
+        QVERIFY(!w.Button1->isEnabled());
+        QCOMPARE(w.Button1->text(), QStringLiteral("Memorisation"));
+        QCOMPARE(w.BarStatus->geometry(), QRect(0, 329, 600, 21));
+        QCOMPARE(w.IniPropStorage->IniFileName(), QStringLiteral("meteo.ini"));
+        QCOMPARE(w.property("SessionProperties").toString(), QStringLiteral("Edit1.Text;Top;Left"));
+        for (const char *name : {"MemoHTML", "MainMenu", "Imag", "HTTPClient", "IniPropStorage", "BarStatus"})
+            QVERIFY2(w.findChild<QObject *>(QString::fromLatin1(name)), name);
+        QCOMPARE(w.Imag->pos(), QPoint(30, 60));
+        QCOMPARE(w.Imag->parentWidget(), w.ClientArea);
+
+        // Fonts are pixel sizes; the window's light blue shows between the labels.
+        QCOMPARE(w.Label1->font().pixelSize(), 18);
+        QCOMPARE(w.Label1->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QCOMPARE(w.Label9->font().pixelSize(), 16);
+        QVERIFY(w.Label9->font().bold());
+        QCOMPARE(w.Label10->font().pixelSize(), 14);
+        QVERIFY(w.Label10->font().bold());
+        const QImage shot = w.grab().toImage();
+        QCOMPARE(QColor(shot.pixel(w.ClientArea->mapTo(&w, QPoint(150, 20)))), QColor(0xC5, 0xDB, 0xF3));
+    }
+
+    void windowIconIsTheDescribedBitmap()
+    {
+        QFile ico(QStringLiteral(":/meteo.ico"));
+        QCOMPARE(ico.size(), qint64(59582));
+        QCOMPARE(QImage(QStringLiteral(":/meteo.ico")).size(), QSize(120, 120));
+        TempCurrentDir cwd;
+        TForm1 w;
+        QVERIFY(!w.windowIcon().isNull());
+    }
+
+    void firstStartOpensAtDesignedPositionOrVisibleCorrection()
+    {
+        TempCurrentDir cwd;
+        TForm1 w;
+        QList<QRect> screens;
+        for (const QScreen *s : QGuiApplication::screens())
+            screens << s->availableGeometry();
+        QCOMPARE(w.pos(), meteo::visiblePosition(QRect(1622, 454, 600, 350), screens));
+        QCOMPARE(w.Edit1->text(), QString());
+    }
+
+    void placementKeepsVisibleWindowsAndRescuesLostOnes()
+    {
+        const QList<QRect> two{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+        QCOMPARE(meteo::visiblePosition({1622, 454, 600, 350}, two), QPoint(1622, 454));
+        QCOMPARE(meteo::visiblePosition({2500, 300, 600, 350}, two), QPoint(2500, 300));
+        const QList<QRect> small{{0, 0, 1024, 768}};
+        QCOMPARE(meteo::visiblePosition({1622, 454, 600, 350}, small), QPoint(424, 418));
+        QCOMPARE(meteo::visiblePosition({-900, -500, 600, 350}, small), QPoint(0, 0));
+        // Partly off screen but still easy to grab: left alone.
+        QCOMPARE(meteo::visiblePosition({900, 100, 600, 350}, small), QPoint(900, 100));
+    }
+
+    void positionAndCodeSurviveCloseAndNewWindow()
+    {
+        TempCurrentDir cwd;
+        {
+            TForm1 w;
+            w.show();
+            w.move(120, 90);
+            w.Ville = "FR69123";  // what the last request asked for; saved through Edit1 at close
+            w.close();
+        }
+        QVERIFY(QFile::exists(QStringLiteral("meteo.ini")));
+        TForm1 again;
+        QCOMPARE(again.pos(), QPoint(120, 90));
+        QCOMPARE(again.Edit1->text(), QStringLiteral("FR69123"));
+    }
+
+    void quitterAndCloseButtonBothRunFormCloseAndSave_data()
+    {
+        QTest::addColumn<bool>("viaMenu");
+        QTest::newRow("Quitter") << true;
+        QTest::newRow("close button") << false;
+    }
+
+    void quitterAndCloseButtonBothRunFormCloseAndSave()
+    {
+        QFETCH(bool, viaMenu);
+        TempCurrentDir cwd;
+        TForm1 w;
+        w.show();
+        w.Ville = "FR2A004";
+        QSignalSpy closing(&w, &TForm1::OnClose);
+        if (viaMenu)
+            menuAction(w, QStringLiteral("Quitter"))->trigger();
+        else
+            w.close();
+        QCOMPARE(closing.count(), 1);
+        QVERIFY(!w.isVisible());
+        QVERIFY(!w.Villes);  // FormClose freed the list
+        QVERIFY(readFile(QStringLiteral("meteo.ini")).contains("FR2A004"));
+    }
+
+    void savedFileIsCompleteOrOld()
+    {
+        TempCurrentDir cwd;
+        writeFile(QStringLiteral("meteo.ini"), "[Form1]\nEdit1.Text=FR75056\nTop=10\nLeft=20\n");
+        {
+            TForm1 w;
+            QCOMPARE(w.Edit1->text(), QStringLiteral("FR75056"));
+            QCOMPARE(w.pos(), QPoint(20, 10));
+        }
+        // A value that is not a number leaves the position alone instead of moving to 0.
+        writeFile(QStringLiteral("meteo.ini"), "[Form1]\nTop=abc\nLeft=20\n");
+        TForm1 w;
+        QCOMPARE(w.pos().x(), 20);
+        QVERIFY(w.pos().y() != 0 || w.pos() == meteo::visiblePosition({20, 0, 600, 350}, {w.screen()->availableGeometry()}));
+    }
+
+    void handlerErrorReachesReportAndWindowGoesOn()
+    {
+        TempCurrentDir cwd;
+        TForm1 w;
+        w.show();
+        const int before = report.count();
+        // A body arrives, but nothing beside the executable lets it be shown: the refresh fails.
+        w.HTTPClientInput(nullptr, "<x/>", 4);
+        w.HTTPClientDisconnect(nullptr);
+        QCOMPARE(report.count(), before + 1);
+        QVERIFY(report.lastMessage().contains(QStringLiteral("Dictionnaire.ini")));
+        files.remove(QStringLiteral("weather.xml"));
+        // Still usable: the next handler runs normally.
+        w.HTTPClientError("Connexion refusée", nullptr);
+        QCOMPARE(w.BarStatus->SimpleText(), QStringLiteral("Connexion refusée Erreur..."));
+    }
+
+    void labelsStayEmptyDespiteOldWeatherFile()
+    {
+        files.write(QStringLiteral("weather.xml"), parisDocument());
+        TempCurrentDir cwd;
+        TForm1 w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        for (int n = 1; n <= 12; ++n)
+            QCOMPARE(w.label(n)->text(), QString());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Meteo du "));
+        files.remove(QStringLiteral("weather.xml"));
+    }
+
+    void statusTextSurvivesMenuHover()
+    {
+        TempCurrentDir cwd;
+        TForm1 w;
+        w.HTTPClientError("Hôte introuvable", nullptr);
+        QStatusTipEvent tip(QStringLiteral("Paris"));
+        QApplication::sendEvent(&w, &tip);
+        QStatusTipEvent empty{QString()};
+        QApplication::sendEvent(&w, &empty);
+        QCOMPARE(w.BarStatus->SimpleText(), QStringLiteral("Hôte introuvable Erreur..."));
+    }
+
+    void returningFromErrorDialogIsNoActivation()
+    {
+        TempCurrentDir cwd;
+        TForm1 w;
+        QSignalSpy activations(&w, &TForm1::OnActivate);
+        w.show();
+        w.activateWindow();
+        QTRY_COMPARE(activations.count(), 1);
+        report.setDialogsShown(true);
+        meteo::ErrorReport::report("test", QStringLiteral("échec"));
+        auto *box = QApplication::topLevelWidgets().last();
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (report.ownsWindow(top))
+                box = top;
+        QVERIFY(report.ownsWindow(box));
+        box->activateWindow();
+        QTRY_VERIFY(QApplication::activeWindow() == box);
+        box->close();
+        w.activateWindow();
+        QTRY_VERIFY(QApplication::activeWindow() == &w);
+        QTest::qWait(50);
+        QCOMPARE(activations.count(), 1);
+        report.setDialogsShown(false);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"

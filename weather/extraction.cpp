@@ -1,0 +1,87 @@
+#include "extraction.h"
+
+#include "error.h"
+
+#include <QDomDocument>
+#include <QFile>
+
+namespace meteo {
+namespace {
+
+QString pathText(std::initializer_list<const char *> path)
+{
+    QStringList names;
+    for (const char *p : path)
+        names << QString::fromUtf8(p);
+    return names.join(u'/');
+}
+
+} // namespace
+
+QByteArray elementText(const QString &nam, std::initializer_list<const char *> path)
+{
+    QFile file(nam);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(nam + QStringLiteral(": fichier introuvable ou illisible (") + file.errorString() + u')');
+    // The document lives only for this lookup; it is released on every path out of this function.
+    QDomDocument Doc;
+    QString message;
+    int line = 0, column = 0;
+    if (!Doc.setContent(file.readAll(), &message, &line, &column))
+        throw Error(QStringLiteral("%1: XML invalide ligne %2, colonne %3 (%4)").arg(nam).arg(line).arg(column).arg(message));
+    QDomElement element = Doc.documentElement();
+    for (const char *name : path) {
+        element = element.firstChildElement(QString::fromUtf8(name));
+        if (element.isNull())
+            break;
+    }
+    const QDomNode first = element.firstChild();
+    if (first.isNull())
+        throw Error(nam + QStringLiteral(": élément ") + pathText(path) + QStringLiteral(" absent ou vide"));
+    // An element's text content is all text inside it; any other node gives its own value.
+    const QString text = first.isElement() ? first.toElement().text() : first.nodeValue();
+    return text.toUtf8();
+}
+
+QByteArray getGenerique2(const QString &nam, const char *p1, const char *p2)
+{
+    return elementText(nam, {p1, p2});
+}
+
+QByteArray getGenerique3(const QString &nam, const char *p1, const char *p2, const char *p3)
+{
+    return elementText(nam, {p1, p2, p3});
+}
+
+void assigneMeteo(const QString &Nam, TConditionMeteo &c)
+{
+    // Each caption is stored only after its value was read, so a failing step leaves both unchanged.
+    auto texte = [&](TTextes &field, const QByteArray &value, const char *caption) {
+        field.Texte = value;
+        field.LLabel = caption;
+    };
+    texte(c.Coucher_du_Soleil, getGenerique3(Nam, "dayf", "day", "suns"), "Coucher Du Soleil ");
+    c.Date_Mesure = getGenerique2(Nam, "loc", "tm");
+    c.Etat_Pression = getGenerique3(Nam, "cc", "bar", "d");
+    texte(c.Humidite, getGenerique2(Nam, "cc", "hmid"), "Humidité ");
+    c.Icon_Jour = getGenerique2(Nam, "cc", "icon");
+    texte(c.Lever_du_Soleil, getGenerique3(Nam, "dayf", "day", "sunr"), "Lever du Soleil ");
+    c.Nuages = getGenerique2(Nam, "cc", "t");
+    texte(c.Pression, getGenerique3(Nam, "cc", "bar", "r"), "Pression ");
+    texte(c.Temperature, getGenerique2(Nam, "cc", "tmp"), "Température ");
+    c.Temperature_Hi.Texte = getGenerique3(Nam, "dayf", "day", "hi");  // no caption: never shown
+    texte(c.Temperature_Low, getGenerique3(Nam, "dayf", "day", "low"), "Température Prévue (Nuit) ");
+    texte(c.Temperature_Ressentie, getGenerique2(Nam, "cc", "flik"), "Température Ressentie ");
+    c.Visibilite = getGenerique2(Nam, "cc", "vis");
+    c.Ville_M = getGenerique2(Nam, "loc", "dnam");
+    c.Latitude = getGenerique2(Nam, "loc", "lat");
+    c.Longitude = getGenerique2(Nam, "loc", "lon");
+    const QByteArray obst = getGenerique2(Nam, "cc", "obst");
+    texte(c.Station, obst + "  " + getGenerique2(Nam, "cc", "lsup"), "Station de ");
+    c.Unite_Temp = getGenerique2(Nam, "head", "ut");
+    c.Unite_Pression = getGenerique2(Nam, "head", "up");
+    texte(c.Vent, getGenerique3(Nam, "cc", "wind", "t"), "Vent ");
+    texte(c.UV, getGenerique3(Nam, "cc", "uv", "i"), "Indice UV ");
+}
+
+} // namespace meteo

@@ -1,0 +1,35 @@
+// The name=value text lists of the program (villes.ini, Dictionnaire.ini): one entry per line, the
+// name before the first "=", nothing trimmed, look-up by name ignoring ASCII letter case.
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+namespace meteo {
+
+class NameValueList {
+public:
+    // Reads the whole file; throws Error naming the file when it cannot be read.
+    void loadFromFile(const QString &path);
+    void loadFromBytes(const QByteArray &text);
+
+    int count() const { return int(entries_.size()); }
+    // Throws Error when the index is outside the list.
+    QByteArray name(int index) const;
+    QByteArray valueAt(int index) const;
+    // Index of the first entry with this name (ASCII case ignored), or -1.
+    int indexOfName(const QByteArray &name) const;
+    // Value of the first entry with this name, empty when there is none.
+    QByteArray value(const QByteArray &name) const;
+
+private:
+    struct Entry {
+        QByteArray name, value;
+    };
+    const Entry &at(int index) const;
+    std::vector<Entry> entries_;
+};
+
+bool equalsIgnoringAsciiCase(const QByteArray &a, const QByteArray &b);
+
+} // namespace meteo
