@@ -64,10 +64,14 @@ void cloud(QPainter &p, QPointF c, double w, bool dark)
     const double u = w / 60.0;
     QPainterPath path;
     path.addRoundedRect(QRectF(c.x() - 30 * u, c.y(), 60 * u, 16 * u), 8 * u, 8 * u);
-    path.addEllipse(QPointF(c.x() - 14 * u, c.y() + 2 * u), 13 * u, 12 * u);
-    path.addEllipse(QPointF(c.x() + 4 * u, c.y() - 4 * u), 17 * u, 16 * u);
-    path.addEllipse(QPointF(c.x() + 20 * u, c.y() + 4 * u), 11 * u, 10 * u);
-    path = path.simplified();
+    const QRectF puffs[] = {{c.x() - 27 * u, c.y() - 10 * u, 26 * u, 24 * u},
+                            {c.x() - 13 * u, c.y() - 20 * u, 34 * u, 32 * u},
+                            {c.x() + 9 * u, c.y() - 6 * u, 22 * u, 20 * u}};
+    for (const QRectF &puff : puffs) {
+        QPainterPath round;
+        round.addEllipse(puff);
+        path = path.united(round);  // one outline, no seams inside the cloud
+    }
     QLinearGradient g(c - QPointF(0, 20 * u), c + QPointF(0, 16 * u));
     g.setColorAt(0, dark ? QColor(150, 155, 170) : QColor(255, 255, 255));
     g.setColorAt(1, dark ? QColor(95, 100, 115) : QColor(205, 212, 225));
@@ -80,6 +84,7 @@ void cloud(QPainter &p, QPointF c, double w, bool dark)
 
 void drops(QPainter &p, const QList<QPointF> &where, double size)
 {
+    size *= 1.3;
     p.save();
     p.setBrush(rain);
     p.setPen(pen(rain.darker(130), 1));
@@ -95,6 +100,7 @@ void drops(QPainter &p, const QList<QPointF> &where, double size)
 
 void flakes(QPainter &p, const QList<QPointF> &where, double size)
 {
+    size *= 1.2;
     p.save();
     for (const QPointF &f : where) {
         for (int pass = 0; pass < 2; ++pass) {

@@ -372,5 +372,10 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(WeatherDataTest)
+int runWeatherDataTest(int argc, char **argv)
+{
+    WeatherDataTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_weatherdata.moc"

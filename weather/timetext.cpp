@@ -9,7 +9,7 @@ namespace meteo {
 QTime readTimeOfDay(const QByteArray &text)
 {
     static const QRegularExpression form(
-        QStringLiteral(R"(^ *([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))? *(?:([AaPp])[Mm])? *$)"));
+        QStringLiteral(R"(^ *([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2}))? *(?:([AaPp])[Mm])? *\z)"));
     const QRegularExpressionMatch m = form.match(QString::fromLatin1(text));
     int hour = m.hasMatch() ? m.captured(1).toInt() : -1;
     const int minute = m.captured(2).toInt(), second = m.captured(3).toInt();

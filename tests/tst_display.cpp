@@ -1,0 +1,283 @@
+// The display refresh: time texts, the composed texts, the order of the writes when a step fails, the
+// icon file chosen, and the shipped icon set.
+#include "app/errorreport.h"
+#include "app/form1.h"
+#include "testsupport.h"
+#include "weather/display.h"
+#include "weather/error.h"
+#include "weather/timetext.h"
+
+#include <QBuffer>
+#include <QTest>
+
+using namespace testing;
+
+namespace {
+
+QByteArray png(QSize size, QColor colour = Qt::red)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QByteArray identity(const QByteArray &phrase)
+{
+    return phrase;
+}
+
+} // namespace
+
+class DisplayTest : public QObject {
+    Q_OBJECT
+    meteo::ErrorReport report;
+    BesideExe files;
+
+    // The window after one refresh attempt on the sample document changed by `from` -> `to`, with
+    // every target showing "avant" before it.
+    std::unique_ptr<TForm1> refreshed(const QByteArray &from = {}, const QByteArray &to = {}, bool *failed = nullptr)
+    {
+        QByteArray doc = parisDocument();
+        doc.replace(from, to);
+        files.write(QStringLiteral("weather.xml"), doc);
+        auto w = std::make_unique<TForm1>();
+        w->setWindowTitle(QStringLiteral("avant"));
+        for (int n = 1; n <= 12; ++n)
+            w->label(n)->setText(QStringLiteral("avant"));
+        bool threw = false;
+        try {
+            w->Mise_A_Jour();
+        } catch (const meteo::Error &) {
+            threw = true;
+        }
+        if (failed)
+            *failed = threw;
+        return w;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        report.setDialogsShown(false);
+        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
+        files.copyShipped(QStringLiteral("icons"));
+    }
+
+    void timeConversion_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("shown");
+        QTest::newRow("7:45 AM") << QByteArray("7:45 AM") << QByteArray("07:45:00");
+        QTest::newRow("7:45 PM") << QByteArray("7:45 PM") << QByteArray("19:45:00");
+        QTest::newRow("12:10 AM") << QByteArray("12:10 AM") << QByteArray("00:10:00");
+        QTest::newRow("12:10 PM") << QByteArray("12:10 PM") << QByteArray("12:10:00");
+        QTest::newRow("no blank, lower case") << QByteArray("7:45pm") << QByteArray("19:45:00");
+        QTest::newRow("seconds") << QByteArray("7:45:30 PM") << QByteArray("19:45:30");
+        QTest::newRow("24-hour") << QByteArray("19:05") << QByteArray("19:05:00");
+        QTest::newRow("midnight") << QByteArray("0:00") << QByteArray("00:00:00");
+    }
+
+    void timeConversion()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, shown);
+        QCOMPARE(meteo::convertTimeText(text), shown);
+    }
+
+    void timeConversionRefuses_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        for (const char *bad : {"24:00", "7:60", "7:45:60", "7:45 PMx", "", "13:00 PM", "7", "7:45 XM", "seven", "7:45\n",
+                                "7:45 P M", "１:00"})
+            QTest::newRow(bad) << QByteArray(bad);
+    }
+
+    void timeConversionRefuses()
+    {
+        QFETCH(QByteArray, text);
+        try {
+            meteo::convertTimeText(text);
+            QFAIL("accepted");
+        } catch (const meteo::Error &e) {
+            QVERIFY(QByteArray(e.what()).contains(text));  // the message names the text
+        }
+    }
+
+    void composedTexts()
+    {
+        TConditionMeteo c;
+        c.Date_Mesure = "3:52 PM";
+        c.Temperature = {"7", "Température "};
+        c.Unite_Temp = "C";
+        c.Pression = {"1016.3", "Pression "};
+        c.Unite_Pression = "mb";
+        c.Etat_Pression = "falling";
+        c.Humidite = {"81", "Humidité "};
+        QCOMPARE(meteo::composeCaption(c, QDate(2026, 12, 6)), QByteArray("Météo du 06/12/2026   15:52:00    Version 0.20"));
+        QCOMPARE(meteo::composeLabel(2, c, identity), QByteArray("Température 7°C"));
+        QCOMPARE(meteo::composeLabel(5, c, [](const QByteArray &) { return QByteArray("En baisse"); }),
+                 QByteArray("Pression 1016.3 mb En baisse"));
+        QCOMPARE(meteo::composeLabel(8, c, identity), QByteArray("Humidité 81 %"));
+    }
+
+    void hiddenFieldsAppearNowhere()
+    {
+        TConditionMeteo c;
+        c.Temperature_Hi = {"HI-VALUE", "HI-CAPTION "};
+        c.Visibilite = "VIS-VALUE";
+        c.Latitude = "LAT-VALUE";
+        c.Longitude = "LON-VALUE";
+        c.Date_Mesure = c.Lever_du_Soleil.Texte = c.Coucher_du_Soleil.Texte = "1:00";
+        QByteArray all = meteo::composeCaption(c, QDate(2026, 1, 1));
+        for (int n = 1; n <= 12; ++n)
+            all += meteo::composeLabel(n, c, identity);
+        for (const char *hidden : {"HI-", "VIS-", "LAT-", "LON-"})
+            QVERIFY2(!all.contains(hidden), hidden);
+    }
+
+    void refreshFillsTheWindow()
+    {
+        auto w = refreshed();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Météo du %1   15:52:00    Version 0.20")
+                                       .arg(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"))));
+        const QStringList expected{QStringLiteral("Paris, France"), QStringLiteral("Température 7°C"),
+                                   QStringLiteral("Température Ressentie 4°C"), QStringLiteral("Température Prévue (Nuit) 3°C"),
+                                   QStringLiteral("Pression 1016.3 mb En baisse"), QStringLiteral("Lever du Soleil 08:34:00"),
+                                   QStringLiteral("Coucher Du Soleil 16:54:00"), QStringLiteral("Humidité 81 %"),
+                                   QStringLiteral("Partiellement nuageux"),
+                                   QStringLiteral("Station de Paris (simulation)  12/6/26 3:52 PM Local Time"),
+                                   QStringLiteral("Vent SW"), QStringLiteral("Indice UV 1")};
+        for (int n = 1; n <= 12; ++n) {
+            QCOMPARE(w->label(n)->text(), expected[n - 1]);
+            QCOMPARE(w->label(n)->size(), w->label(n)->sizeHint());  // sized to its text
+        }
+        QCOMPARE(w->label(1)->pos(), QPoint(305, 48));
+        QCOMPARE(w->Imag->size(), QSize(100, 100));
+        QVERIFY(!w->Traductions);
+    }
+
+    // Which targets a failing step leaves updated: the caption (0) and the labels before it.
+    void failureTable_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<int>("updatedUpTo");  // -1: nothing, 0: caption only, n: caption and Label1..n
+        QTest::newRow("step 4: not XML") << QByteArray("<weather") << QByteArray("weather") << -1;
+        QTest::newRow("step 5: document time") << QByteArray("<tm>3:52 PM") << QByteArray("<tm>25:52") << -1;
+        QTest::newRow("step 11: sunrise") << QByteArray("<sunr>8:34 AM") << QByteArray("<sunr>8h34") << 5;
+        QTest::newRow("step 12: sunset") << QByteArray("<suns>4:54 PM") << QByteArray("<suns>4:54 PMT") << 6;
+        QTest::newRow("step 15: missing icon") << QByteArray("<icon>30</icon>\n    <bar>") << QByteArray("<icon>99</icon><bar>") << 9;
+        QTest::newRow("step 15: hostile icon") << QByteArray("<icon>30</icon>\n    <bar>") << QByteArray("<icon>../icons/30</icon><bar>") << 9;
+    }
+
+    void failureTable()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(int, updatedUpTo);
+        bool failed = false;
+        auto w = refreshed(from, to, &failed);
+        QVERIFY(failed);
+        QVERIFY(!w->Traductions);  // released on the failing path too
+        QCOMPARE(w->windowTitle() != QStringLiteral("avant"), updatedUpTo >= 0);
+        for (int n = 1; n <= 12; ++n)
+            QVERIFY2((w->label(n)->text() != QStringLiteral("avant")) == (n <= updatedUpTo), qPrintable(QString::number(n)));
+    }
+
+    void missingDictionaryChangesNothing()
+    {
+        files.remove(QStringLiteral("Dictionnaire.ini"));
+        bool failed = false;
+        auto w = refreshed({}, {}, &failed);
+        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
+        QVERIFY(failed);
+        QCOMPARE(w->windowTitle(), QStringLiteral("avant"));
+        QCOMPARE(w->CondMeteo, TConditionMeteo());  // the document was not even read
+        QVERIFY(!w->Traductions);
+    }
+
+    void iconFileIsTheCodeAsWritten()
+    {
+        QDir(files.path(QStringLiteral("icons"))).mkpath(QStringLiteral("."));
+        files.write(QStringLiteral("icons/3.png"), png({7, 5}));
+        files.write(QStringLiteral("icons/03.png"), png({9, 9}));
+        // A PNG under another extension's bytes is still read as PNG; the name decides nothing.
+        auto w = refreshed("<icon>30</icon>\n    <bar>", "<icon>3</icon><bar>");
+        QCOMPARE(w->Imag->size(), QSize(7, 5));
+        QCOMPARE(w->label(12)->text(), QStringLiteral("Indice UV 1"));
+        files.copyShipped(QStringLiteral("icons"));
+    }
+
+    void hostileIconCodesReadNothingOutsideIcons_data()
+    {
+        QTest::addColumn<QByteArray>("code");
+        QTest::newRow("parent") << QByteArray("../evil");
+        QTest::newRow("absolute") << QByteArray("/tmp/evil");
+        QTest::newRow("backslash") << QByteArray("..\\evil");
+        QTest::newRow("dots alone") << QByteArray("..");
+        QTest::newRow("too long") << QByteArray(33, 'a');
+    }
+
+    void hostileIconCodesReadNothingOutsideIcons()
+    {
+        QFETCH(QByteArray, code);
+        files.write(QStringLiteral("evil.png"), png({3, 3}));
+        QDir(files.path(QStringLiteral("icons"))).mkpath(QStringLiteral("."));
+        files.write(QStringLiteral("icons/") + QString(33, u'a') + QStringLiteral(".png"), png({3, 3}));
+        TConditionMeteo c;
+        c.Icon_Jour = code;
+        c.Date_Mesure = c.Lever_du_Soleil.Texte = c.Coucher_du_Soleil.Texte = "1:00";
+        struct Target : meteo::DisplayTarget {
+            QStringList loaded;
+            void setCaption(const QByteArray &) override {}
+            void setLabel(int, const QByteArray &) override {}
+            void loadIcon(const QString &path) override { loaded << path; }
+        } target;
+        try {
+            meteo::writeDisplay(c, identity, QDate(2026, 1, 1), files.path(QStringLiteral("x")), target);
+            QFAIL("no error");
+        } catch (const meteo::Error &e) {
+            QVERIFY(QByteArray(e.what()).contains("fichier introuvable"));
+        }
+        QVERIFY(target.loaded.isEmpty());
+        QCOMPARE(meteo::isSafeIconCode(QByteArray("3\0x", 3)), false);
+        QCOMPARE(meteo::isSafeIconCode(QByteArray(32, 'a')), true);
+    }
+
+    void dictionaryIsReadAgainAtEachRefresh()
+    {
+        auto w = refreshed("<t>Partly Cloudy</t>", "<t>Blustery</t>");
+        QCOMPARE(w->label(9)->text(), QStringLiteral("Blustery"));
+        files.write(QStringLiteral("Dictionnaire.ini"), "Blustery=venteux et frais\n");
+        w->Mise_A_Jour();
+        QCOMPARE(w->label(9)->text(), QStringLiteral("Venteux et frais"));
+        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
+    }
+
+    void everyIconCodeHasItsPicture()
+    {
+        QStringList codes{QStringLiteral("na")};
+        for (int i = 0; i <= 47; ++i)
+            codes << QString::number(i);
+        for (const QString &code : codes) {
+            QImage image;
+            QVERIFY2(image.loadFromData(readFile(QStringLiteral(METEO_DATA_DIR "/icons/") + code + QStringLiteral(".png")), "PNG"),
+                     qPrintable(code));
+            QCOMPARE(image.size(), QSize(100, 100));
+            QVERIFY(image.hasAlphaChannel());
+            QCOMPARE(qAlpha(image.pixel(0, 0)), 0);  // transparent corners
+        }
+    }
+};
+
+int runDisplayTest(int argc, char **argv)
+{
+    DisplayTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_display.moc"
