@@ -22,6 +22,7 @@ QString SimpleStatusBar::SimpleText() const
 void SimpleStatusBar::setSimpleText(const QString &text)
 {
     text_->setText(text);
+    Q_EMIT simpleTextChanged(text);
 }
 
 } // namespace meteo

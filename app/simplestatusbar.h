@@ -15,6 +15,9 @@ public:
     QString SimpleText() const;
     void setSimpleText(const QString &text);
 
+Q_SIGNALS:
+    void simpleTextChanged(const QString &text);
+
 private:
     QLabel *text_;
 };
