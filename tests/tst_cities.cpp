@@ -1,0 +1,231 @@
+// City selection: the menu built from villes.ini, the choice of the city to request on activation and
+// menu clicks, "Memorisation", the code kept across runs, and the whole road from menu to labels.
+#include "app/errorreport.h"
+#include "app/form1.h"
+#include "app/simplestatusbar.h"
+#include "net/request.h"
+#include "testsupport.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace testing;
+
+namespace {
+
+QList<QAction *> menuItems(const TForm1 &w)
+{
+    return w.findChild<QMenu *>(QStringLiteral("MenuVilles"))->actions();
+}
+
+QAction *city(const TForm1 &w, int tag)
+{
+    for (QAction *a : menuItems(w))
+        if (a->property("Tag").toInt() == tag)
+            return a;
+    return nullptr;
+}
+
+QByteArray requested(const TForm1 &w)
+{
+    return w.HTTPClient->URI().mid(int(qstrlen("/weather/local/"))).chopped(int(qstrlen(meteo::kWeatherQuery)));
+}
+
+} // namespace
+
+class CitiesTest : public QObject {
+    Q_OBJECT
+    meteo::ErrorReport report;
+    BesideExe files;
+
+    std::unique_ptr<TForm1> window(const QByteArray &villes)
+    {
+        files.write(QStringLiteral("villes.ini"), villes);
+        auto w = std::make_unique<TForm1>();
+        w->setServiceHost("127.0.0.1:1");  // nothing listens: requests fail quietly
+        return w;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { report.setDialogsShown(false); }
+
+    void menuHasOneItemPerLineThenSeparatorAndQuitter_data()
+    {
+        QTest::addColumn<QByteArray>("villes");
+        QTest::addColumn<QStringList>("captions");
+        QTest::newRow("three") << QByteArray("Paris=FR75056\nLyon=FR69123\nNice=FR06088") << QStringLiteral("Paris,Lyon,Nice").split(u',');
+        QTest::newRow("empty file") << QByteArray() << QStringList{};
+        QTest::newRow("line without =") << QByteArray("Paris=FR75056\nremark\n") << QStringLiteral("Paris,").split(u',');
+    }
+
+    void menuHasOneItemPerLineThenSeparatorAndQuitter()
+    {
+        QFETCH(QByteArray, villes);
+        QFETCH(QStringList, captions);
+        TempCurrentDir cwd;
+        auto w = window(villes);
+        const QList<QAction *> items = menuItems(*w);
+        const int N = int(captions.size());
+        QCOMPARE(items.size(), N + 2);
+        for (int k = 1; k <= N; ++k) {
+            QCOMPARE(items[k - 1]->text(), captions[k - 1]);
+            QCOMPARE(items[k - 1]->property("Tag").toInt(), k);
+            QCOMPARE(items[k - 1]->property("GroupIndex").toInt(), 1);
+            QVERIFY(items[k - 1]->isVisible());
+            QVERIFY(!items[k - 1]->isCheckable());
+        }
+        QVERIFY(items[N]->isSeparator());
+        QCOMPARE(items[N + 1]->text(), QStringLiteral("Quitter"));
+        QCOMPARE(items[N + 1]->property("Tag").toInt(), N + 1);
+        QCOMPARE(w->MainMenu, w->menuBar());
+    }
+
+    void missingCityFileStillBuildsTheWindow()
+    {
+        TempCurrentDir cwd;
+        files.remove(QStringLiteral("villes.ini"));
+        const int before = report.count();
+        TForm1 w;
+        QCOMPARE(report.count(), before + 1);
+        QVERIFY(report.lastMessage().contains(QStringLiteral("villes.ini")));
+        QCOMPARE(menuItems(w).size(), 2);  // separator and "Quitter"
+        QVERIFY(w.Imag);
+        w.FormActivate();  // no city, nothing remembered: no request, and the user is told why
+        QCOMPARE(w.HTTPClient->URI(), QByteArray());
+        QVERIFY(w.BarStatus->SimpleText().startsWith(QStringLiteral("Aucune ville configurée")));
+        QCOMPARE(report.count(), before + 1);
+    }
+
+    void sameNameTwiceRequestsTheFirstLinesCode()
+    {
+        TempCurrentDir cwd;
+        auto w = window("Paris=FR75056\nPARIS=FR99999\n");
+        QCOMPARE(menuItems(*w).size(), 4);
+        city(*w, 2)->trigger();
+        QCOMPARE(requested(*w), QByteArray("FR75056"));
+        city(*w, 1)->trigger();
+        QCOMPARE(requested(*w), QByteArray("FR75056"));
+    }
+
+    void codeWithEqualsSignIsPassedWhole()
+    {
+        TempCurrentDir cwd;
+        auto w = window("Test=A=B\n");
+        city(*w, 1)->trigger();
+        QCOMPARE(w->Ville, QByteArray("A=B"));
+        QCOMPARE(requested(*w), QByteArray("A=B"));
+    }
+
+    void memorisationButtonFollowsChoicesAndPresses()
+    {
+        TempCurrentDir cwd;
+        auto w = window("Paris=FR75056\nLyon=FR69123\n");
+        QVERIFY(!w->Button1->isEnabled());
+        w->FormActivate();
+        QVERIFY(!w->Button1->isEnabled());  // activation never changes it
+        city(*w, 2)->trigger();
+        QVERIFY(w->Button1->isEnabled());
+        w->Button1->click();
+        QVERIFY(!w->Button1->isEnabled());
+        QCOMPARE(w->Edit1->text(), QStringLiteral("FR69123"));
+        city(*w, 2)->trigger();  // the remembered city again still enables it
+        QVERIFY(w->Button1->isEnabled());
+    }
+
+    void activationRequestsTheRememberedCity()
+    {
+        TempCurrentDir cwd;
+        auto w = window("Paris=FR75056\nLyon=FR69123\nNice=FR06088\n");
+        w->FormActivate();
+        QCOMPARE(requested(*w), QByteArray("FR75056"));  // nothing remembered: the first line
+        city(*w, 2)->trigger();
+        w->Button1->click();
+        city(*w, 3)->trigger();
+        QCOMPARE(requested(*w), QByteArray("FR06088"));
+        w->FormActivate();  // Nice was not remembered: back to Lyon
+        QCOMPARE(requested(*w), QByteArray("FR69123"));
+        QCOMPARE(w->Ville, QByteArray("FR69123"));
+    }
+
+    void realActivationRequests()
+    {
+        TempCurrentDir cwd;
+        auto w = window("Lyon=FR69123\n");
+        w->show();
+        w->activateWindow();
+        QTRY_COMPARE(requested(*w), QByteArray("FR69123"));
+    }
+
+    void closingSavesTheLastRequestForTheNextRun()
+    {
+        TempCurrentDir cwd;
+        {
+            auto w = window("Paris=FR75056\nBrest=FR29019\n");
+            w->FormActivate();
+            city(*w, 2)->trigger();  // chosen, not remembered
+            w->close();
+        }
+        auto next = window("Paris=FR75056\nBrest=FR29019\n");
+        QCOMPARE(next->Edit1->text(), QStringLiteral("FR29019"));
+        next->FormActivate();
+        QCOMPARE(requested(*next), QByteArray("FR29019"));
+    }
+
+    void shippedCityList()
+    {
+        meteo::NameValueList villes;
+        villes.loadFromFile(QStringLiteral(METEO_DATA_DIR "/villes.ini"));
+        QVERIFY(villes.count() >= 12);
+        QCOMPARE(villes.name(0), QByteArray("Paris"));
+        QCOMPARE(villes.value("Lyon"), QByteArray("FR69123"));
+        QCOMPARE(villes.value("Ajaccio"), QByteArray("FR2A004"));
+        static const QRegularExpression code(QStringLiteral("^FR(\\d\\d|2A|2B)\\d{3}$"));
+        for (int i = 0; i < villes.count(); ++i)
+            QVERIFY2(code.match(QString::fromUtf8(villes.valueAt(i))).hasMatch(), villes.valueAt(i).constData());
+    }
+
+    void menuToLabelsEndToEnd()
+    {
+        TempCurrentDir cwd;
+        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
+        files.copyShipped(QStringLiteral("icons"));
+        QList<QByteArray> asked;
+        RawServer server([&asked](QTcpSocket *s, const QByteArray &request) {
+            asked << request.mid(4, request.indexOf(' ', 4) - 4);
+            QByteArray doc = parisDocument();
+            if (request.contains("FR29019"))
+                doc.replace("Paris, France", "Brest, France").replace("<icon>30</icon>\n    <bar>", "<icon>39</icon><bar>")
+                    .replace("<t>Partly Cloudy</t>", "<t>Scattered Showers</t>").replace("<d>falling</d>", "<d>rising</d>");
+            RawServer::document(doc)(s, request);
+        });
+        auto w = window("Paris=FR75056\nBrest=FR29019\n");
+        w->setServiceHost(server.host());
+        w->show();
+        w->activateWindow();
+        QTRY_COMPARE(w->label(1)->text(), QStringLiteral("Paris, France"));
+        city(*w, 2)->trigger();
+        QTRY_COMPARE(w->label(1)->text(), QStringLiteral("Brest, France"));
+        QCOMPARE(asked.last(), "/weather/local/FR29019" + QByteArray(meteo::kWeatherQuery));
+        QCOMPARE(w->label(2)->text(), QStringLiteral("Température 7°C"));
+        QCOMPARE(w->label(3)->text(), QStringLiteral("Température Ressentie 4°C"));
+        QCOMPARE(w->label(4)->text(), QStringLiteral("Température Prévue (Nuit) 3°C"));
+        QCOMPARE(w->label(5)->text(), QStringLiteral("Pression 1016.3 mb En hausse"));
+        QCOMPARE(w->label(6)->text(), QStringLiteral("Lever du Soleil 08:34:00"));
+        QCOMPARE(w->label(7)->text(), QStringLiteral("Coucher Du Soleil 16:54:00"));
+        QCOMPARE(w->label(8)->text(), QStringLiteral("Humidité 81 %"));
+        QCOMPARE(w->label(9)->text(), QStringLiteral("Averses éparses "));
+        QCOMPARE(w->label(10)->text(), QStringLiteral("Station de Paris (simulation)  12/6/26 3:52 PM Local Time"));
+        QCOMPARE(w->label(11)->text(), QStringLiteral("Vent SW"));
+        QCOMPARE(w->label(12)->text(), QStringLiteral("Indice UV 1"));
+        QVERIFY(w->windowTitle().endsWith(QStringLiteral("   15:52:00    Version 0.20")));
+        QImage expected(QStringLiteral(METEO_DATA_DIR "/icons/39.png"));
+        QCOMPARE(w->Imag->pixmap().toImage().convertToFormat(expected.format()), expected);
+        QCOMPARE(w->BarStatus->SimpleText(), QStringLiteral("Déconnecté du site ") + QString::fromLatin1(server.host()));
+    }
+};
+
+QTEST_MAIN(CitiesTest)
+#include "tst_cities.moc"
