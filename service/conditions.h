@@ -1,0 +1,23 @@
+// The weather vocabulary the service writes: the WMO weather codes it knows, with the English phrase
+// and the icon codes by day and by night; the pressure tendencies; wind and UV texts.
+#pragma once
+#include <QByteArray>
+#include <QList>
+
+namespace service {
+
+struct Condition {
+    int wmo;
+    QByteArray dayPhrase, nightPhrase;
+    QByteArray dayIcon, nightIcon;
+};
+
+const QList<Condition> &conditions();
+// The condition of a WMO code; codes the table lacks fall to the nearest lower known one.
+const Condition &conditionFor(int wmo);
+
+QByteArray tendencyText(double pressureChangeOverThreeHours);  // "rising", "falling", "steady"
+QByteArray compassText(double degrees, double speedKmh);       // "SW", "CALM" under 1 km/h
+QByteArray uvText(int index);                                  // "Low" ... "Extreme"
+
+} // namespace service

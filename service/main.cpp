@@ -1,0 +1,77 @@
+// meteo-service [--port N] [--bind ADDR] [--source sim|open-meteo] [--upstream URL]:
+// answers the viewer's weather requests until SIGINT or SIGTERM.
+#include "service/simulation.h"
+#include "service/weatherservice.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int signalPipe[2];
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("meteo-service"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Weather service of the Météo viewer."));
+    parser.addHelpOption();
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Port to listen on."), QStringLiteral("N"),
+                                  QString::number(METEO_SERVICE_PORT));
+    const QCommandLineOption bind(QStringLiteral("bind"), QStringLiteral("Address to listen on."), QStringLiteral("ADDR"),
+                                  QStringLiteral("127.0.0.1"));
+    const QCommandLineOption source(QStringLiteral("source"), QStringLiteral("Weather source: sim."),
+                                    QStringLiteral("NAME"), QStringLiteral("sim"));
+    parser.addOptions({port, bind, source});
+    parser.process(app);
+
+    std::unique_ptr<service::WeatherSource> weather;
+    if (parser.value(source) == QStringLiteral("sim"))
+        weather = std::make_unique<service::SimulatedSource>();
+    if (!weather) {
+        std::fprintf(stderr, "meteo-service: unknown source '%s'\n", qPrintable(parser.value(source)));
+        return 2;
+    }
+    bool portOk = false;
+    const uint portNumber = parser.value(port).toUInt(&portOk);
+    const QHostAddress address(parser.value(bind));
+    if (!portOk || portNumber > 65535 || address.isNull()) {
+        std::fprintf(stderr, "meteo-service: bad --port or --bind\n");
+        return 2;
+    }
+
+    service::WeatherService server(*weather);
+    const quint16 listening = server.listen(address, quint16(portNumber));
+    if (listening == 0) {
+        std::fprintf(stderr, "meteo-service: cannot listen on %s:%u\n", qPrintable(address.toString()), portNumber);
+        return 1;
+    }
+    std::fprintf(stderr, "meteo-service: %s source, listening on %s:%u\n", weather->name().constData(),
+                 qPrintable(address.toString()), listening);
+
+    // Signals only write a byte; the event loop reads it and quits cleanly.
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return 1;
+    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    const int code = app.exec();
+    std::fprintf(stderr, "meteo-service: stopped\n");
+    return code;
+}

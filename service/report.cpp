@@ -1,0 +1,159 @@
+#include "report.h"
+
+#include "conditions.h"
+
+#include <QXmlStreamWriter>
+#include <cmath>
+
+namespace service {
+namespace {
+
+QString text(const QByteArray &bytes)
+{
+    return QString::fromUtf8(bytes);
+}
+
+QString number(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+void element(QXmlStreamWriter &w, const char *name, const QString &value)
+{
+    w.writeTextElement(QString::fromLatin1(name), value);
+}
+
+void element(QXmlStreamWriter &w, const char *name, const QByteArray &value)
+{
+    element(w, name, text(value));
+}
+
+void element(QXmlStreamWriter &w, const char *name, int value)
+{
+    element(w, name, QString::number(value));
+}
+
+const char *const weekdays[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+const char *const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+} // namespace
+
+QByteArray twelveHourText(QTime t)
+{
+    const int h12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+    return QByteArray::number(h12) + ':' + QByteArray::number(t.minute()).rightJustified(2, '0')
+           + (t.hour() < 12 ? " AM" : " PM");
+}
+
+QByteArray updateText(const QDateTime &local)
+{
+    const QDate d = local.date();
+    return QByteArray::number(d.month()) + '/' + QByteArray::number(d.day()) + '/'
+           + QByteArray::number(d.year() % 100).rightJustified(2, '0') + ' ' + twelveHourText(local.time())
+           + " Local Time";
+}
+
+QByteArray toXml(const WeatherReport &r, int days)
+{
+    QByteArray out;
+    QXmlStreamWriter w(&out);
+    w.setAutoFormatting(true);
+    w.setAutoFormattingIndent(2);
+    w.writeStartDocument();
+    w.writeStartElement(QStringLiteral("weather"));
+    w.writeAttribute(QStringLiteral("ver"), QStringLiteral("2.0"));
+
+    w.writeStartElement(QStringLiteral("head"));
+    element(w, "locale", QStringLiteral("fr_FR"));
+    element(w, "form", QStringLiteral("MEDIUM"));
+    element(w, "ut", QStringLiteral("C"));
+    element(w, "ud", QStringLiteral("km"));
+    element(w, "us", QStringLiteral("km/h"));
+    element(w, "up", QStringLiteral("mb"));
+    element(w, "ur", QStringLiteral("mm"));
+    w.writeEndElement();
+
+    const QByteArray lsup = updateText(r.observed);
+    w.writeStartElement(QStringLiteral("loc"));
+    w.writeAttribute(QStringLiteral("id"), text(r.code));
+    element(w, "dnam", r.place);
+    element(w, "tm", twelveHourText(r.observed.time()));
+    element(w, "lat", number(r.latitude, 2));
+    element(w, "lon", number(r.longitude, 2));
+    if (!r.days.isEmpty()) {
+        element(w, "sunr", twelveHourText(r.days.first().sunrise));
+        element(w, "suns", twelveHourText(r.days.first().sunset));
+    }
+    element(w, "zone", QString::number(r.observed.offsetFromUtc() / 3600));
+    w.writeEndElement();
+
+    const Condition &now = conditionFor(r.wmo);
+    w.writeStartElement(QStringLiteral("cc"));
+    element(w, "lsup", lsup);
+    element(w, "obst", r.station);
+    element(w, "tmp", r.temperature);
+    element(w, "flik", r.feelsLike);
+    element(w, "t", r.daylight ? now.dayPhrase : now.nightPhrase);
+    element(w, "icon", r.daylight ? now.dayIcon : now.nightIcon);
+    w.writeStartElement(QStringLiteral("bar"));
+    element(w, "r", number(r.pressure, 1));
+    element(w, "d", r.tendency);
+    w.writeEndElement();
+    w.writeStartElement(QStringLiteral("wind"));
+    element(w, "s", r.windSpeed < 1 ? QStringLiteral("calm") : QString::number(r.windSpeed));
+    element(w, "gust", r.windGust > r.windSpeed ? QString::number(r.windGust) : QStringLiteral("N/A"));
+    element(w, "d", r.windDirection);
+    element(w, "t", compassText(r.windDirection, r.windSpeed));
+    w.writeEndElement();
+    element(w, "hmid", r.humidity);
+    element(w, "vis", number(r.visibility, 1));
+    w.writeStartElement(QStringLiteral("uv"));
+    element(w, "i", r.uvIndex);
+    element(w, "t", uvText(r.uvIndex));
+    w.writeEndElement();
+    element(w, "dewp", r.dewPoint);
+    w.writeEndElement();
+
+    w.writeStartElement(QStringLiteral("dayf"));
+    element(w, "lsup", lsup);
+    for (int i = 0; i < qMin(days, int(r.days.size())); ++i) {
+        const DayForecast &d = r.days[i];
+        w.writeStartElement(QStringLiteral("day"));
+        w.writeAttribute(QStringLiteral("d"), QString::number(i));
+        w.writeAttribute(QStringLiteral("t"), QString::fromLatin1(weekdays[d.date.dayOfWeek() - 1]));
+        w.writeAttribute(QStringLiteral("dt"), QString::fromLatin1(months[d.date.month() - 1]) + u' ' + QString::number(d.date.day()));
+        element(w, "hi", d.high);
+        element(w, "low", d.low);
+        element(w, "sunr", twelveHourText(d.sunrise));
+        element(w, "suns", twelveHourText(d.sunset));
+        for (const bool day : {true, false}) {
+            const Condition &c = conditionFor(day ? d.dayWmo : d.nightWmo);
+            w.writeStartElement(QStringLiteral("part"));
+            w.writeAttribute(QStringLiteral("p"), day ? QStringLiteral("d") : QStringLiteral("n"));
+            element(w, "icon", day ? c.dayIcon : c.nightIcon);
+            element(w, "t", day ? c.dayPhrase : c.nightPhrase);
+            element(w, "ppcp", d.rainChance);
+            w.writeEndElement();
+        }
+        w.writeEndElement();
+    }
+    w.writeEndElement();
+    w.writeEndElement();
+    w.writeEndDocument();
+    return out;
+}
+
+QByteArray errorXml(int status, const QByteArray &message)
+{
+    QByteArray out;
+    QXmlStreamWriter w(&out);
+    w.writeStartDocument();
+    w.writeStartElement(QStringLiteral("error"));
+    element(w, "code", status);
+    element(w, "message", message);
+    w.writeEndElement();
+    w.writeEndDocument();
+    return out + '\n';
+}
+
+} // namespace service

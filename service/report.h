@@ -1,0 +1,43 @@
+// One weather report of the service, whatever its source, and the XML document the viewer reads.
+#pragma once
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+
+namespace service {
+
+struct DayForecast {
+    QDate date;
+    int high = 0, low = 0;
+    QTime sunrise, sunset;  // local
+    int dayWmo = 0, nightWmo = 0;
+    int rainChance = 0;  // percent
+};
+
+struct WeatherReport {
+    QByteArray code, place, station;
+    double latitude = 0, longitude = 0;
+    QDateTime observed;  // local time of the place
+    int temperature = 0, feelsLike = 0, dewPoint = 0;
+    int wmo = 0;
+    bool daylight = true;
+    double pressure = 0;   // mb
+    QByteArray tendency;   // "rising", "falling", "steady"
+    int windSpeed = 0, windGust = 0, windDirection = 0;  // km/h, degrees
+    int humidity = 0;
+    double visibility = 0;  // km
+    int uvIndex = 0;
+    QList<DayForecast> days;  // first is today
+};
+
+// "3:52 PM": the time texts of the document.
+QByteArray twelveHourText(QTime time);
+// "12/6/26 3:52 PM Local Time"
+QByteArray updateText(const QDateTime &local);
+
+// The document, with at most `days` forecast days.
+QByteArray toXml(const WeatherReport &report, int days);
+// A small document explaining why there is no weather: <error><code>..</code><message>..</message></error>
+QByteArray errorXml(int status, const QByteArray &message);
+
+} // namespace service

@@ -1,0 +1,191 @@
+#include "simulation.h"
+
+#include "conditions.h"
+#include "sun.h"
+
+#include <QTimeZone>
+#include <algorithm>
+#include <cmath>
+
+namespace service {
+namespace {
+
+constexpr double kTwoPi = 2 * M_PI;
+
+// FNV-1a: a hash that stays the same across runs and Qt versions, unlike qHash.
+quint64 fnv(const QByteArray &bytes)
+{
+    quint64 h = 1469598103934665603ULL;
+    for (char c : bytes)
+        h = (h ^ quint8(c)) * 1099511628211ULL;
+    return h;
+}
+
+// A small deterministic generator, seeded per city and date.
+class Dice {
+public:
+    explicit Dice(quint64 seed) : state_(seed | 1) {}
+    double next()  // [0, 1)
+    {
+        state_ ^= state_ << 13;
+        state_ ^= state_ >> 7;
+        state_ ^= state_ << 17;
+        return double(state_ >> 11) / double(1ULL << 53);
+    }
+    template <class T>
+    T pick(std::initializer_list<T> choices) { return choices.begin()[int(next() * choices.size()) % choices.size()]; }
+
+private:
+    quint64 state_;
+};
+
+// Smooth weather of one city: sums of slow sines with phases of its own, in days since the epoch.
+struct Climate {
+    const City &city;
+    double phase[8];
+
+    explicit Climate(const City &c) : city(c)
+    {
+        for (int i = 0; i < 8; ++i)
+            phase[i] = double(fnv(c.code + QByteArray::number(i)) % 10000) / 10000.0 * kTwoPi;
+    }
+    bool coastal() const { return city.longitude < -1.0 || (city.latitude < 43.8 && city.longitude > 3.0); }
+    double wave(double t, double period, int k) const { return std::sin(kTwoPi * t / period + phase[k]); }
+
+    double seasonalMean(QDate d) const
+    {
+        const double yearMean = 12.3 - 0.62 * (city.latitude - 46.5) + (city.latitude < 44.0 && city.longitude > 2.5 ? 2.0 : 0.0);
+        const double amplitude = coastal() ? 5.5 : 7.5 + 0.1 * city.longitude;
+        return yearMean - amplitude * std::cos(kTwoPi * (d.dayOfYear() - 20) / 365.25);
+    }
+    double anomaly(double t) const { return 2.8 * wave(t, 6.7, 0) + 1.7 * wave(t, 13.1, 1) + 0.8 * wave(t, 3.1, 2); }
+    double pressure(double t) const { return 1014.0 + 9.0 * wave(t, 5.3, 3) + 4.0 * wave(t, 2.1, 4); }
+    double humidity(double t) const { return 74.0 + 12.0 * wave(t, 4.7, 5); }
+    double windSpeed(double t) const
+    {
+        return std::max(0.0, 4.0 + 10.0 * (0.5 + 0.5 * wave(t, 3.3, 6)) + std::max(0.0, 1012.0 - pressure(t)) * 1.2
+                                 + (coastal() ? 6.0 : 0.0));
+    }
+    double windDirection(double t) const { return std::fmod(560.0 + 120.0 * wave(t, 4.1, 7), 360.0); }
+};
+
+double daysOf(const QDateTime &utc)
+{
+    return double(utc.toMSecsSinceEpoch()) / 86400000.0;
+}
+
+bool wet(int wmo) { return wmo >= 51; }
+
+// The day's weather drawn from the table, wetter when the pressure is low, snowy when it is cold.
+int drawCondition(const Climate &climate, QDate date, double meanTemperature, double noonPressure)
+{
+    Dice dice(fnv(climate.city.code + date.toString(Qt::ISODate).toLatin1()));
+    const double score = (1016.0 - noonPressure) / 10.0 + (dice.next() - 0.5) * 1.4;
+    const bool cold = meanTemperature < 1.5, freezing = meanTemperature < 0.0 && meanTemperature > -4.0;
+    const bool warm = meanTemperature > 16.0;
+    if (score < -0.5)
+        return dice.pick({0, 0, 1});
+    if (score < 0.0)
+        return dice.pick({1, 2});
+    if (score < 0.4)
+        return dice.pick({2, 3});
+    if (score < 0.7)
+        return cold ? dice.pick({3, 45, 48}) : dice.pick({3, 45, 51, 53});
+    if (score < 1.1)
+        return freezing ? dice.pick({56, 66}) : cold ? dice.pick({71, 85, 77}) : dice.pick({61, 80, 81, 53, 55});
+    if (score < 1.6)
+        return cold ? dice.pick({73, 86}) : warm ? dice.pick({63, 81, 95}) : dice.pick({63, 81, 82, 57, 67});
+    return cold ? dice.pick({75, 86}) : warm ? dice.pick({95, 96, 99, 82}) : dice.pick({65, 82, 95});
+}
+
+int rainChance(int wmo)
+{
+    return wmo >= 80 ? 70 : wmo >= 61 ? 80 : wmo >= 51 ? 60 : wmo == 3 ? 20 : wmo >= 45 ? 10 : wmo == 2 ? 10 : 0;
+}
+
+int rounded(double v)
+{
+    return int(std::lround(v));
+}
+
+} // namespace
+
+WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
+{
+    const QTimeZone zone(kTimeZone);
+    const QDateTime nowUtc = QDateTime::fromSecsSinceEpoch(nowUtcExact.toSecsSinceEpoch() / 60 * 60, QTimeZone::utc());
+    const QDateTime local = nowUtc.toTimeZone(zone);
+    const Climate climate(city);
+    const double t = daysOf(nowUtc);
+
+    WeatherReport r;
+    r.code = city.code;
+    r.place = city.displayName();
+    r.station = city.name + " (simulation)";
+    r.latitude = city.latitude;
+    r.longitude = city.longitude;
+    r.observed = local;
+
+    for (int i = 0; i < 9; ++i) {
+        const QDate date = local.date().addDays(i);
+        const double noon = daysOf(QDateTime(date, QTime(12, 0), zone).toUTC());
+        const double mean = climate.seasonalMean(date) + climate.anomaly(noon);
+        DayForecast d;
+        d.date = date;
+        d.dayWmo = drawCondition(climate, date, mean, climate.pressure(noon));
+        d.nightWmo = d.dayWmo;
+        const double range = wet(d.dayWmo) || d.dayWmo == 3 ? 4.0 : 8.5;
+        d.high = rounded(mean + range / 2);
+        d.low = rounded(mean - range / 2 - 1.0);
+        const SunTimes sun = sunTimes(city.latitude, city.longitude, date);
+        d.sunrise = sun.sunrise.toTimeZone(zone).time();
+        d.sunset = sun.sunset.toTimeZone(zone).time();
+        d.rainChance = rainChance(d.dayWmo);
+        r.days << d;
+    }
+
+    const DayForecast &today = r.days.first();
+    const double hours = local.time().msecsSinceStartOfDay() / 3600000.0;
+    const double range = double(today.high - today.low);
+    const double mean = (today.high + today.low) / 2.0;
+    const double temperature = mean + range / 2 * std::cos(kTwoPi * (hours - 15.0) / 24.0);
+    const QTime now = local.time();
+    r.daylight = now >= today.sunrise && now < today.sunset;
+    r.wmo = today.dayWmo;
+
+    r.pressure = std::round(climate.pressure(t) * 10.0) / 10.0;
+    r.tendency = tendencyText(climate.pressure(t) - climate.pressure(t - 3.0 / 24.0));
+    const double humidity = std::clamp(climate.humidity(t) + (wet(r.wmo) ? 14.0 : 0.0)
+                                           - 10.0 * std::cos(kTwoPi * (hours - 15.0) / 24.0), 25.0, 100.0);
+    r.humidity = rounded(humidity);
+    const double wind = climate.windSpeed(t);
+    r.windSpeed = rounded(wind);
+    r.windGust = rounded(wind * 1.45 + 3.0);
+    r.windDirection = rounded(climate.windDirection(t)) % 360;
+    r.temperature = rounded(temperature);
+    // Wind chill below 10 degrees in a wind, as weather services report "feels like".
+    const double v16 = std::pow(std::max(wind, 0.1), 0.16);
+    r.feelsLike = temperature <= 10.0 && wind > 4.8
+                      ? rounded(13.12 + 0.6215 * temperature - 11.37 * v16 + 0.3965 * temperature * v16)
+                      : r.temperature;
+    const double gamma = std::log(humidity / 100.0) + 17.62 * temperature / (243.12 + temperature);
+    r.dewPoint = rounded(243.12 * gamma / (17.62 - gamma));
+
+    Dice dice(fnv(city.code + local.date().toString(Qt::ISODate).toLatin1() + "vis"));
+    r.visibility = r.wmo == 45 || r.wmo == 48 ? 0.2 + 0.7 * dice.next()
+                   : wet(r.wmo)               ? 4.0 + 5.0 * dice.next()
+                                              : 10.0 + 15.0 * dice.next();
+    r.visibility = std::round(r.visibility * 10.0) / 10.0;
+
+    // UV: strongest at solar noon, with the season's sun height, weakened by clouds; none at night.
+    const double declination = 23.44 * std::sin(kTwoPi * (local.date().dayOfYear() - 81) / 365.0);
+    const double noonElevation = (90.0 - city.latitude + declination) * M_PI / 180.0;
+    const double cloud = wet(r.wmo) ? 0.35 : r.wmo == 3 || r.wmo == 45 || r.wmo == 48 ? 0.5 : r.wmo == 2 ? 0.8 : 1.0;
+    const double dayLength = today.sunrise.secsTo(today.sunset);
+    const double progress = dayLength > 0 ? today.sunrise.secsTo(now) / dayLength : 0.0;
+    const double height = r.daylight ? std::sin(M_PI * std::clamp(progress, 0.0, 1.0)) : 0.0;
+    r.uvIndex = rounded(10.0 * std::pow(std::sin(noonElevation), 2.5) * cloud * std::pow(height, 1.5));
+    return r;
+}
+
+} // namespace service

@@ -1,0 +1,25 @@
+// Where the service's weather comes from. A source answers one city at a time through a callback, so
+// that a live source can wait for the network without blocking the server.
+#pragma once
+#include "cities.h"
+#include "report.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <variant>
+
+namespace service {
+
+// A full report, or why there is none (the text is logged and sent in the error document).
+using SourceResult = std::variant<WeatherReport, QString>;
+
+class WeatherSource {
+public:
+    virtual ~WeatherSource() = default;
+    // Calls `done` exactly once, now or later on the event-loop thread.
+    virtual void fetch(const City &city, const QDateTime &nowUtc, std::function<void(SourceResult)> done) = 0;
+    virtual QByteArray name() const = 0;
+};
+
+} // namespace service

@@ -1,0 +1,16 @@
+// Sunrise and sunset from latitude, longitude and date (the usual solar-position approximations,
+// within a minute or two of published tables at French latitudes).
+#pragma once
+#include <QDate>
+#include <QDateTime>
+
+namespace service {
+
+struct SunTimes {
+    QDateTime sunrise;  // UTC
+    QDateTime sunset;   // UTC
+};
+
+SunTimes sunTimes(double latitude, double longitude, QDate date);
+
+} // namespace service

@@ -1,0 +1,48 @@
+#include "weatherrequest.h"
+
+#include <QList>
+
+namespace service {
+namespace {
+
+WeatherRequest refused(const QByteArray &why)
+{
+    WeatherRequest r;
+    r.problem = why;
+    return r;
+}
+
+} // namespace
+
+WeatherRequest parseWeatherRequest(const QByteArray &method, const QByteArray &path, const QByteArray &query)
+{
+    static const QByteArray prefix = "/weather/local/";
+    if (method != "GET")
+        return refused("only GET is served");
+    if (!path.startsWith(prefix))
+        return refused("unknown path; ask for /weather/local/<code>");
+    const QByteArray segment = path.mid(prefix.size());
+    if (segment.contains('/'))
+        return refused("a location code is one path segment");
+    WeatherRequest r;
+    r.code = QByteArray::fromPercentEncoding(segment);
+    for (const QByteArray &item : query.split('&')) {
+        const qsizetype eq = item.indexOf('=');
+        const QByteArray name = eq < 0 ? item : item.left(eq);
+        const QByteArray value = eq < 0 ? QByteArray() : QByteArray::fromPercentEncoding(item.mid(eq + 1));
+        if (name == "dayf") {
+            bool number = !value.isEmpty() && value.size() <= 3;
+            for (char c : value)
+                number = number && c >= '0' && c <= '9';
+            if (!number || value.toInt() < 1)
+                return refused("dayf must be a number of days from 1");
+            r.days = qMin(value.toInt(), 9);
+        } else if (name == "unit" && value != "m") {
+            return refused("only metric units (unit=m) are served");
+        }
+    }
+    r.ok = true;
+    return r;
+}
+
+} // namespace service

@@ -1,0 +1,91 @@
+#include "weatherservice.h"
+
+#include "weatherrequest.h"
+
+#include <QElapsedTimer>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QPointer>
+#include <QTcpSocket>
+#include <cstdio>
+#include <memory>
+
+namespace service {
+namespace {
+
+QByteArray methodName(QHttpServerRequest::Method m)
+{
+    switch (m) {
+    case QHttpServerRequest::Method::Get: return "GET";
+    case QHttpServerRequest::Method::Head: return "HEAD";
+    case QHttpServerRequest::Method::Post: return "POST";
+    case QHttpServerRequest::Method::Put: return "PUT";
+    case QHttpServerRequest::Method::Delete: return "DELETE";
+    default: return "OTHER";
+    }
+}
+
+} // namespace
+
+WeatherService::WeatherService(WeatherSource &source, QObject *parent)
+    : QAbstractHttpServer(parent), source_(source), clock_([] { return QDateTime::currentDateTimeUtc(); }),
+      log_([](const QByteArray &line) {
+          std::fprintf(stderr, "%s\n", line.constData());
+          std::fflush(stderr);
+      })
+{
+}
+
+bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const QByteArray method = methodName(request.method());
+    const QByteArray path = request.url().path(QUrl::FullyEncoded).toUtf8();
+    const QByteArray query = request.url().query(QUrl::FullyEncoded).toUtf8();
+    const QByteArray target = query.isEmpty() ? path : path + '?' + query;
+    const QByteArray peer = request.remoteAddress().toString().toUtf8();
+    auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
+    QPointer<QTcpSocket> client(socket);
+
+    auto finish = [this, responder, client, timer, method, target, peer](int status, const QByteArray &body,
+                                                                          const QByteArray &note) {
+        if (client)
+            responder->write(body, {{"Content-Type", "text/xml; charset=UTF-8"}},
+                             QHttpServerResponder::StatusCode(status));
+        log_(QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8() + ' ' + peer + " \"" + method + ' '
+             + target + "\" " + QByteArray::number(status) + ' ' + QByteArray::number(body.size()) + "B "
+             + QByteArray::number(timer.elapsed()) + "ms" + (note.isEmpty() ? QByteArray() : " " + note)
+             + (client ? QByteArray() : " (client gone)"));
+    };
+
+    const WeatherRequest asked = parseWeatherRequest(method, path, query);
+    if (!asked.ok) {
+        finish(400, errorXml(400, asked.problem), asked.problem);
+        return true;
+    }
+    const City *city = findCity(asked.code);
+    if (!city) {
+        finish(404, errorXml(404, "unknown location code"), "unknown code");
+        return true;
+    }
+    const int days = asked.days;
+    source_.fetch(*city, clock_(), [finish, days, name = source_.name()](SourceResult result) {
+        if (const auto *report = std::get_if<WeatherReport>(&result))
+            finish(200, toXml(*report, days), name);
+        else
+            finish(502, errorXml(502, std::get<QString>(result).toUtf8()), name + ": " + std::get<QString>(result).toUtf8());
+    });
+    return true;
+}
+
+void WeatherService::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket)
+{
+    makeResponder(request, socket).write(errorXml(400, "not served"), {{"Content-Type", "text/xml; charset=UTF-8"}},
+                                         QHttpServerResponder::StatusCode::BadRequest);
+}
+
+} // namespace service
+
+// Compiled here rather than with the viewer's meta-objects, so the viewer never links the server.
+#include "moc_weatherservice.cpp"

@@ -1,0 +1,284 @@
+// The weather service: its documents pass the viewer's own reading, its sun times match published
+// tables, its answers and refusals over HTTP, and the real program driving the real window.
+#include "app/errorreport.h"
+#include "app/form1.h"
+#include "app/simplestatusbar.h"
+#include "service/conditions.h"
+#include "service/simulation.h"
+#include "service/sun.h"
+#include "service/weatherrequest.h"
+#include "service/weatherservice.h"
+#include "testsupport.h"
+#include "weather/extraction.h"
+#include "weather/timetext.h"
+#include "weather/translation.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimeZone>
+
+using namespace testing;
+
+namespace {
+
+const QSet<QByteArray> &shownFrench()
+{
+    static const QSet<QByteArray> all{
+        "Ensoleillé", "Dégagé", "Beau temps", "Partiellement nuageux", "Nuageux", "Brouillard", "Brouillard givrant",
+        "Bruine faible", "Bruine", "Bruine forte", "Bruine verglaçante", "Pluie faible", "Pluie", "Pluie forte",
+        "Pluie verglaçante", "Neige faible", "Neige", "Neige forte", "Neige granuleuse", "Averses éparses ", "Averses",
+        "Fortes averses", "Averses de neige faibles", "Averses de neige", "Orages", "Orages avec grêle", "Orages violents",
+        "En hausse", "En baisse", "Stable"};
+    return all;
+}
+
+QDateTime parisTime(QDate date, QTime time)
+{
+    return QDateTime(date, time, QTimeZone("Europe/Paris")).toUTC();
+}
+
+struct Answer {
+    int status = 0;
+    QByteArray contentType, body;
+};
+
+Answer get(const QByteArray &url, const QByteArray &verb = "GET")
+{
+    QNetworkAccessManager manager;
+    QNetworkReply *reply = manager.sendCustomRequest(QNetworkRequest(QUrl::fromEncoded(url)), verb);
+    QSignalSpy done(reply, &QNetworkReply::finished);
+    if (!done.wait(10000))
+        return {};
+    Answer a{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+             reply->header(QNetworkRequest::ContentTypeHeader).toByteArray(), reply->readAll()};
+    delete reply;
+    return a;
+}
+
+} // namespace
+
+class ServiceTest : public QObject {
+    Q_OBJECT
+    meteo::ErrorReport report;
+    QTemporaryDir dir;
+    meteo::NameValueList dictionary;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        report.setDialogsShown(false);
+        dictionary.loadFromFile(QStringLiteral(METEO_DATA_DIR "/Dictionnaire.ini"));
+    }
+
+    void sunTimesOfParis_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QTime>("rise");
+        QTest::addColumn<QTime>("set");
+        QTest::newRow("equinox") << QDate(2026, 3, 20) << QTime(6, 55) << QTime(19, 3);
+        QTest::newRow("summer") << QDate(2026, 6, 21) << QTime(5, 48) << QTime(21, 58);
+        QTest::newRow("winter") << QDate(2026, 12, 21) << QTime(8, 42) << QTime(16, 57);
+    }
+
+    void sunTimesOfParis()
+    {
+        QFETCH(QDate, date);
+        QFETCH(QTime, rise);
+        QFETCH(QTime, set);
+        const service::SunTimes sun = service::sunTimes(48.8566, 2.3522, date);
+        const QTimeZone paris("Europe/Paris");
+        QVERIFY2(qAbs(sun.sunrise.toTimeZone(paris).time().secsTo(rise)) <= 120, qPrintable(sun.sunrise.toTimeZone(paris).toString()));
+        QVERIFY2(qAbs(sun.sunset.toTimeZone(paris).time().secsTo(set)) <= 120, qPrintable(sun.sunset.toTimeZone(paris).toString()));
+    }
+
+    // Every city, through the year and the day: the viewer reads the whole document, converts its
+    // times, has the icon, and shows the condition and tendency in the expected French.
+    void documentsPassTheViewersReading()
+    {
+        const QString path = dir.filePath(QStringLiteral("weather.xml"));
+        int documents = 0;
+        for (const service::City &city : service::cities())
+            for (int month = 1; month <= 12; ++month)
+                for (const QTime &time : {QTime(3, 7), QTime(12, 0), QTime(18, 41)}) {
+                    const QDateTime now = parisTime(QDate(2026, month, 1 + (month * 5) % 27), time);
+                    writeFile(path, service::toXml(service::simulate(city, now), 9));
+                    TConditionMeteo c;
+                    meteo::assigneMeteo(path, c);
+                    const QByteArray where = city.code + " " + now.toString(Qt::ISODate).toLatin1();
+                    for (const QByteArray &t : {c.Date_Mesure, c.Lever_du_Soleil.Texte, c.Coucher_du_Soleil.Texte})
+                        meteo::readTimeOfDay(t);
+                    QVERIFY2(QFile::exists(QStringLiteral(METEO_DATA_DIR "/icons/") + QString::fromLatin1(c.Icon_Jour) + QStringLiteral(".png")),
+                             where.constData());
+                    QVERIFY2(shownFrench().contains(meteo::translate(c.Nuages, dictionary)), (where + " " + c.Nuages).constData());
+                    QVERIFY2(shownFrench().contains(meteo::translate(c.Etat_Pression, dictionary)), where.constData());
+                    QCOMPARE(c.Ville_M, city.displayName());
+                    ++documents;
+                }
+        QVERIFY(documents > 1000);
+    }
+
+    void everyConditionTranslatesAndHasIcons()
+    {
+        for (const service::Condition &c : service::conditions()) {
+            for (const QByteArray &phrase : {c.dayPhrase, c.nightPhrase})
+                QVERIFY2(shownFrench().contains(meteo::translate(phrase, dictionary)), phrase.constData());
+            for (const QByteArray &icon : {c.dayIcon, c.nightIcon})
+                QVERIFY(QFile::exists(QStringLiteral(METEO_DATA_DIR "/icons/") + QString::fromLatin1(icon) + QStringLiteral(".png")));
+        }
+    }
+
+    void sameMinuteSameDocument()
+    {
+        const service::City &lyon = *service::findCity("FR69123");
+        const QDateTime a = parisTime(QDate(2026, 12, 6), QTime(15, 52, 1));
+        const QDateTime b = parisTime(QDate(2026, 12, 6), QTime(15, 52, 59));
+        QCOMPARE(service::toXml(service::simulate(lyon, a), 9), service::toXml(service::simulate(lyon, b), 9));
+        const service::City &nice = *service::findCity("FR06088");
+        QVERIFY(service::toXml(service::simulate(lyon, a), 9) != service::toXml(service::simulate(nice, a), 9));
+    }
+
+    void weatherLooksPlausible()
+    {
+        const service::City &paris = *service::findCity("FR75056");
+        for (int day = 0; day < 365; day += 3) {
+            const QDateTime now = parisTime(QDate(2026, 1, 1).addDays(day), QTime(14, 0));
+            const service::WeatherReport r = service::simulate(paris, now);
+            QVERIFY(r.temperature > -15 && r.temperature < 40);
+            QVERIFY(r.days[0].low < r.days[0].high);
+            QVERIFY(r.pressure > 980 && r.pressure < 1045);
+            QVERIFY(r.humidity >= 25 && r.humidity <= 100);
+            QVERIFY(r.uvIndex >= 0 && r.uvIndex <= 11);
+            // The tendency agrees with the pressure of three hours before.
+            const double before = service::simulate(paris, now.addSecs(-3 * 3600)).pressure;
+            const double change = r.pressure - before;
+            if (change > 1.2)
+                QCOMPARE(r.tendency, QByteArray("rising"));
+            else if (change < -1.2)
+                QCOMPARE(r.tendency, QByteArray("falling"));
+            else if (qAbs(change) < 0.8)
+                QCOMPARE(r.tendency, QByteArray("steady"));
+        }
+        // Summer afternoons are warmer than winter ones.
+        QVERIFY(service::simulate(paris, parisTime(QDate(2026, 7, 15), QTime(15, 0))).days[0].high
+                > service::simulate(paris, parisTime(QDate(2026, 1, 15), QTime(15, 0))).days[0].high);
+    }
+
+    void requestParsing_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QByteArray>("query");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QByteArray>("code");
+        QTest::addColumn<int>("days");
+        const QByteArray viewer = QByteArray(meteo_query()).mid(1);
+        QTest::newRow("viewer") << QByteArray("GET") << QByteArray("/weather/local/FR75056") << viewer << true << QByteArray("FR75056") << 9;
+        QTest::newRow("fewer days") << QByteArray("GET") << QByteArray("/weather/local/FR75056") << QByteArray("dayf=2") << true << QByteArray("FR75056") << 2;
+        QTest::newRow("more than 9") << QByteArray("GET") << QByteArray("/weather/local/FR75056") << QByteArray("dayf=30") << true << QByteArray("FR75056") << 9;
+        QTest::newRow("escaped code") << QByteArray("GET") << QByteArray("/weather/local/FR%201") << QByteArray() << true << QByteArray("FR 1") << 9;
+        QTest::newRow("empty code") << QByteArray("GET") << QByteArray("/weather/local/") << viewer << true << QByteArray() << 9;
+        QTest::newRow("zero days") << QByteArray("GET") << QByteArray("/weather/local/FR75056") << QByteArray("dayf=0") << false << QByteArray() << 9;
+        QTest::newRow("days not a number") << QByteArray("GET") << QByteArray("/weather/local/FR75056") << QByteArray("dayf=x") << false << QByteArray() << 9;
+        QTest::newRow("imperial") << QByteArray("GET") << QByteArray("/weather/local/FR75056") << QByteArray("unit=s") << false << QByteArray() << 9;
+        QTest::newRow("other path") << QByteArray("GET") << QByteArray("/weather/FR75056") << QByteArray() << false << QByteArray() << 9;
+        QTest::newRow("two segments") << QByteArray("GET") << QByteArray("/weather/local/FR/75056") << QByteArray() << false << QByteArray() << 9;
+        QTest::newRow("POST") << QByteArray("POST") << QByteArray("/weather/local/FR75056") << QByteArray() << false << QByteArray() << 9;
+    }
+
+    void requestParsing()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, path);
+        QFETCH(QByteArray, query);
+        QFETCH(bool, ok);
+        const service::WeatherRequest r = service::parseWeatherRequest(method, path, query);
+        QCOMPARE(r.ok, ok);
+        if (ok) {
+            QTEST(r.code, "code");
+            QTEST(r.days, "days");
+        } else {
+            QVERIFY(!r.problem.isEmpty());
+        }
+    }
+
+    void answersOverHttp()
+    {
+        service::SimulatedSource sim;
+        service::WeatherService server(sim);
+        const QDateTime fixed = parisTime(QDate(2026, 12, 6), QTime(15, 52));
+        server.setClock([fixed] { return fixed; });
+        QList<QByteArray> log;
+        server.setLog([&log](const QByteArray &line) { log << line; });
+        const QByteArray base = "http://127.0.0.1:" + QByteArray::number(server.listen(QHostAddress::LocalHost, 0));
+
+        const Answer ok = get(base + "/weather/local/FR75056" + meteo_query());
+        QCOMPARE(ok.status, 200);
+        QCOMPARE(ok.contentType, QByteArray("text/xml; charset=UTF-8"));
+        QCOMPARE(ok.body, service::toXml(service::simulate(*service::findCity("FR75056"), fixed), 9));
+        QCOMPARE(ok.body.count("<day "), 9);
+        QVERIFY(ok.body.contains("<tm>3:52 PM</tm>"));
+        QVERIFY(ok.body.contains("<lsup>12/6/26 3:52 PM Local Time</lsup>"));
+        QCOMPARE(get(base + "/weather/local/FR2A004?dayf=3").body.count("<day "), 3);
+
+        const Answer unknown = get(base + "/weather/local/FR99999" + meteo_query());
+        QCOMPARE(unknown.status, 404);
+        QVERIFY(unknown.body.contains("<error>"));
+        QCOMPARE(get(base + "/weather/local/FR75056?dayf=zero").status, 400);
+        QCOMPARE(get(base + "/index.html").status, 400);
+        QCOMPARE(get(base + "/weather/local/FR75056", "DELETE").status, 400);
+        QCOMPARE(log.size(), 6);
+        QVERIFY(log[0].contains("\"GET /weather/local/FR75056?r&cc=*") && log[0].contains(" 200 "));
+        QVERIFY(log[2].contains(" 404 "));
+    }
+
+    void realServiceFillsTheRealWindow()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        const quint16 port = probe.serverPort();
+        probe.close();
+        QProcess service;
+        service.start(QStringLiteral(METEO_DATA_DIR "/meteo-service"), {QStringLiteral("--port"), QString::number(port)});
+        QVERIFY(service.waitForStarted());
+        QByteArray said;
+        QTRY_VERIFY((said += service.readAllStandardError()).contains("listening") || service.state() != QProcess::Running);
+
+        BesideExe files;
+        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
+        files.copyShipped(QStringLiteral("icons"));
+        files.write(QStringLiteral("villes.ini"), "Ajaccio=FR2A004\nLille=FR59350\n");
+        TempCurrentDir cwd;
+        TForm1 w;
+        w.setServiceHost("127.0.0.1:" + QByteArray::number(port));
+        w.show();
+        w.activateWindow();
+        QTRY_COMPARE(w.label(1)->text(), QStringLiteral("Ajaccio, France"));
+        for (int n = 2; n <= 12; ++n)
+            QVERIFY(!w.label(n)->text().isEmpty());
+        QVERIFY(w.label(10)->text().startsWith(QStringLiteral("Station de Ajaccio (simulation)  ")));
+        QVERIFY(w.windowTitle().startsWith(QStringLiteral("Météo du ")));
+        QVERIFY(!w.Imag->pixmap().isNull());
+        QVERIFY(w.BarStatus->SimpleText().startsWith(QStringLiteral("Déconnecté du site 127.0.0.1:")));
+
+        service.terminate();  // SIGTERM: a clean stop
+        QVERIFY(service.waitForFinished(5000));
+        QCOMPARE(service.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(service.exitCode(), 0);
+        QVERIFY((said += service.readAllStandardError()).contains("GET /weather/local/FR2A004?"));
+    }
+
+private:
+    static QByteArray meteo_query();
+};
+
+#include "net/request.h"
+QByteArray ServiceTest::meteo_query()
+{
+    return meteo::kWeatherQuery;
+}
+
+QTEST_MAIN(ServiceTest)
+#include "tst_service.moc"
