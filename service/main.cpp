@@ -1,5 +1,6 @@
 // meteo-service [--port N] [--bind ADDR] [--source sim|open-meteo] [--upstream URL]:
 // answers the viewer's weather requests until SIGINT or SIGTERM.
+#include "service/openmeteo.h"
 #include "service/simulation.h"
 #include "service/weatherservice.h"
 
@@ -33,14 +34,19 @@ int main(int argc, char **argv)
                                   QString::number(METEO_SERVICE_PORT));
     const QCommandLineOption bind(QStringLiteral("bind"), QStringLiteral("Address to listen on."), QStringLiteral("ADDR"),
                                   QStringLiteral("127.0.0.1"));
-    const QCommandLineOption source(QStringLiteral("source"), QStringLiteral("Weather source: sim."),
+    const QCommandLineOption source(QStringLiteral("source"),
+                                    QStringLiteral("Weather source: sim (offline simulation) or open-meteo (live)."),
                                     QStringLiteral("NAME"), QStringLiteral("sim"));
-    parser.addOptions({port, bind, source});
+    const QCommandLineOption upstream(QStringLiteral("upstream"), QStringLiteral("Base URL of the Open-Meteo API."),
+                                      QStringLiteral("URL"), QStringLiteral("https://api.open-meteo.com"));
+    parser.addOptions({port, bind, source, upstream});
     parser.process(app);
 
     std::unique_ptr<service::WeatherSource> weather;
     if (parser.value(source) == QStringLiteral("sim"))
         weather = std::make_unique<service::SimulatedSource>();
+    else if (parser.value(source) == QStringLiteral("open-meteo"))
+        weather = std::make_unique<service::OpenMeteoSource>(parser.value(upstream).toUtf8());
     if (!weather) {
         std::fprintf(stderr, "meteo-service: unknown source '%s'\n", qPrintable(parser.value(source)));
         return 2;

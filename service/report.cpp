@@ -100,8 +100,8 @@ QByteArray toXml(const WeatherReport &r, int days)
     element(w, "d", r.tendency);
     w.writeEndElement();
     w.writeStartElement(QStringLiteral("wind"));
-    element(w, "s", r.windSpeed < 1 ? QStringLiteral("calm") : QString::number(r.windSpeed));
-    element(w, "gust", r.windGust > r.windSpeed ? QString::number(r.windGust) : QStringLiteral("N/A"));
+    element(w, "s", r.windSpeed < 1 ? QStringLiteral("calm") : QString::number(std::lround(r.windSpeed)));
+    element(w, "gust", r.windGust > r.windSpeed ? QString::number(std::lround(r.windGust)) : QStringLiteral("N/A"));
     element(w, "d", r.windDirection);
     element(w, "t", compassText(r.windDirection, r.windSpeed));
     w.writeEndElement();

@@ -23,7 +23,8 @@ struct WeatherReport {
     bool daylight = true;
     double pressure = 0;   // mb
     QByteArray tendency;   // "rising", "falling", "steady"
-    int windSpeed = 0, windGust = 0, windDirection = 0;  // km/h, degrees
+    double windSpeed = 0, windGust = 0;  // km/h
+    int windDirection = 0;               // degrees
     int humidity = 0;
     double visibility = 0;  // km
     int uvIndex = 0;

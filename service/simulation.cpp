@@ -159,8 +159,8 @@ WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
                                            - 10.0 * std::cos(kTwoPi * (hours - 15.0) / 24.0), 25.0, 100.0);
     r.humidity = rounded(humidity);
     const double wind = climate.windSpeed(t);
-    r.windSpeed = rounded(wind);
-    r.windGust = rounded(wind * 1.45 + 3.0);
+    r.windSpeed = wind;
+    r.windGust = wind * 1.45 + 3.0;
     r.windDirection = rounded(climate.windDirection(t)) % 360;
     r.temperature = rounded(temperature);
     // Wind chill below 10 degrees in a wind, as weather services report "feels like".

@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -23,6 +26,19 @@ void writeFile(const QString &path, const QByteArray &bytes)
 QByteArray parisDocument()
 {
     return readFile(QStringLiteral(METEO_SAMPLES_DIR "/paris.xml"));
+}
+
+HttpAnswer httpGet(const QByteArray &url, const QByteArray &verb)
+{
+    QNetworkAccessManager manager;
+    QNetworkReply *reply = manager.sendCustomRequest(QNetworkRequest(QUrl::fromEncoded(url)), verb);
+    QSignalSpy done(reply, &QNetworkReply::finished);
+    if (!done.wait(10000))
+        return {};
+    HttpAnswer a{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+                 reply->header(QNetworkRequest::ContentTypeHeader).toByteArray(), reply->readAll()};
+    delete reply;
+    return a;
 }
 
 BesideExe::BesideExe() : dir_(QCoreApplication::applicationDirPath()) {}

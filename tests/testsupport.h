@@ -45,6 +45,13 @@ private:
     QString previous_;
 };
 
+struct HttpAnswer {
+    int status = 0;
+    QByteArray contentType, body;
+};
+// A request by the ordinary client, waited for (at most ten seconds).
+HttpAnswer httpGet(const QByteArray &url, const QByteArray &verb = "GET");
+
 // A raw HTTP/1.1 server: each request received is recorded, then `answer` writes to the socket
 // whatever the test wants, in as many pieces and with as much misbehaviour as it likes.
 class RawServer : public QTcpServer {

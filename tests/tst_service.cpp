@@ -40,24 +40,6 @@ QDateTime parisTime(QDate date, QTime time)
     return QDateTime(date, time, QTimeZone("Europe/Paris")).toUTC();
 }
 
-struct Answer {
-    int status = 0;
-    QByteArray contentType, body;
-};
-
-Answer get(const QByteArray &url, const QByteArray &verb = "GET")
-{
-    QNetworkAccessManager manager;
-    QNetworkReply *reply = manager.sendCustomRequest(QNetworkRequest(QUrl::fromEncoded(url)), verb);
-    QSignalSpy done(reply, &QNetworkReply::finished);
-    if (!done.wait(10000))
-        return {};
-    Answer a{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
-             reply->header(QNetworkRequest::ContentTypeHeader).toByteArray(), reply->readAll()};
-    delete reply;
-    return a;
-}
-
 } // namespace
 
 class ServiceTest : public QObject {
@@ -214,21 +196,21 @@ private Q_SLOTS:
         server.setLog([&log](const QByteArray &line) { log << line; });
         const QByteArray base = "http://127.0.0.1:" + QByteArray::number(server.listen(QHostAddress::LocalHost, 0));
 
-        const Answer ok = get(base + "/weather/local/FR75056" + meteo_query());
+        const HttpAnswer ok = httpGet(base + "/weather/local/FR75056" + meteo_query());
         QCOMPARE(ok.status, 200);
         QCOMPARE(ok.contentType, QByteArray("text/xml; charset=UTF-8"));
         QCOMPARE(ok.body, service::toXml(service::simulate(*service::findCity("FR75056"), fixed), 9));
         QCOMPARE(ok.body.count("<day "), 9);
         QVERIFY(ok.body.contains("<tm>3:52 PM</tm>"));
         QVERIFY(ok.body.contains("<lsup>12/6/26 3:52 PM Local Time</lsup>"));
-        QCOMPARE(get(base + "/weather/local/FR2A004?dayf=3").body.count("<day "), 3);
+        QCOMPARE(httpGet(base + "/weather/local/FR2A004?dayf=3").body.count("<day "), 3);
 
-        const Answer unknown = get(base + "/weather/local/FR99999" + meteo_query());
+        const HttpAnswer unknown = httpGet(base + "/weather/local/FR99999" + meteo_query());
         QCOMPARE(unknown.status, 404);
         QVERIFY(unknown.body.contains("<error>"));
-        QCOMPARE(get(base + "/weather/local/FR75056?dayf=zero").status, 400);
-        QCOMPARE(get(base + "/index.html").status, 400);
-        QCOMPARE(get(base + "/weather/local/FR75056", "DELETE").status, 400);
+        QCOMPARE(httpGet(base + "/weather/local/FR75056?dayf=zero").status, 400);
+        QCOMPARE(httpGet(base + "/index.html").status, 400);
+        QCOMPARE(httpGet(base + "/weather/local/FR75056", "DELETE").status, 400);
         QCOMPARE(log.size(), 6);
         QVERIFY(log[0].contains("\"GET /weather/local/FR75056?r&cc=*") && log[0].contains(" 200 "));
         QVERIFY(log[2].contains(" 404 "));
@@ -280,5 +262,10 @@ QByteArray ServiceTest::meteo_query()
     return meteo::kWeatherQuery;
 }
 
-QTEST_MAIN(ServiceTest)
+int runServiceTest(int argc, char **argv)
+{
+    ServiceTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_service.moc"

@@ -1,0 +1,240 @@
+#include "openmeteo.h"
+
+#include "conditions.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTimeZone>
+#include <QUrlQuery>
+#include <cmath>
+#include <optional>
+
+namespace service {
+namespace {
+
+constexpr qint64 kCacheSeconds = 10 * 60;
+
+// Reads the answer strictly: any field missing or of the wrong kind is reported by name, so that no
+// half-filled document is ever served.
+class Reader {
+public:
+    explicit Reader(QJsonObject root) : root_(std::move(root)) {}
+    QString missing;
+
+    QJsonObject object(const char *name)
+    {
+        const QJsonValue v = root_.value(QLatin1StringView(name));
+        if (!v.isObject())
+            fail(name);
+        return v.toObject();
+    }
+    double number(const QJsonObject &o, const char *group, const char *name)
+    {
+        const QJsonValue v = o.value(QLatin1StringView(name));
+        if (!v.isDouble())
+            fail(QByteArray(group) + '.' + name);
+        return v.toDouble();
+    }
+    double number(const char *name)
+    {
+        const QJsonValue v = root_.value(QLatin1StringView(name));
+        if (!v.isDouble())
+            fail(name);
+        return v.toDouble();
+    }
+    QString string(const QJsonObject &o, const char *group, const char *name)
+    {
+        const QJsonValue v = o.value(QLatin1StringView(name));
+        if (!v.isString())
+            fail(QByteArray(group) + '.' + name);
+        return v.toString();
+    }
+    QJsonArray array(const QJsonObject &o, const char *group, const char *name, qsizetype length)
+    {
+        const QJsonValue v = o.value(QLatin1StringView(name));
+        if (!v.isArray() || v.toArray().size() < length)
+            fail(QByteArray(group) + '.' + name);
+        return v.toArray();
+    }
+    double at(const QJsonArray &a, qsizetype i, const char *what)
+    {
+        if (i < 0 || i >= a.size() || !a.at(i).isDouble())
+            fail(what);
+        return a.at(i).toDouble();
+    }
+    bool ok() const { return missing.isEmpty(); }
+
+private:
+    void fail(const QByteArray &what)
+    {
+        if (missing.isEmpty())
+            missing = QString::fromLatin1(what);
+    }
+    QJsonObject root_;
+};
+
+std::optional<QDateTime> localTime(const QString &text, const QTimeZone &zone)
+{
+    const QDateTime t = QDateTime::fromString(text, QStringLiteral("yyyy-MM-ddTHH:mm"));
+    if (!t.isValid())
+        return std::nullopt;
+    return QDateTime(t.date(), t.time(), zone);
+}
+
+int rounded(double v)
+{
+    return int(std::lround(v));
+}
+
+} // namespace
+
+SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (!document.isObject())
+        return QStringLiteral("upstream answer is not JSON (%1)").arg(error.errorString());
+    Reader in(document.object());
+    const double offset = in.number("utc_offset_seconds");
+    if (!(std::abs(offset) <= 14 * 3600))
+        return QStringLiteral("upstream answer lacks a usable utc_offset_seconds");
+    const QTimeZone zone{int(offset)};
+    const QJsonObject current = in.object("current"), hourly = in.object("hourly"), daily = in.object("daily");
+
+    WeatherReport r;
+    r.code = city.code;
+    r.place = city.displayName();
+    r.station = city.name + " (Open-Meteo)";
+    r.latitude = city.latitude;
+    r.longitude = city.longitude;
+    const std::optional<QDateTime> observed = localTime(in.string(current, "current", "time"), zone);
+    r.temperature = rounded(in.number(current, "current", "temperature_2m"));
+    r.feelsLike = rounded(in.number(current, "current", "apparent_temperature"));
+    r.humidity = rounded(in.number(current, "current", "relative_humidity_2m"));
+    r.daylight = in.number(current, "current", "is_day") != 0;
+    r.wmo = rounded(in.number(current, "current", "weather_code"));
+    const double pressure = in.number(current, "current", "pressure_msl");
+    r.pressure = std::round(pressure * 10.0) / 10.0;
+    r.windSpeed = in.number(current, "current", "wind_speed_10m");
+    r.windDirection = rounded(in.number(current, "current", "wind_direction_10m")) % 360;
+    r.windGust = in.number(current, "current", "wind_gusts_10m");
+    if (!in.ok())
+        return QStringLiteral("upstream answer lacks %1").arg(in.missing);
+    if (!observed)
+        return QStringLiteral("upstream answer lacks current.time");
+    r.observed = *observed;
+    const double gamma = std::log(qMax(r.humidity, 1) / 100.0) + 17.62 * r.temperature / (243.12 + r.temperature);
+    r.dewPoint = rounded(243.12 * gamma / (17.62 - gamma));
+
+    // Hourly values of the current hour, and the pressure three hours before it.
+    const QJsonArray hours = in.array(hourly, "hourly", "time", 1);
+    const QString thisHour = r.observed.toString(QStringLiteral("yyyy-MM-ddTHH:00"));
+    qsizetype now = -1;
+    for (qsizetype i = 0; i < hours.size(); ++i)
+        if (hours.at(i).toString() == thisHour)
+            now = i;
+    const QJsonArray pressures = in.array(hourly, "hourly", "pressure_msl", hours.size());
+    const double change = in.at(pressures, now, "hourly.pressure_msl of this hour")
+                          - in.at(pressures, now - 3, "hourly.pressure_msl of three hours before");
+    r.tendency = tendencyText(change);
+    const double visibility = current.value(QLatin1StringView("visibility")).isDouble()
+                                  ? current.value(QLatin1StringView("visibility")).toDouble()
+                                  : in.at(in.array(hourly, "hourly", "visibility", hours.size()), now, "hourly.visibility");
+    r.visibility = std::round(visibility / 100.0) / 10.0;
+    r.uvIndex = rounded(current.value(QLatin1StringView("uv_index")).isDouble()
+                            ? current.value(QLatin1StringView("uv_index")).toDouble()
+                            : in.at(in.array(hourly, "hourly", "uv_index", hours.size()), now, "hourly.uv_index"));
+
+    const QJsonArray days = in.array(daily, "daily", "time", 1);
+    const QJsonArray codes = in.array(daily, "daily", "weather_code", days.size());
+    const QJsonArray highs = in.array(daily, "daily", "temperature_2m_max", days.size());
+    const QJsonArray lows = in.array(daily, "daily", "temperature_2m_min", days.size());
+    const QJsonArray rises = in.array(daily, "daily", "sunrise", days.size());
+    const QJsonArray sets = in.array(daily, "daily", "sunset", days.size());
+    for (qsizetype i = 0; i < days.size() && in.ok(); ++i) {
+        DayForecast d;
+        d.date = QDate::fromString(days.at(i).toString(), Qt::ISODate);
+        d.dayWmo = d.nightWmo = rounded(in.at(codes, i, "daily.weather_code"));
+        d.high = rounded(in.at(highs, i, "daily.temperature_2m_max"));
+        d.low = rounded(in.at(lows, i, "daily.temperature_2m_min"));
+        const std::optional<QDateTime> rise = localTime(rises.at(i).toString(), zone);
+        const std::optional<QDateTime> set = localTime(sets.at(i).toString(), zone);
+        if (!d.date.isValid() || !rise || !set)
+            return QStringLiteral("upstream answer lacks daily dates or sun times of day %1").arg(i);
+        d.sunrise = rise->time();
+        d.sunset = set->time();
+        r.days << d;
+    }
+    if (!in.ok())
+        return QStringLiteral("upstream answer lacks %1").arg(in.missing);
+    return r;
+}
+
+OpenMeteoSource::OpenMeteoSource(const QByteArray &base)
+    : base_(base.endsWith('/') ? base.chopped(1) : base), manager_(std::make_unique<QNetworkAccessManager>())
+{
+}
+
+OpenMeteoSource::~OpenMeteoSource() = default;
+
+QUrl OpenMeteoSource::requestUrl(const City &city) const
+{
+    QUrl url(QString::fromUtf8(base_) + QStringLiteral("/v1/forecast"));
+    QUrlQuery q;
+    q.addQueryItem(QStringLiteral("latitude"), QString::number(city.latitude, 'f', 4));
+    q.addQueryItem(QStringLiteral("longitude"), QString::number(city.longitude, 'f', 4));
+    q.addQueryItem(QStringLiteral("timezone"), QStringLiteral("auto"));
+    q.addQueryItem(QStringLiteral("forecast_days"), QStringLiteral("9"));
+    q.addQueryItem(QStringLiteral("past_hours"), QStringLiteral("3"));
+    q.addQueryItem(QStringLiteral("current"),
+                   QStringLiteral("temperature_2m,apparent_temperature,relative_humidity_2m,is_day,weather_code,"
+                                  "pressure_msl,wind_speed_10m,wind_direction_10m,wind_gusts_10m"));
+    q.addQueryItem(QStringLiteral("hourly"), QStringLiteral("pressure_msl,visibility,uv_index"));
+    q.addQueryItem(QStringLiteral("daily"), QStringLiteral("weather_code,temperature_2m_max,temperature_2m_min,sunrise,sunset"));
+    url.setQuery(q);
+    return url;
+}
+
+void OpenMeteoSource::fetch(const City &city, const QDateTime &nowUtc, std::function<void(SourceResult)> done)
+{
+    Entry &entry = cache_[city.code];
+    if (entry.report && entry.fetchedAt.secsTo(nowUtc) < kCacheSeconds) {
+        done(*entry.report);
+        return;
+    }
+    entry.waiting << std::move(done);
+    if (entry.waiting.size() > 1)
+        return;  // an upstream call for this city is already on its way
+    QNetworkRequest request(requestUrl(city));
+    request.setTransferTimeout(timeoutMs_);
+    QNetworkReply *reply = manager_->get(request);
+    QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply, city, nowUtc] {
+        reply->deleteLater();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (reply->error() == QNetworkReply::OperationCanceledError)
+            finished(city.code, nowUtc, QStringLiteral("upstream did not answer within %1 s").arg(timeoutMs_ / 1000.0));
+        else if (status == 0)
+            finished(city.code, nowUtc, QStringLiteral("upstream unreachable: %1").arg(reply->errorString()));
+        else if (status != 200)
+            finished(city.code, nowUtc, QStringLiteral("upstream answered HTTP %1").arg(status));
+        else
+            finished(city.code, nowUtc, parseOpenMeteo(reply->readAll(), city));
+    });
+}
+
+void OpenMeteoSource::finished(const QByteArray &code, const QDateTime &startedAt, SourceResult result)
+{
+    Entry &entry = cache_[code];
+    if (const auto *report = std::get_if<WeatherReport>(&result)) {
+        entry.report = *report;
+        entry.fetchedAt = startedAt;
+    }
+    const QList<std::function<void(SourceResult)>> waiting = std::exchange(entry.waiting, {});
+    for (const auto &done : waiting)
+        done(result);
+}
+
+} // namespace service

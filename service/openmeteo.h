@@ -1,0 +1,42 @@
+// The live source: the Open-Meteo forecast API, asked over HTTPS for the city's coordinates, its JSON
+// answer turned into the same report as the simulation. Answers are kept ten minutes per city, and
+// requests for a city already being fetched wait for that one upstream call.
+#pragma once
+#include "source.h"
+
+#include <QHash>
+#include <QUrl>
+
+class QNetworkAccessManager;
+
+namespace service {
+
+// The report in an Open-Meteo answer, or what is missing from it.
+SourceResult parseOpenMeteo(const QByteArray &json, const City &city);
+
+class OpenMeteoSource : public WeatherSource {
+public:
+    explicit OpenMeteoSource(const QByteArray &base = "https://api.open-meteo.com");
+    ~OpenMeteoSource() override;
+
+    void fetch(const City &city, const QDateTime &nowUtc, std::function<void(SourceResult)> done) override;
+    QByteArray name() const override { return "open-meteo"; }
+
+    QUrl requestUrl(const City &city) const;
+    void setTimeout(int ms) { timeoutMs_ = ms; }
+
+private:
+    struct Entry {
+        QDateTime fetchedAt;
+        std::optional<WeatherReport> report;
+        QList<std::function<void(SourceResult)>> waiting;
+    };
+    void finished(const QByteArray &code, const QDateTime &startedAt, SourceResult result);
+
+    QByteArray base_;
+    int timeoutMs_ = 10000;
+    std::unique_ptr<QNetworkAccessManager> manager_;
+    QHash<QByteArray, Entry> cache_;
+};
+
+} // namespace service

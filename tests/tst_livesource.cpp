@@ -1,0 +1,203 @@
+// The live source: Open-Meteo answers (our own fixtures, served by a fake upstream on 127.0.0.1)
+// become documents the viewer reads; every upstream failure is a 502 with its cause; answers are
+// cached and shared.
+#include "service/openmeteo.h"
+#include "service/weatherservice.h"
+#include "testsupport.h"
+#include "weather/extraction.h"
+#include "weather/namevaluelist.h"
+#include "weather/timetext.h"
+#include "weather/translation.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimeZone>
+#include <QTimer>
+
+using namespace testing;
+
+namespace {
+
+QByteArray fixture(const char *name)
+{
+    return readFile(QStringLiteral(METEO_SAMPLES_DIR "/") + QString::fromLatin1(name));
+}
+
+void answerJson(QTcpSocket *s, const QByteArray &json, const QByteArray &status = "200 OK")
+{
+    s->write("HTTP/1.1 " + status + "\r\nContent-Type: application/json\r\nContent-Length: " + QByteArray::number(json.size())
+             + "\r\n\r\n" + json);
+}
+
+// A service on the live source, its upstream pointed at `upstream`, its clock at `now`.
+struct LiveService {
+    service::OpenMeteoSource source;
+    service::WeatherService server{source};
+    QDateTime now = QDateTime(QDate(2026, 12, 6), QTime(14, 45), QTimeZone::utc());
+    QList<QByteArray> log;
+    QByteArray base;
+
+    explicit LiveService(const QByteArray &upstream) : source(upstream)
+    {
+        server.setClock([this] { return now; });
+        server.setLog([this](const QByteArray &line) { log << line; });
+        base = "http://127.0.0.1:" + QByteArray::number(server.listen(QHostAddress::LocalHost, 0));
+    }
+    HttpAnswer get(const char *code) { return httpGet(base + "/weather/local/" + code + "?r&cc=*&unit=m&dayf=9"); }
+};
+
+} // namespace
+
+class LiveSourceTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    meteo::NameValueList dictionary;
+
+private Q_SLOTS:
+    void initTestCase() { dictionary.loadFromFile(QStringLiteral(METEO_DATA_DIR "/Dictionnaire.ini")); }
+
+    void fixturesBecomeViewerDocuments_data()
+    {
+        QTest::addColumn<QByteArray>("code");
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QStringList>("expected");  // tm, tmp, flik, t, icon, r, d, wind t, hmid, vis, uv, sunr, suns, hi, low
+        QTest::newRow("Paris, winter day") << QByteArray("FR75056") << fixture("openmeteo-paris-winter-day.json")
+            << QStringLiteral("3:45 PM|6|3|Partly Cloudy|30|1016.3|falling|SW|81|24.1|0|8:29 AM|4:54 PM|9|3").split(u'|');
+        QTest::newRow("Brest, night showers") << QByteArray("FR29019") << fixture("openmeteo-brest-night-showers.json")
+            << QStringLiteral("10:10 PM|10|6|Scattered Showers|45|1006.2|rising|W|92|8.0|0|8:24 AM|5:27 PM|12|8").split(u'|');
+        QTest::newRow("Lyon, thunderstorm with hail") << QByteArray("FR69123") << fixture("openmeteo-lyon-thunderstorm-hail.json")
+            << QStringLiteral("5:20 PM|28|30|T-Storms with Hail|17|1010.8|steady|CALM|64|6.2|3|6:07 AM|9:21 PM|32|19").split(u'|');
+    }
+
+    void fixturesBecomeViewerDocuments()
+    {
+        QFETCH(QByteArray, code);
+        QFETCH(QByteArray, json);
+        QFETCH(QStringList, expected);
+        QByteArray asked;
+        RawServer upstream([&](QTcpSocket *s, const QByteArray &request) {
+            asked = request.left(request.indexOf("\r\n"));
+            answerJson(s, json);
+        });
+        LiveService live("http://" + upstream.host());
+        const HttpAnswer answer = live.get(code.constData());
+        QCOMPARE(answer.status, 200);
+
+        const service::City *city = service::findCity(code);
+        for (const QByteArray &part : {"GET /v1/forecast?latitude=" + QByteArray::number(city->latitude, 'f', 4),
+                                       "&longitude=" + QByteArray::number(city->longitude, 'f', 4),
+                                       QByteArray("&timezone=auto&forecast_days=9&past_hours=3"),
+                                       QByteArray("current=temperature_2m,apparent_temperature,relative_humidity_2m,is_day,"
+                                                  "weather_code,pressure_msl,wind_speed_10m,wind_direction_10m,wind_gusts_10m"),
+                                       QByteArray("hourly=pressure_msl,visibility,uv_index"),
+                                       QByteArray("daily=weather_code,temperature_2m_max,temperature_2m_min,sunrise,sunset")})
+            QVERIFY2(asked.contains(part), asked.constData());
+
+        const QString path = dir.filePath(QStringLiteral("weather.xml"));
+        writeFile(path, answer.body);
+        TConditionMeteo c;
+        meteo::assigneMeteo(path, c);
+        const QList<QByteArray> got{c.Date_Mesure, c.Temperature.Texte, c.Temperature_Ressentie.Texte, c.Nuages, c.Icon_Jour,
+                                    c.Pression.Texte, c.Etat_Pression, c.Vent.Texte, c.Humidite.Texte, c.Visibilite,
+                                    c.UV.Texte, c.Lever_du_Soleil.Texte, c.Coucher_du_Soleil.Texte, c.Temperature_Hi.Texte,
+                                    c.Temperature_Low.Texte};
+        for (int i = 0; i < got.size(); ++i)
+            QCOMPARE(QString::fromUtf8(got[i]), expected[i]);
+        QCOMPARE(answer.body.count("<day "), 9);
+        for (const QByteArray &t : {c.Date_Mesure, c.Lever_du_Soleil.Texte, c.Coucher_du_Soleil.Texte})
+            meteo::readTimeOfDay(t);
+        QVERIFY(QFile::exists(QStringLiteral(METEO_DATA_DIR "/icons/") + QString::fromLatin1(c.Icon_Jour) + QStringLiteral(".png")));
+        QVERIFY(!meteo::translate(c.Nuages, dictionary).contains(c.Nuages));  // French, not the English phrase
+        QVERIFY(c.Station.Texte.contains("(Open-Meteo)"));
+    }
+
+    void upstreamFailuresAre502WithTheirCause_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QByteArray>("cause");
+        QTest::newRow("unreachable") << 0 << QByteArray("upstream unreachable");
+        QTest::newRow("slow") << 1 << QByteArray("did not answer within");
+        QTest::newRow("HTTP 500") << 2 << QByteArray("upstream answered HTTP 500");
+        QTest::newRow("missing field") << 3 << QByteArray("lacks current");
+        QTest::newRow("null value") << 4 << QByteArray("lacks current.temperature_2m");
+        QTest::newRow("not JSON") << 5 << QByteArray("not JSON");
+        QTest::newRow("hour not in hourly") << 6 << QByteArray("hourly.pressure_msl");
+    }
+
+    void upstreamFailuresAre502WithTheirCause()
+    {
+        QFETCH(int, kind);
+        QFETCH(QByteArray, cause);
+        RawServer upstream([kind](QTcpSocket *s, const QByteArray &) {
+            QByteArray json = fixture("openmeteo-paris-winter-day.json");
+            switch (kind) {
+            case 1: return;  // accepts and never answers
+            case 2: answerJson(s, "{}", "500 Internal Server Error"); return;
+            case 3: json.replace("\"current\":", "\"currently\":"); break;
+            case 4: json.replace("\"temperature_2m\": 6.4", "\"temperature_2m\": null"); break;
+            case 5: json = "<html>maintenance</html>"; break;
+            case 6: json.replace("2026-12-06T15:00", "2026-12-06T15:30"); break;
+            }
+            answerJson(s, json);
+        });
+        LiveService live("http://" + upstream.host());
+        live.source.setTimeout(300);
+        if (kind == 0)
+            upstream.close();
+        const HttpAnswer answer = live.get("FR75056");
+        QCOMPARE(answer.status, 502);
+        QVERIFY2(answer.body.contains("<error>") && answer.body.contains(cause), answer.body.constData());
+        QCOMPARE(live.log.size(), 1);
+        QVERIFY2(live.log[0].contains(" 502 ") && live.log[0].contains(cause), live.log[0].constData());
+    }
+
+    void answersAreCachedTenMinutesPerCity()
+    {
+        int calls = 0;
+        RawServer upstream([&calls](QTcpSocket *s, const QByteArray &) {
+            ++calls;
+            answerJson(s, fixture("openmeteo-paris-winter-day.json"));
+        });
+        LiveService live("http://" + upstream.host());
+        QCOMPARE(live.get("FR75056").status, 200);
+        live.now = live.now.addSecs(9 * 60);
+        QCOMPARE(live.get("FR75056").status, 200);
+        QCOMPARE(calls, 1);
+        QCOMPARE(live.get("FR69123").status, 200);  // another city is another entry
+        QCOMPARE(calls, 2);
+        live.now = live.now.addSecs(2 * 60);
+        QCOMPARE(live.get("FR75056").status, 200);
+        QCOMPARE(calls, 3);
+    }
+
+    void concurrentRequestsShareOneUpstreamCall()
+    {
+        int calls = 0;
+        RawServer upstream([&calls](QTcpSocket *s, const QByteArray &) {
+            ++calls;
+            QTimer::singleShot(300, s, [s] { answerJson(s, fixture("openmeteo-paris-winter-day.json")); });
+        });
+        LiveService live("http://" + upstream.host());
+        std::vector<std::unique_ptr<QNetworkAccessManager>> clients;
+        QList<QNetworkReply *> replies;
+        for (int i = 0; i < 10; ++i) {
+            clients.push_back(std::make_unique<QNetworkAccessManager>());
+            replies << clients.back()->get(QNetworkRequest(QUrl::fromEncoded(live.base + "/weather/local/FR75056?dayf=9")));
+        }
+        QTRY_VERIFY(std::all_of(replies.begin(), replies.end(), [](QNetworkReply *r) { return r->isFinished(); }));
+        for (QNetworkReply *r : replies)
+            QCOMPARE(r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+        QCOMPARE(calls, 1);
+        QCOMPARE(live.log.size(), 10);
+    }
+};
+
+int runLiveSourceTest(int argc, char **argv)
+{
+    LiveSourceTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_livesource.moc"

@@ -1,0 +1,11 @@
+// The weather service's tests: the simulation and the HTTP face, then the live source.
+#include <QApplication>
+
+int runServiceTest(int argc, char **argv);
+int runLiveSourceTest(int argc, char **argv);
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    return runServiceTest(argc, argv) | runLiveSourceTest(argc, argv);
+}
