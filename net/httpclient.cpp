@@ -1,5 +1,7 @@
 #include "httpclient.h"
 
+#include "wiretarget.h"
+
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTimer>
@@ -7,11 +9,6 @@
 
 namespace meteo {
 namespace {
-
-bool isHex(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
 
 // Errors that stand for an HTTP status the server did send: the answer still counts as an answer.
 bool isHttpStatusError(QNetworkReply::NetworkError e)
@@ -42,24 +39,6 @@ bool HTTPClient::isCurrent(QNetworkReply *reply) const
 HTTPClient::~HTTPClient()
 {
     release();
-}
-
-QByteArray HTTPClient::wireTarget(const QByteArray &uri)
-{
-    static const QByteArray unsafe = "\"#<>\\^`{|}";
-    QByteArray out;
-    out.reserve(uri.size());
-    for (qsizetype i = 0; i < uri.size(); ++i) {
-        const uchar c = uchar(uri[i]);
-        const bool strayPercent = c == '%' && !(i + 2 < uri.size() && isHex(uri[i + 1]) && isHex(uri[i + 2]));
-        if (c <= 0x20 || c >= 0x7F || unsafe.contains(char(c)) || strayPercent)
-            out += '%' + QByteArray::number(c, 16).rightJustified(2, '0').toUpper();
-        else
-            out += char(c);
-    }
-    if (!out.startsWith('/'))
-        out.prepend('/');
-    return out;
 }
 
 QByteArray HTTPClient::errorText(int error)

@@ -60,9 +60,6 @@ public:
     void SendRequest();
     bool busy() const;
 
-    // The request target as it goes on the wire: bytes that a request line cannot carry are
-    // percent-encoded; everything else, "&", "=", "?" and "*" included, passes unchanged.
-    static QByteArray wireTarget(const QByteArray &uri);
     static QByteArray errorText(int networkError);
 
 Q_SIGNALS:

@@ -31,7 +31,11 @@ QAction *city(const TForm1 &w, int tag)
 
 QByteArray requested(const TForm1 &w)
 {
-    return w.HTTPClient->URI().mid(int(qstrlen("/weather/local/"))).chopped(int(qstrlen(meteo::kWeatherQuery)));
+    const QByteArray uri = w.HTTPClient->URI();
+    const QByteArray prefix = "/weather/local/", query = meteo::kWeatherQuery;
+    if (!uri.startsWith(prefix) || !uri.endsWith(query))
+        return "(no request)";
+    return uri.mid(prefix.size(), uri.size() - prefix.size() - query.size());
 }
 
 } // namespace

@@ -327,6 +327,15 @@ private Q_SLOTS:
         QCOMPARE(meteo::translate(phrase, listOf(dictionary)), expected);
     }
 
+    void multiplyingDictionaryIsBounded()
+    {
+        // Each line quadruples the text: unbounded, forty lines would need 4^40 bytes.
+        const QByteArray french = meteo::translate("a", listOf(QByteArray("a=aaaa\n").repeated(40) + "b=c\n"));
+        QVERIFY(french.size() <= meteo::kMaxTranslatedBytes);
+        QVERIFY(french.size() > meteo::kMaxTranslatedBytes / 4);  // applied as far as the bound allows
+        QVERIFY(!french.contains('c'));  // entries after the overflow are not applied
+    }
+
     // --- The shipped dictionary ------------------------------------------------------------------
 
     void shippedDictionary_data()

@@ -1,5 +1,7 @@
 #include "translation.h"
 
+#include <optional>
+
 namespace meteo {
 namespace {
 
@@ -9,27 +11,26 @@ bool isEd(char a, char b)
 }
 
 // Replaces every occurrence of `name` (ASCII case ignored), resuming behind each inserted value so
-// that an entry never rewrites its own output.
-QByteArray replaceAll(const QByteArray &text, const QByteArray &name, const QByteArray &value)
+// that an entry never rewrites its own output. Nothing when the result would outgrow the limit.
+std::optional<QByteArray> replaceAll(const QByteArray &text, const QByteArray &name, const QByteArray &value)
 {
+    // Lowering ASCII letters keeps every byte in place, so positions found in the lowered copy are
+    // positions in the text.
+    const QByteArray folded = text.toLower(), foldedName = name.toLower();
     QByteArray out;
     qsizetype from = 0;
-    for (;;) {
-        qsizetype found = -1;
-        for (qsizetype i = from; i + name.size() <= text.size(); ++i)
-            if (qstrnicmp(text.constData() + i, name.size(), name.constData(), name.size()) == 0) {
-                found = i;
-                break;
-            }
-        if (found < 0)
-            break;
+    for (qsizetype found; (found = folded.indexOf(foldedName, from)) >= 0;) {
         out += QByteArrayView(text).sliced(from, found - from);
         out += value;
         from = found + name.size();
+        if (out.size() > kMaxTranslatedBytes)
+            return std::nullopt;
     }
     if (from == 0)
         return text;
     out += QByteArrayView(text).sliced(from);
+    if (out.size() > kMaxTranslatedBytes)
+        return std::nullopt;
     return out;
 }
 
@@ -44,8 +45,12 @@ QByteArray translate(const QByteArray &Phrase, const NameValueList &Traductions)
 
     for (int i = 0; i < Traductions.count(); ++i) {
         const QByteArray name = Traductions.name(i);
-        if (!name.isEmpty())
-            result = replaceAll(result, name, Traductions.value(name));
+        if (name.isEmpty())
+            continue;
+        std::optional<QByteArray> replaced = replaceAll(result, name, Traductions.value(name));
+        if (!replaced)
+            break;  // a dictionary whose entries keep multiplying the text stops here
+        result = std::move(*replaced);
     }
 
     if (!result.isEmpty() && result[0] >= 'a' && result[0] <= 'z')
