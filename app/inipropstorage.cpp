@@ -1,10 +1,10 @@
 #include "inipropstorage.h"
 
+#include "atomicfile.h"
 #include "weather/error.h"
 
 #include <QFile>
 #include <QMetaProperty>
-#include <QSaveFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -77,24 +77,28 @@ void IniPropStorage::Save()
     QObject *window = form();
     if (!window)
         return;
-    // QSettings does the escaping; its output goes through a save file so that a crash while
-    // writing never leaves a truncated meteo.ini.
+    // QSettings composes the text (it knows the escaping) in a scratch file, which is read back and
+    // checked before it replaces meteo.ini whole: neither a crash nor a full disk leaves it torn.
     QTemporaryDir scratch;
     const QString scratchFile = scratch.filePath(QStringLiteral("meteo.ini"));
+    QVariantMap values;
+    for (const QString &entry : sessionProperties(window))
+        if (const Target target = resolve(window, entry); target.object)
+            values.insert(section + entry, target.property.read(target.object));
     {
         QSettings ini(scratchFile, QSettings::IniFormat);
-        for (const QString &entry : sessionProperties(window))
-            if (const Target target = resolve(window, entry); target.object)
-                ini.setValue(section + entry, target.property.read(target.object));
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            ini.setValue(it.key(), it.value());
         ini.sync();
-        if (ini.status() != QSettings::NoError)
-            throw Error(fileName_ + QStringLiteral(": enregistrement impossible"));
     }
+    const QSettings check(scratchFile, QSettings::IniFormat);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        if (check.value(it.key()).toString() != it.value().toString())
+            throw Error(fileName_ + QStringLiteral(": enregistrement impossible (") + it.key() + u')');
     QFile composed(scratchFile);
-    QSaveFile out(fileName_);
-    if (!composed.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)
-        || out.write(composed.readAll()) < 0 || !out.commit())
-        throw Error(fileName_ + QStringLiteral(": enregistrement impossible (") + out.errorString() + u')');
+    if (!composed.open(QIODevice::ReadOnly))
+        throw Error(fileName_ + QStringLiteral(": enregistrement impossible (") + composed.errorString() + u')');
+    writeFileAtomically(fileName_, composed.readAll());
 }
 
 } // namespace meteo

@@ -3,12 +3,19 @@
 // bottom-up, then the AND mask rows padded to 32 bits.
 #include "icowriter.h"
 
-#include <QtEndian>
 
 namespace art {
 namespace {
-void put16(QByteArray &out, quint16 v) { out.append(reinterpret_cast<const char *>(&(v = qToLittleEndian(v))), 2); }
-void put32(QByteArray &out, quint32 v) { out.append(reinterpret_cast<const char *>(&(v = qToLittleEndian(v))), 4); }
+void put16(QByteArray &out, quint16 v)
+{
+    out.append(char(v & 0xFF)).append(char(v >> 8));
+}
+
+void put32(QByteArray &out, quint32 v)
+{
+    put16(out, quint16(v & 0xFFFF));
+    put16(out, quint16(v >> 16));
+}
 } // namespace
 
 QByteArray icoBytes(const QImage &source)

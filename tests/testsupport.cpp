@@ -7,6 +7,12 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace testing {
 
@@ -26,6 +32,77 @@ void writeFile(const QString &path, const QByteArray &bytes)
 QByteArray parisDocument()
 {
     return readFile(QStringLiteral(METEO_SAMPLES_DIR "/paris.xml"));
+}
+
+namespace {
+constexpr quint32 kOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+
+bool setEffective(bool withOverrides)
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    if (syscall(SYS_capget, &header, data) != 0)
+        return false;
+    data[0].effective = withOverrides ? data[0].effective | (data[0].permitted & kOverrides) : data[0].effective & ~kOverrides;
+    return syscall(SYS_capset, &header, data) == 0;
+}
+} // namespace
+
+PermissionsBind::PermissionsBind() : dropped_(geteuid() == 0 && setEffective(false)) {}
+
+PermissionsBind::~PermissionsBind()
+{
+    if (dropped_)
+        setEffective(true);
+}
+
+DiskFullAfter::DiskFullAfter(qint64 bytes)
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    previous_[0] = qint64(limit.rlim_cur);
+    previous_[1] = qint64(limit.rlim_max);
+    std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not a killed process
+    limit.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+DiskFullAfter::~DiskFullAfter()
+{
+    const rlimit limit{rlim_t(previous_[0]), rlim_t(previous_[1])};
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+CapturedStderr::CapturedStderr()
+{
+    if (file_.open()) {
+        std::fflush(stderr);
+        saved_ = dup(2);
+        dup2(file_.handle(), 2);
+    }
+}
+
+CapturedStderr::~CapturedStderr()
+{
+    if (saved_ >= 0) {
+        std::fflush(stderr);
+        dup2(saved_, 2);
+        close(saved_);
+    }
+}
+
+QByteArray CapturedStderr::text()
+{
+    std::fflush(stderr);
+    return readFile(file_.fileName());
+}
+
+qint64 residentKiB()
+{
+    for (const QByteArray &line : readFile(QStringLiteral("/proc/self/status")).split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    return -1;
 }
 
 HttpAnswer httpGet(const QByteArray &url, const QByteArray &verb)

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <functional>
 
 namespace testing {
@@ -44,6 +45,42 @@ private:
     QTemporaryDir dir_;
     QString previous_;
 };
+
+// While alive, file permissions bind this process even when it runs as root (CI does): root's
+// override of permission bits is dropped from the effective capabilities and given back after.
+class PermissionsBind {
+public:
+    PermissionsBind();
+    ~PermissionsBind();
+
+private:
+    bool dropped_ = false;
+};
+
+// While alive, no file of this process can grow past `bytes`: writing past it fails as on a full disk.
+class DiskFullAfter {
+public:
+    explicit DiskFullAfter(qint64 bytes);
+    ~DiskFullAfter();
+
+private:
+    qint64 previous_[2];
+};
+
+// Everything written to stderr while alive; text() reads it.
+class CapturedStderr {
+public:
+    CapturedStderr();
+    ~CapturedStderr();
+    QByteArray text();
+
+private:
+    int saved_ = -1;
+    QTemporaryFile file_;
+};
+
+// Resident memory of this process in KiB.
+qint64 residentKiB();
 
 struct HttpAnswer {
     int status = 0;

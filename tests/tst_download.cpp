@@ -13,6 +13,7 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
+#include <QCoreApplication>
 
 using namespace testing;
 
@@ -291,6 +292,82 @@ private Q_SLOTS:
         w->Request("FR25056");
         QTRY_COMPARE(w->label(1)->text(), QStringLiteral("Besançon, France"));
         QCOMPARE(stored(), doc);
+    }
+
+    // --- Faults ----------------------------------------------------------------------------------
+
+    void unwritableWeatherFileIsReportedAndKeepsTheOldOne_data()
+    {
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("read-only directory") << false;
+        QTest::newRow("full disk") << true;
+    }
+
+    void unwritableWeatherFileIsReportedAndKeepsTheOldOne()
+    {
+        QFETCH(bool, diskFull);
+        files.write(QStringLiteral("weather.xml"), "good old document");
+        RawServer server(RawServer::document(parisDocument()));
+        auto w = window(server);
+        const int before = report.count();
+        {
+            const QString exeDir = QCoreApplication::applicationDirPath();
+            const QFile::Permissions was = QFile::permissions(exeDir);
+            PermissionsBind bind;
+            std::unique_ptr<DiskFullAfter> full;
+            if (diskFull)
+                full = std::make_unique<DiskFullAfter>(512);
+            else
+                QFile::setPermissions(exeDir, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup);
+            w->Request("FR75056");
+            QTRY_COMPARE(report.count(), before + 1);
+            QFile::setPermissions(exeDir, was);
+        }
+        QVERIFY2(report.lastMessage().contains(QStringLiteral("weather.xml: écriture impossible")), qPrintable(report.lastMessage()));
+        QCOMPARE(stored(), QByteArray("good old document"));
+        QCOMPARE(w->label(1)->text(), QString());  // nothing shown from a file that was not written
+        // The window keeps working: the next download is stored and shown.
+        w->Request("FR75056");
+        QTRY_COMPARE(w->label(1)->text(), QStringLiteral("Paris, France"));
+        QCOMPARE(stored(), parisDocument());
+    }
+
+    void silentServerLeavesTheWindowResponsive()
+    {
+        RawServer silent([](QTcpSocket *, const QByteArray &) {});
+        RawServer good(RawServer::document(parisDocument()));
+        auto w = window(silent);
+        w->Request("FR75056");
+        QTRY_COMPARE(silent.requests.size(), 1);
+        bool ticked = false;
+        QTimer::singleShot(50, [&ticked] { ticked = true; });
+        QTRY_VERIFY(ticked);  // the event loop runs while the download hangs
+        w->setServiceHost(good.host());
+        w->Request("FR75056");  // replaces the stuck download
+        QTRY_COMPARE(w->label(1)->text(), QStringLiteral("Paris, France"));
+        QCOMPARE(w->BarStatus->SimpleText(), QStringLiteral("Déconnecté du site ") + QString::fromLatin1(good.host()));
+    }
+
+    void endlessBodyIsCutAndMemoryStaysBounded()
+    {
+        bool stillConnected = true;
+        RawServer endless([&stillConnected](QTcpSocket *s, const QByteArray &) {
+            s->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n\r\n");  // no length: until closed
+            auto *pump = new QTimer(s);
+            QObject::connect(pump, &QTimer::timeout, s, [s] {
+                if (s->bytesToWrite() < 1024 * 1024)
+                    s->write(QByteArray(256 * 1024, 'x'));
+            });
+            QObject::connect(s, &QTcpSocket::disconnected, [&stillConnected] { stillConnected = false; });
+            pump->start(1);
+        });
+        auto w = window(endless);
+        const qint64 before = residentKiB();
+        w->Request("FR75056");
+        QTRY_COMPARE_WITH_TIMEOUT(w->BarStatus->SimpleText(), QStringLiteral("Réponse trop volumineuse Erreur..."), 20000);
+        QTRY_VERIFY(!stillConnected);  // the client hung up
+        const qint64 growth = residentKiB() - before;
+        QVERIFY2(growth < 64 * 1024, qPrintable(QStringLiteral("grew by %1 KiB").arg(growth)));
     }
 
     void failingRefreshIsReportedAndFiniStays()

@@ -202,6 +202,24 @@ private Q_SLOTS:
         QVERIFY(w.pos().y() != 0 || w.pos() == meteo::visiblePosition({20, 0, 600, 350}, {w.screen()->availableGeometry()}));
     }
 
+    void unwritableMeteoIniIsToldOnStderr()
+    {
+        TempCurrentDir cwd;
+        writeFile(QStringLiteral("meteo.ini"), "[Form1]\nEdit1.Text=FR75056\n");
+        TForm1 w;
+        w.show();
+        w.Ville = "FR69123";
+        QFile::setPermissions(cwd.path(), QFile::ReadOwner | QFile::ExeOwner);
+        CapturedStderr err;
+        {
+            PermissionsBind bind;
+            w.close();
+        }
+        QFile::setPermissions(cwd.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY2(err.text().contains("meteo.ini: écriture impossible"), err.text().constData());
+        QVERIFY(readFile(QStringLiteral("meteo.ini")).contains("FR75056"));  // the old file, whole
+    }
+
     void handlerErrorReachesReportAndWindowGoesOn()
     {
         TempCurrentDir cwd;

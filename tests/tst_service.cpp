@@ -216,6 +216,50 @@ private Q_SLOTS:
         QVERIFY(log[2].contains(" 404 "));
     }
 
+    void serviceHoldsTwoHundredConcurrentConnections()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        const quint16 port = probe.serverPort();
+        probe.close();
+        QProcess service;
+        service.start(QStringLiteral(METEO_DATA_DIR "/meteo-service"), {QStringLiteral("--port"), QString::number(port)});
+        QVERIFY(service.waitForStarted());
+        QByteArray said;
+        QTRY_VERIFY((said += service.readAllStandardError()).contains("listening") || service.state() != QProcess::Running);
+
+        // The load: 200 connections opened at once, each asking for Paris; every answer must be a
+        // whole 200 document, within a bounded time.
+        constexpr int kConnections = 200;
+        int complete = 0, failed = 0;
+        std::vector<std::unique_ptr<QTcpSocket>> sockets;
+        std::vector<QByteArray> received(kConnections);
+        for (int i = 0; i < kConnections; ++i) {
+            auto socket = std::make_unique<QTcpSocket>();
+            QTcpSocket *s = socket.get();
+            QObject::connect(s, &QTcpSocket::connected, s, [s] {
+                s->write("GET /weather/local/FR75056?r&cc=*&unit=m&dayf=9 HTTP/1.1\r\nHost: x\r\n\r\n");
+            });
+            QObject::connect(s, &QTcpSocket::readyRead, s, [s, &received, i, &complete, &failed] {
+                QByteArray &got = received[size_t(i)];
+                const bool wasDone = got.endsWith("</weather>\n");
+                got += s->readAll();
+                if (!wasDone && got.endsWith("</weather>\n"))
+                    got.startsWith("HTTP/1.1 200") ? ++complete : ++failed;
+            });
+            QObject::connect(s, &QTcpSocket::errorOccurred, s, [&failed](QAbstractSocket::SocketError e) {
+                if (e != QAbstractSocket::RemoteHostClosedError)
+                    ++failed;
+            });
+            s->connectToHost(QHostAddress::LocalHost, port);
+            sockets.push_back(std::move(socket));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(complete + failed, kConnections, 30000);
+        QCOMPARE(failed, 0);
+        service.terminate();
+        QVERIFY(service.waitForFinished(5000));
+    }
+
     void realServiceFillsTheRealWindow()
     {
         QTcpServer probe;
