@@ -1,5 +1,6 @@
 #include "conditions.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace service {
@@ -61,6 +62,12 @@ QByteArray compassText(double degrees, double speed)
         return "CALM";
     const double d = std::fmod(std::fmod(degrees, 360.0) + 360.0, 360.0);
     return points[int(std::floor(d / 22.5 + 0.5)) % 16];
+}
+
+double dewPoint(double celsius, double humidity)
+{
+    const double gamma = std::log(std::max(humidity, 1.0) / 100.0) + 17.62 * celsius / (243.12 + celsius);
+    return 243.12 * gamma / (17.62 - gamma);
 }
 
 QByteArray uvText(int index)

@@ -19,5 +19,7 @@ const Condition &conditionFor(int wmo);
 QByteArray tendencyText(double pressureChangeOverThreeHours);  // "rising", "falling", "steady"
 QByteArray compassText(double degrees, double speedKmh);       // "SW", "CALM" under 1 km/h
 QByteArray uvText(int index);                                  // "Low" ... "Extreme"
+// Dew point in degrees from temperature and relative humidity (Magnus formula).
+double dewPoint(double celsius, double humidityPercent);
 
 } // namespace service

@@ -126,8 +126,7 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
     if (!observed)
         return QStringLiteral("upstream answer lacks current.time");
     r.observed = *observed;
-    const double gamma = std::log(qMax(r.humidity, 1) / 100.0) + 17.62 * r.temperature / (243.12 + r.temperature);
-    r.dewPoint = rounded(243.12 * gamma / (17.62 - gamma));
+    r.dewPoint = rounded(dewPoint(r.temperature, r.humidity));
 
     // Hourly values of the current hour, and the pressure three hours before it.
     const QJsonArray hours = in.array(hourly, "hourly", "time", 1);

@@ -168,8 +168,7 @@ WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
     r.feelsLike = temperature <= 10.0 && wind > 4.8
                       ? rounded(13.12 + 0.6215 * temperature - 11.37 * v16 + 0.3965 * temperature * v16)
                       : r.temperature;
-    const double gamma = std::log(humidity / 100.0) + 17.62 * temperature / (243.12 + temperature);
-    r.dewPoint = rounded(243.12 * gamma / (17.62 - gamma));
+    r.dewPoint = rounded(dewPoint(temperature, humidity));
 
     Dice dice(fnv(city.code + local.date().toString(Qt::ISODate).toLatin1() + "vis"));
     r.visibility = r.wmo == 45 || r.wmo == 48 ? 0.2 + 0.7 * dice.next()

@@ -15,8 +15,10 @@ namespace testing {
 
 QByteArray readFile(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);
-// The sample document of Paris (tests/samples/paris.xml).
+// The sample document of Paris (tests/samples/paris.xml), and the texts of Label1 ... Label12 once
+// it is shown with the shipped dictionary.
 QByteArray parisDocument();
+QStringList parisLabels();
 
 // Files written beside the running test executable, removed again when this goes out of scope.
 class BesideExe {

@@ -35,6 +35,33 @@ const QSet<QByteArray> &shownFrench()
     return all;
 }
 
+// The real meteo-service program on a free port, stopped with SIGTERM at the end.
+struct ServiceProcess {
+    QProcess process;
+    quint16 port = 0;
+    QByteArray said;  // its stderr so far
+
+    bool start()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        port = probe.serverPort();
+        probe.close();
+        process.setReadChannel(QProcess::StandardError);
+        process.start(QStringLiteral(METEO_DATA_DIR "/meteo-service"), {QStringLiteral("--port"), QString::number(port)});
+        while (process.waitForReadyRead(5000) && !(said += process.readAllStandardError()).contains("listening")) {
+        }
+        return said.contains("listening");
+    }
+    bool stop()
+    {
+        process.terminate();
+        const bool finished = process.waitForFinished(5000);
+        said += process.readAllStandardError();
+        return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    }
+};
+
 QDateTime parisTime(QDate date, QTime time)
 {
     return QDateTime(date, time, QTimeZone("Europe/Paris")).toUTC();
@@ -218,15 +245,9 @@ private Q_SLOTS:
 
     void serviceHoldsTwoHundredConcurrentConnections()
     {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        const quint16 port = probe.serverPort();
-        probe.close();
-        QProcess service;
-        service.start(QStringLiteral(METEO_DATA_DIR "/meteo-service"), {QStringLiteral("--port"), QString::number(port)});
-        QVERIFY(service.waitForStarted());
-        QByteArray said;
-        QTRY_VERIFY((said += service.readAllStandardError()).contains("listening") || service.state() != QProcess::Running);
+        ServiceProcess service;
+        QVERIFY(service.start());
+        const quint16 port = service.port;
 
         // The load: 200 connections opened at once, each asking for Paris; every answer must be a
         // whole 200 document, within a bounded time.
@@ -256,21 +277,13 @@ private Q_SLOTS:
         }
         QTRY_COMPARE_WITH_TIMEOUT(complete + failed, kConnections, 30000);
         QCOMPARE(failed, 0);
-        service.terminate();
-        QVERIFY(service.waitForFinished(5000));
+        QVERIFY(service.stop());
     }
 
     void realServiceFillsTheRealWindow()
     {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        const quint16 port = probe.serverPort();
-        probe.close();
-        QProcess service;
-        service.start(QStringLiteral(METEO_DATA_DIR "/meteo-service"), {QStringLiteral("--port"), QString::number(port)});
-        QVERIFY(service.waitForStarted());
-        QByteArray said;
-        QTRY_VERIFY((said += service.readAllStandardError()).contains("listening") || service.state() != QProcess::Running);
+        ServiceProcess service;
+        QVERIFY(service.start());
 
         BesideExe files;
         files.copyShipped(QStringLiteral("Dictionnaire.ini"));
@@ -278,7 +291,7 @@ private Q_SLOTS:
         files.write(QStringLiteral("villes.ini"), "Ajaccio=FR2A004\nLille=FR59350\n");
         TempCurrentDir cwd;
         TForm1 w;
-        w.setServiceHost("127.0.0.1:" + QByteArray::number(port));
+        w.setServiceHost("127.0.0.1:" + QByteArray::number(service.port));
         w.show();
         w.activateWindow();
         QTRY_COMPARE(w.label(1)->text(), QStringLiteral("Ajaccio, France"));
@@ -289,11 +302,8 @@ private Q_SLOTS:
         QVERIFY(!w.Imag->pixmap().isNull());
         QVERIFY(w.BarStatus->SimpleText().startsWith(QStringLiteral("Déconnecté du site 127.0.0.1:")));
 
-        service.terminate();  // SIGTERM: a clean stop
-        QVERIFY(service.waitForFinished(5000));
-        QCOMPARE(service.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(service.exitCode(), 0);
-        QVERIFY((said += service.readAllStandardError()).contains("GET /weather/local/FR2A004?"));
+        QVERIFY(service.stop());  // SIGTERM: a clean stop
+        QVERIFY(service.said.contains("GET /weather/local/FR2A004?"));
     }
 
 private:

@@ -1,0 +1,202 @@
+// meteo-bench refresh|memory|service|serve: prints what one refresh, many downloads and the service
+// cost on this machine. Run from the build's bin folder (the viewer's data files are there).
+#include "app/errorreport.h"
+#include "app/form1.h"
+#include "service/simulation.h"
+#include "weather/extraction.h"
+
+#include <QApplication>
+#include <QDomDocument>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimeZone>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+QByteArray nineDayDocument()
+{
+    const QDateTime now(QDate(2026, 12, 6), QTime(14, 52), QTimeZone::utc());
+    return service::toXml(service::simulate(*service::findCity("FR75056"), now), 9);
+}
+
+qint64 statusKiB(const char *field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    f.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+int refresh()
+{
+    QFile out(QCoreApplication::applicationDirPath() + QStringLiteral("/weather.xml"));
+    const QByteArray doc = nineDayDocument();
+    out.open(QIODevice::WriteOnly);
+    out.write(doc);
+    out.close();
+    meteo::ErrorReport report;
+    TForm1 w;
+    w.Mise_A_Jour();  // warm: fonts, image plugin
+    constexpr int kRounds = 300;
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < kRounds; ++i)
+        w.Mise_A_Jour();
+    const double refreshUs = t.nsecsElapsed() / 1000.0 / kRounds;
+    t.restart();
+    for (int i = 0; i < kRounds * 10; ++i) {
+        QDomDocument parsed;
+        parsed.setContent(doc);
+    }
+    const double parseUs = t.nsecsElapsed() / 1000.0 / (kRounds * 10);
+    std::printf("refresh of a nine-day document (%lld bytes): %.0f us; one parse: %.1f us; ratio %.1f\n",
+                qint64(doc.size()), refreshUs, parseUs, refreshUs / parseUs);
+    std::printf("label 1 shows: %s\n", qPrintable(w.label(1)->text()));
+    return 0;
+}
+
+// A server in a child process, so that its buffers are not counted in the viewer's memory.
+int serve(quint16 port, qint64 padding)
+{
+    QByteArray body = nineDayDocument();
+    if (padding > 0)
+        body.insert(body.indexOf("<weather"), "<!--" + QByteArray(padding, 'x') + "-->\n");
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost, port))
+        return 1;
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket *s = server.nextPendingConnection())
+            QObject::connect(s, &QTcpSocket::readyRead, s, [s, &body] {
+                if (!s->readAll().contains("\r\n\r\n"))
+                    return;
+                s->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n");
+                s->write(body);
+            });
+    });
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
+std::unique_ptr<QProcess> startServer(quint16 port, qint64 padding)
+{
+    auto p = std::make_unique<QProcess>();
+    p->start(QCoreApplication::applicationFilePath(),
+             {QStringLiteral("serve"), QString::number(port), QString::number(padding)});
+    p->waitForReadyRead(5000);
+    return p;
+}
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+bool download(TForm1 &w, const QByteArray &code)
+{
+    w.label(1)->clear();
+    w.Request(code);
+    QElapsedTimer t;
+    t.start();
+    while (w.label(1)->text().isEmpty() && t.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return !w.label(1)->text().isEmpty();
+}
+
+int memory()
+{
+    meteo::ErrorReport report;
+    report.setDialogsShown(false);
+    const quint16 port = freePort(), bigPort = freePort() + 1;
+    auto server = startServer(port, 0);
+    auto big = startServer(bigPort, 8 * 1024 * 1024 - 16 * 1024);  // just under the client's cap
+    TForm1 w;
+    w.setServiceHost("127.0.0.1:" + QByteArray::number(port));
+    download(w, "FR75056");
+    const qint64 base = statusKiB("VmHWM:");
+    int ok = 0;
+    for (int i = 0; i < 100; ++i)
+        ok += download(w, "FR75056");
+    const qint64 after100 = statusKiB("VmHWM:");
+    w.setServiceHost("127.0.0.1:" + QByteArray::number(bigPort));
+    const bool bigOk = download(w, "FR75056");
+    const qint64 afterBig = statusKiB("VmHWM:");
+    std::printf("peak resident memory: %lld KiB after the first download, %lld KiB after 100 more (%d shown), "
+                "growth %lld KiB; %lld KiB after one 8 MiB body (%s)\n",
+                base, after100, ok, after100 - base, afterBig, bigOk ? "shown" : "not shown");
+    for (QProcess *p : {server.get(), big.get()}) {
+        p->terminate();
+        p->waitForFinished(5000);
+    }
+    return 0;
+}
+
+int serviceRate()
+{
+    const quint16 port = freePort();
+    QProcess svc;
+    svc.start(QCoreApplication::applicationDirPath() + QStringLiteral("/meteo-service"),
+              {QStringLiteral("--port"), QString::number(port)});
+    svc.waitForReadyRead(5000);
+    // Four keep-alive clients, each sending its next request as soon as an answer is whole.
+    constexpr int kClients = 4;
+    const QByteArray request = "GET /weather/local/FR75056?r&cc=*&unit=m&dayf=9 HTTP/1.1\r\nHost: x\r\n\r\n";
+    int answers = 0;
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    std::vector<QByteArray> pending(kClients);
+    for (int i = 0; i < kClients; ++i) {
+        clients.push_back(std::make_unique<QTcpSocket>());
+        QTcpSocket *s = clients.back().get();
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s, &pending, i, &answers, &request] {
+            QByteArray &got = pending[size_t(i)];
+            got += s->readAll();
+            for (qsizetype end; (end = got.indexOf("</weather>\n")) >= 0;) {
+                got.remove(0, end + 11);
+                ++answers;
+                s->write(request);
+            }
+        });
+        s->connectToHost(QHostAddress::LocalHost, port);
+        s->waitForConnected(5000);
+        s->write(request);
+    }
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    std::printf("service: %.0f answers per second for one city over loopback (%d clients)\n",
+                answers * 1000.0 / t.elapsed(), kClients);
+    clients.clear();
+    svc.terminate();
+    svc.waitForFinished(5000);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QString what = args.value(1);
+    if (what == QStringLiteral("refresh"))
+        return refresh();
+    if (what == QStringLiteral("memory"))
+        return memory();
+    if (what == QStringLiteral("service"))
+        return serviceRate();
+    if (what == QStringLiteral("serve"))
+        return serve(quint16(args.value(2).toUInt()), args.value(3).toLongLong());
+    std::fprintf(stderr, "usage: meteo-bench refresh|memory|service\n");
+    return 2;
+}

@@ -1,0 +1,16 @@
+// The viewer's start, as its program entry does it, ending at the window's first paint.
+#include "app/errorreport.h"
+#include "app/form1.h"
+#include "firstpaint.h"
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    meteo::ErrorReport report;
+    TForm1 Form1;
+    QuitOnFirstPaint quit;
+    Form1.installEventFilter(&quit);
+    Form1.show();
+    Form1.activateWindow();
+    return app.exec();
+}
