@@ -104,12 +104,7 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
     const QTimeZone zone{int(offset)};
     const QJsonObject current = in.object("current"), hourly = in.object("hourly"), daily = in.object("daily");
 
-    WeatherReport r;
-    r.code = city.code;
-    r.place = city.displayName();
-    r.station = city.name + " (Open-Meteo)";
-    r.latitude = city.latitude;
-    r.longitude = city.longitude;
+    WeatherReport r = reportOf(city, "Open-Meteo");
     const std::optional<QDateTime> observed = localTime(in.string(current, "current", "time"), zone);
     r.temperature = rounded(in.number(current, "current", "temperature_2m"));
     r.feelsLike = rounded(in.number(current, "current", "apparent_temperature"));

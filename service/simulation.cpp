@@ -118,12 +118,7 @@ WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
     const Climate climate(city);
     const double t = daysOf(nowUtc);
 
-    WeatherReport r;
-    r.code = city.code;
-    r.place = city.displayName();
-    r.station = city.name + " (simulation)";
-    r.latitude = city.latitude;
-    r.longitude = city.longitude;
+    WeatherReport r = reportOf(city, "simulation");
     r.observed = local;
 
     for (int i = 0; i < 9; ++i) {

@@ -14,6 +14,18 @@ namespace service {
 // A full report, or why there is none (the text is logged and sent in the error document).
 using SourceResult = std::variant<WeatherReport, QString>;
 
+// A report of `city` with its place filled in; the station names where the weather comes from.
+inline WeatherReport reportOf(const City &city, const QByteArray &origin)
+{
+    WeatherReport r;
+    r.code = city.code;
+    r.place = city.displayName();
+    r.station = city.name + " (" + origin + ")";
+    r.latitude = city.latitude;
+    r.longitude = city.longitude;
+    return r;
+}
+
 class WeatherSource {
 public:
     virtual ~WeatherSource() = default;
