@@ -26,11 +26,6 @@ HTTPClient::HTTPClient(QObject *parent) : QObject(parent), manager_(new QNetwork
     manager_->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
 
-bool HTTPClient::busy() const
-{
-    return !reply_.isNull();
-}
-
 bool HTTPClient::isCurrent(QNetworkReply *reply) const
 {
     return reply && reply_.data() == reply;
@@ -148,10 +143,8 @@ void HTTPClient::onReadyRead()
 void HTTPClient::fail(const QByteArray &message)
 {
     QPointer<HTTPConnection> connection = connection_;
-    release();
+    release();  // the connection object lives on until the event loop deletes it
     Q_EMIT OnError(message, connection);
-    if (connection)
-        connection->deleteLater();
 }
 
 void HTTPClient::onFinished()
@@ -175,8 +168,6 @@ void HTTPClient::onFinished()
     // finished answer is closed for us.
     release();
     Q_EMIT OnDisconnect(connection);
-    if (connection)
-        connection->deleteLater();
 }
 
 } // namespace meteo

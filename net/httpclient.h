@@ -18,15 +18,14 @@ public:
     using QObject::QObject;
     int ResponseStatus() const { return status_; }
     QByteArray ResponseReason() const { return reason_; }
-    // Closes the connection of the finished response; the disconnect event follows once the
-    // handler that asked for it has returned.
-    void Disconnect() { disconnectRequested_ = true; }
+    // Closes the connection of the finished response. The network layer owns the socket, so this
+    // only acknowledges the end; the disconnect event follows once the asking handler has returned.
+    void Disconnect() {}
 
 private:
     friend class HTTPClient;
     int status_ = 0;
     QByteArray reason_;
-    bool disconnectRequested_ = false;
 };
 
 class HTTPClient : public QObject {
@@ -58,7 +57,6 @@ public:
     // Starts a GET of URI on Host:Port. A download still under way is abandoned first: none of its
     // events reaches a handler afterwards.
     void SendRequest();
-    bool busy() const;
 
     static QByteArray errorText(int networkError);
 
