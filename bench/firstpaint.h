@@ -1,15 +1,16 @@
-// Ends the program at the first paint of a widget: the moment a window is first shown.
+// Ends the program at the first paint of a widget, the moment its window is first shown. It leaves at
+// once, without tearing anything down, so that only start-up is measured.
 #pragma once
-#include <QApplication>
 #include <QEvent>
-#include <QWidget>
+#include <QObject>
+#include <unistd.h>
 
 class QuitOnFirstPaint : public QObject {
 public:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::Paint)
-            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+            _exit(0);
         return false;
     }
 };

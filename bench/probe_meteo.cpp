@@ -3,6 +3,8 @@
 #include "app/form1.h"
 #include "firstpaint.h"
 
+#include <QApplication>
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);

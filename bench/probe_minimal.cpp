@@ -1,6 +1,8 @@
 // The reference: a Qt Widgets program showing one label, ending at its first paint.
 #include "firstpaint.h"
 
+#include <QApplication>
+
 #include <QLabel>
 
 int main(int argc, char **argv)
