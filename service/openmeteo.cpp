@@ -24,40 +24,22 @@ public:
     explicit Reader(QJsonObject root) : root_(std::move(root)) {}
     QString missing;
 
-    QJsonObject object(const char *name)
-    {
-        const QJsonValue v = root_.value(QLatin1StringView(name));
-        if (!v.isObject())
-            fail(name);
-        return v.toObject();
-    }
+    QJsonObject object(const char *name) { return field(root_, nullptr, name, &QJsonValue::isObject).toObject(); }
+    double number(const char *name) { return field(root_, nullptr, name, &QJsonValue::isDouble).toDouble(); }
     double number(const QJsonObject &o, const char *group, const char *name)
     {
-        const QJsonValue v = o.value(QLatin1StringView(name));
-        if (!v.isDouble())
-            fail(QByteArray(group) + '.' + name);
-        return v.toDouble();
-    }
-    double number(const char *name)
-    {
-        const QJsonValue v = root_.value(QLatin1StringView(name));
-        if (!v.isDouble())
-            fail(name);
-        return v.toDouble();
+        return field(o, group, name, &QJsonValue::isDouble).toDouble();
     }
     QString string(const QJsonObject &o, const char *group, const char *name)
     {
-        const QJsonValue v = o.value(QLatin1StringView(name));
-        if (!v.isString())
-            fail(QByteArray(group) + '.' + name);
-        return v.toString();
+        return field(o, group, name, &QJsonValue::isString).toString();
     }
     QJsonArray array(const QJsonObject &o, const char *group, const char *name, qsizetype length)
     {
-        const QJsonValue v = o.value(QLatin1StringView(name));
-        if (!v.isArray() || v.toArray().size() < length)
+        const QJsonArray a = field(o, group, name, &QJsonValue::isArray).toArray();
+        if (a.size() < length)
             fail(QByteArray(group) + '.' + name);
-        return v.toArray();
+        return a;
     }
     double at(const QJsonArray &a, qsizetype i, const char *what)
     {
@@ -68,6 +50,15 @@ public:
     bool ok() const { return missing.isEmpty(); }
 
 private:
+    // The member `name` of `o` when it is of the kind asked; otherwise the first such miss is named
+    // ("current.time", or just the name at the top level).
+    QJsonValue field(const QJsonObject &o, const char *group, const char *name, bool (QJsonValue::*kind)() const)
+    {
+        const QJsonValue v = o.value(QLatin1StringView(name));
+        if (!(v.*kind)())
+            fail(group ? QByteArray(group) + '.' + name : QByteArray(name));
+        return v;
+    }
     void fail(const QByteArray &what)
     {
         if (missing.isEmpty())
