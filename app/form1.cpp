@@ -2,6 +2,7 @@
 // the close path with the property storage.
 #include "form1.h"
 
+#include "activationhistory.h"
 #include "errorreport.h"
 #include "executable.h"
 #include "inipropstorage.h"
@@ -29,6 +30,7 @@ static void initResources()
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
 {
     initResources();
+    activations_ = new meteo::ActivationHistory(this);
     setupUi(this);  // components, properties and event bindings, from form1.ui
     Q_EMIT OnCreate();
     IniPropStorage->Restore();
@@ -71,13 +73,9 @@ bool TForm1::event(QEvent *e)
     switch (e->type()) {
     case QEvent::StatusTip:
         return true;  // menu hovers must not replace the status text
-    case QEvent::WindowDeactivate: {
-        const meteo::ErrorReport *report = meteo::ErrorReport::current();
-        leftForErrorReport_ = report && report->ownsWindow(QApplication::activeWindow());
-        break;
-    }
     case QEvent::WindowActivate: {
-        const bool fromReport = std::exchange(leftForErrorReport_, false);
+        const meteo::ErrorReport *report = meteo::ErrorReport::current();
+        const bool fromReport = report && report->ownsWindow(activations_->previous());
         const bool handled = QMainWindow::event(e);
         // Coming back from our own error dialog is not the user's doing: re-downloading then would
         // fail again and loop.

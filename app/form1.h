@@ -14,6 +14,7 @@ class QLabel;
 class QMenuBar;
 
 namespace meteo {
+class ActivationHistory;
 class MemoText;
 }
 
@@ -36,8 +37,6 @@ public:
 
     // Routines (not bound by the description).
     QByteArray Traduire(const QByteArray &Phrase) const;
-    QByteArray Get_Generique_2(const QString &Nam, const char *P1, const char *P2) const;
-    QByteArray Get_Generique_3(const QString &Nam, const char *P1, const char *P2, const char *P3) const;
     void Request(const QByteArray &Vil);
     void Mise_A_Jour();
     void SendRequest(const QByteArray &url);
@@ -88,5 +87,5 @@ private:
 
     QByteArray HTTPBuffer;
     QByteArray serviceHost_ = METEO_SERVICE_HOST;
-    bool leftForErrorReport_ = false;
+    meteo::ActivationHistory *activations_ = nullptr;
 };

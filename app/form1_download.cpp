@@ -56,9 +56,15 @@ void TForm1::HTTPClientDoneInput(meteo::HTTPConnection *ASocket)
     });
 }
 
-void TForm1::HTTPClientDisconnect(meteo::HTTPConnection *)
+void TForm1::HTTPClientDisconnect(meteo::HTTPConnection *ASocket)
 {
     atEventBoundary("HTTPClientDisconnect", [&] {
+        // An error answer (our service's 404 or 502, a redirect) is no weather: the last good
+        // document stays stored and shown.
+        if (ASocket && !meteo::isSuccess(ASocket->ResponseStatus())) {
+            setStatus(meteo::notStoredStatus(ASocket->ResponseStatus(), ASocket->ResponseReason()));
+            return;
+        }
         Chemin = meteo::executableDir();
         // An answer without body must not store the previous body again, nor empty a good file.
         if (HTTPBuffer.isEmpty()) {

@@ -7,16 +7,6 @@
 
 #include <QScopeGuard>
 
-QByteArray TForm1::Get_Generique_2(const QString &Nam, const char *P1, const char *P2) const
-{
-    return meteo::getGenerique2(Nam, P1, P2);
-}
-
-QByteArray TForm1::Get_Generique_3(const QString &Nam, const char *P1, const char *P2, const char *P3) const
-{
-    return meteo::getGenerique3(Nam, P1, P2, P3);
-}
-
 void TForm1::Assigne_Meteo(const QString &Nam)
 {
     meteo::assigneMeteo(Nam, CondMeteo);

@@ -63,6 +63,57 @@ int refresh()
     return 0;
 }
 
+// Bodies just under the download cap, shaped to slow the reader down: each is refreshed (or
+// refused) through the window as a downloaded one would be, and the slowest time is what counts.
+int hostile()
+{
+    constexpr qsizetype kCap = 8 * 1024 * 1024 - 1024;
+    auto fill = [](QByteArray head, const QByteArray &unit, const QByteArray &tail) {
+        while (head.size() + unit.size() + tail.size() < kCap)
+            head += unit;
+        return head + tail;
+    };
+    auto attributes = [](const QByteArray &open, int count, const QByteArray &close) {
+        QByteArray e = open;
+        for (int i = 0; i < count; ++i)
+            e += " a" + QByteArray::number(i) + "=''";
+        return e + close;
+    };
+    const QList<std::pair<const char *, QByteArray>> shapes{
+        {"20,000 levels", "<weather><head>" + QByteArray("<a>").repeated(20000) + "</weather>"},
+        {"8 MiB of levels", fill("<weather>", "<a>", "</weather>")},
+        {"40,000 attributes", attributes("<weather><head", 40000, "/></weather>")},
+        {"8 MiB of empty elements", fill("<weather>", "<a/>", "</weather>")},
+        {"8 MiB of 60-level towers", fill("<weather>", QByteArray("<b>").repeated(59) + QByteArray("</b>").repeated(59), "</weather>")},
+        {"8 MiB of 60-attribute elements", fill("<weather>", attributes("<e", 60, "/>"), "</weather>")},
+        {"9,990 elements of 60 attributes", "<weather>" + attributes("<e", 60, "/>").repeated(9990) + "</weather>"},
+        {"8 MiB of text", fill("<weather><cc><t>", "x", "</t></cc></weather>")},
+        {"8 MiB comment then the document", fill("<!--", "x", "-->") + nineDayDocument().mid(nineDayDocument().indexOf("<weather"))},
+    };
+    meteo::ErrorReport report;
+    report.setDialogsShown(false);
+    TForm1 w;
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/weather.xml");
+    double worst = 0;
+    for (const auto &[name, body] : shapes) {
+        QFile out(path);
+        out.open(QIODevice::WriteOnly);
+        out.write(body);
+        out.close();
+        const int reports = report.count();
+        QElapsedTimer t;
+        t.start();
+        meteo::atEventBoundary("bench", [&] { w.Mise_A_Jour(); });
+        const double ms = t.nsecsElapsed() / 1e6;
+        worst = std::max(worst, ms);
+        std::printf("  %-34s %9lld bytes: %7.1f ms (%s)\n", name, qint64(body.size()), ms,
+                    report.count() == reports ? "shown" : qPrintable(report.lastMessage().section(QStringLiteral(": "), 1)));
+        std::fflush(stdout);
+    }
+    std::printf("hostile bodies under the cap: slowest refresh or refusal %.1f ms (target under 100 ms)\n", worst);
+    return 0;
+}
+
 // A server in a child process, so that its buffers are not counted in the viewer's memory.
 int serve(quint16 port, qint64 padding)
 {
@@ -191,6 +242,8 @@ int main(int argc, char **argv)
     const QString what = args.value(1);
     if (what == QStringLiteral("refresh"))
         return refresh();
+    if (what == QStringLiteral("hostile"))
+        return hostile();
     if (what == QStringLiteral("memory"))
         return memory();
     if (what == QStringLiteral("service"))

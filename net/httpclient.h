@@ -1,13 +1,16 @@
 // An event-driven HTTP client for the window: set Host, URI and Port, call SendRequest (it returns at
 // once), and follow the download through five events delivered on the event-loop thread:
 // headers processed, body input (once per arrival), done input, disconnect, or error.
+//
+// It speaks HTTP/1.1 on a plain socket itself, because the window must know for certain whether a body
+// arrived whole: a short body, a broken chunk or a missing last chunk is an error, never a document.
 #pragma once
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
-class QNetworkAccessManager;
-class QNetworkReply;
+class QTcpSocket;
 
 namespace meteo {
 
@@ -18,12 +21,12 @@ public:
     using QObject::QObject;
     int ResponseStatus() const { return status_; }
     QByteArray ResponseReason() const { return reason_; }
-    // Closes the connection of the finished response. The network layer owns the socket, so this
-    // only acknowledges the end; the disconnect event follows once the asking handler has returned.
-    void Disconnect() {}
+    // Closes the connection; the disconnect event follows once the asking handler has returned.
+    void Disconnect();
 
 private:
     friend class HTTPClient;
+    QPointer<QTcpSocket> socket_;
     int status_ = 0;
     QByteArray reason_;
 };
@@ -33,11 +36,10 @@ class HTTPClient : public QObject {
     Q_PROPERTY(QByteArray Host READ Host WRITE setHost)
     Q_PROPERTY(QByteArray URI READ URI WRITE setURI)
     Q_PROPERTY(int Port READ Port WRITE setPort)
-    Q_PROPERTY(QString Method READ Method WRITE setMethod)
     Q_PROPERTY(int Timeout READ Timeout WRITE setTimeout)
 public:
     // A larger body is cut off with an error, so a broken or hostile server cannot exhaust memory.
-    static constexpr qint64 kDefaultMaxBody = 8 * 1024 * 1024;
+    static constexpr qint64 kMaxBody = 8 * 1024 * 1024;
 
     explicit HTTPClient(QObject *parent = nullptr);
     ~HTTPClient() override;
@@ -48,46 +50,49 @@ public:
     void setURI(const QByteArray &uri) { uri_ = uri; }
     int Port() const { return port_; }
     void setPort(int port) { port_ = quint16(port); }
-    QString Method() const { return method_; }
-    void setMethod(const QString &method) { method_ = method; }
-    int Timeout() const { return timeout_; }   // milliseconds; 0: no limit
+    // The longest wait for the next byte, in milliseconds, before the download fails; 0: no limit.
+    int Timeout() const { return timeout_; }
     void setTimeout(int ms) { timeout_ = ms; }
-    void setMaxBodySize(qint64 bytes) { maxBody_ = bytes; }
 
     // Starts a GET of URI on Host:Port. A download still under way is abandoned first: none of its
     // events reaches a handler afterwards.
     void SendRequest();
 
-    static QByteArray errorText(int networkError);
-
 Q_SIGNALS:
     void OnProcessHeaders(meteo::HTTPConnection *ASocket);
-    qint32 OnInput(meteo::HTTPConnection *ASocket, const char *ABuffer, qint32 ASize);
+    void OnInput(meteo::HTTPConnection *ASocket, const char *ABuffer, qint32 ASize);
     void OnDoneInput(meteo::HTTPConnection *ASocket);
     void OnDisconnect(meteo::HTTPConnection *ASocket);
     void OnError(const QByteArray &msg, meteo::HTTPConnection *ASocket);
 
 private:
-    void onMetaData();
+    enum class Stage { Head, Body, ChunkSize, ChunkData, ChunkEnd, Trailers, Over };
+
     void onReadyRead();
-    void onFinished();
-    bool deliver(const QByteArray &bytes);  // false when this download was replaced or cut
+    void onClosed();
+    void onSocketError(int error);
+    void parse();
+    bool readHead();
+    bool readChunked();
+    bool deliver(qint64 size);  // hands the first `size` bytes of in_ to the handler
+    void finish();
     void fail(const QByteArray &message);
+    void failLater(const QByteArray &message);
     void release();
-    bool isCurrent(QNetworkReply *reply) const;
+    bool current(quint64 generation) const { return generation == generation_ && stage_ != Stage::Over; }
 
     QByteArray host_, uri_;
     quint16 port_ = 80;
-    QString method_ = QStringLiteral("hmGet");
     int timeout_ = 0;
-    qint64 maxBody_ = kDefaultMaxBody;
 
-    QNetworkAccessManager *manager_;
-    QPointer<QNetworkReply> reply_;
+    quint64 generation_ = 0;  // one per request: events of an abandoned one are recognised and dropped
+    QPointer<QTcpSocket> socket_;
     QPointer<HTTPConnection> connection_;
-    QByteArray pending_;  // bytes a handler did not take yet
+    QTimer idle_;
+    QByteArray in_;        // received, not yet parsed
+    Stage stage_ = Stage::Over;
+    qint64 remaining_ = 0;  // of the body or of the current chunk; -1: until the server closes
     qint64 received_ = 0;
-    bool headersSent_ = false;
 };
 
 } // namespace meteo

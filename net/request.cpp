@@ -4,7 +4,10 @@ namespace meteo {
 
 QByteArray weatherRequestUrl(const QByteArray &serviceHost, const QByteArray &code)
 {
-    return "http://" + serviceHost + "/weather/local/" + code + kWeatherQuery;
+    QByteArray segment = code.toPercentEncoding();
+    if (segment == "." || segment == "..")
+        segment.replace('.', "%2E");  // a lone dot segment would still be read as a path step
+    return "http://" + serviceHost + "/weather/local/" + segment + kWeatherQuery;
 }
 
 } // namespace meteo

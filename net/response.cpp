@@ -7,6 +7,11 @@ QByteArray headersStatus(int code, const QByteArray &reason)
     return "Réponse: " + QByteArray::number(code) + " " + reason;
 }
 
+QByteArray notStoredStatus(int code, const QByteArray &reason)
+{
+    return headersStatus(code, reason) + METEO_UNCHANGED;
+}
+
 QByteArray inputStatus(qint32 size)
 {
     return QByteArray::number(size) + "...";

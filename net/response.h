@@ -9,6 +9,10 @@ QByteArray inputStatus(qint32 size);                            // "5..."
 inline constexpr char kDoneStatus[] = "Fini.";
 QByteArray disconnectStatus(const QByteArray &serviceHost);     // "Déconnecté du site " + host
 QByteArray errorStatus(const QByteArray &msg);                  // msg + " Erreur..."
-inline constexpr char kNoBodyStatus[] = "Aucune donnée reçue : la météo affichée n'a pas changé";
+#define METEO_UNCHANGED " : la météo affichée n'a pas changé"
+inline constexpr char kNoBodyStatus[] = "Aucune donnée reçue" METEO_UNCHANGED;
+// An answer outside 200-299 is shown, never stored: "Réponse: 404 Not Found : la météo affichée…".
+QByteArray notStoredStatus(int code, const QByteArray &reason);
+inline bool isSuccess(int code) { return code >= 200 && code <= 299; }
 
 } // namespace meteo

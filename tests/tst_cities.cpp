@@ -35,7 +35,7 @@ QByteArray requested(const TForm1 &w)
     const QByteArray prefix = "/weather/local/", query = meteo::kWeatherQuery;
     if (!uri.startsWith(prefix) || !uri.endsWith(query))
         return "(no request)";
-    return uri.mid(prefix.size(), uri.size() - prefix.size() - query.size());
+    return QByteArray::fromPercentEncoding(uri.mid(prefix.size(), uri.size() - prefix.size() - query.size()));
 }
 
 } // namespace

@@ -103,10 +103,10 @@ private Q_SLOTS:
     void lookupsFollowThePath()
     {
         const QString nam = paris();
-        QCOMPARE(meteo::getGenerique3(nam, "dayf", "day", "suns"), QByteArray("4:54 PM"));  // first day of two
-        QCOMPARE(meteo::getGenerique3(nam, "dayf", "day", "hi"), QByteArray("9"));
-        QCOMPARE(meteo::getGenerique2(nam, "cc", "t"), QByteArray("Partly Cloudy"));       // cc › t ...
-        QCOMPARE(meteo::getGenerique3(nam, "cc", "wind", "t"), QByteArray("SW"));          // ... is not wind › t
+        QCOMPARE(meteo::getGenerique3(meteo::WeatherDocument(nam), "dayf", "day", "suns"), QByteArray("4:54 PM"));  // first day of two
+        QCOMPARE(meteo::getGenerique3(meteo::WeatherDocument(nam), "dayf", "day", "hi"), QByteArray("9"));
+        QCOMPARE(meteo::getGenerique2(meteo::WeatherDocument(nam), "cc", "t"), QByteArray("Partly Cloudy"));       // cc › t ...
+        QCOMPARE(meteo::getGenerique3(meteo::WeatherDocument(nam), "cc", "wind", "t"), QByteArray("SW"));          // ... is not wind › t
     }
 
     void lookupKeepsTextAsWritten_data()
@@ -126,14 +126,14 @@ private Q_SLOTS:
         QFETCH(QByteArray, from);
         QFETCH(QByteArray, to);
         QFETCH(QByteArray, expected);
-        QCOMPARE(meteo::getGenerique2(paris(from, to), "cc", "tmp"), expected);
+        QCOMPARE(meteo::getGenerique2(meteo::WeatherDocument(paris(from, to)), "cc", "tmp"), expected);
     }
 
     void anyRootNameIsAccepted()
     {
         QByteArray doc = parisDocument();
         doc.replace("<weather ver=\"2.0\">", "<x:meteo xmlns:x=\"urn:x\">").replace("</weather>", "</x:meteo>");
-        QCOMPARE(meteo::getGenerique2(document(doc), "loc", "dnam"), QByteArray("Paris, France"));
+        QCOMPARE(meteo::getGenerique2(meteo::WeatherDocument(document(doc)), "loc", "dnam"), QByteArray("Paris, France"));
     }
 
     void lookupFails_data()
@@ -153,7 +153,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, from);
         QFETCH(QByteArray, to);
         try {
-            meteo::getGenerique2(paris(from, to), "cc", "vis");
+            meteo::getGenerique2(meteo::WeatherDocument(paris(from, to)), "cc", "vis");
             QFAIL("no error");
         } catch (const meteo::Error &e) {
             QCOMPARE(QString::fromUtf8(e.what()), dir.filePath(QStringLiteral("weather.xml")) + QStringLiteral(": élément cc/vis absent ou vide"));
@@ -172,7 +172,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         try {
-            meteo::getGenerique2(document(bytes), "loc", "dnam");
+            meteo::getGenerique2(meteo::WeatherDocument(document(bytes)), "loc", "dnam");
             QFAIL("no error");
         } catch (const meteo::Error &e) {
             QVERIFY(QByteArray(e.what()).contains("weather.xml"));
@@ -190,7 +190,7 @@ private Q_SLOTS:
         doc.replace("<dnam>Paris, France</dnam>", "<dnam>Paris&x;</dnam>");
         QByteArray text;
         try {
-            text = meteo::getGenerique2(document(doc), "loc", "dnam");
+            text = meteo::getGenerique2(meteo::WeatherDocument(document(doc)), "loc", "dnam");
         } catch (const meteo::Error &) {
         }
         QVERIFY(!text.contains("SECRET"));
@@ -207,7 +207,7 @@ private Q_SLOTS:
         }
         dtd += "]>";
         const QByteArray doc = "<?xml version=\"1.0\"?>" + dtd + "<weather><loc><dnam>&a12;</dnam></loc></weather>";
-        QVERIFY_THROWS_EXCEPTION(meteo::Error, meteo::getGenerique2(document(doc), "loc", "dnam"));
+        QVERIFY_THROWS_EXCEPTION(meteo::Error, meteo::getGenerique2(meteo::WeatherDocument(document(doc)), "loc", "dnam"));
     }
 
     // --- The fill --------------------------------------------------------------------------------

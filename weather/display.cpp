@@ -1,5 +1,7 @@
 #include "display.h"
 
+#include "meteo_version.h"
+
 #include "error.h"
 #include "timetext.h"
 
@@ -7,7 +9,7 @@ namespace meteo {
 
 QByteArray composeCaption(const TConditionMeteo &c, QDate today)
 {
-    return "Météo du " + shortDateText(today) + "   " + convertTimeText(c.Date_Mesure) + "    Version 0.20";
+    return "Météo du " + shortDateText(today) + "   " + convertTimeText(c.Date_Mesure) + "    Version " METEO_VERSION;
 }
 
 QByteArray composeLabel(int number, const TConditionMeteo &c, const Translator &traduire)

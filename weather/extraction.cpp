@@ -1,6 +1,7 @@
 #include "extraction.h"
 
 #include "error.h"
+#include "xmlshape.h"
 
 #include <QDomDocument>
 #include <QFile>
@@ -18,18 +19,23 @@ QString pathText(std::initializer_list<const char *> path)
 
 } // namespace
 
-QByteArray elementText(const QString &nam, std::initializer_list<const char *> path)
+WeatherDocument::WeatherDocument(const QString &nam) : nam_(nam)
 {
     QFile file(nam);
     if (!file.open(QIODevice::ReadOnly))
         throw Error(nam + QStringLiteral(": fichier introuvable ou illisible (") + file.errorString() + u')');
-    // The document lives only for this lookup; it is released on every path out of this function.
-    QDomDocument Doc;
+    const QByteArray bytes = file.readAll();
+    if (const QString fault = xmlShapeFault(bytes); !fault.isEmpty())
+        throw Error(nam + QStringLiteral(": document refusé, ") + fault);
     QString message;
     int line = 0, column = 0;
-    if (!Doc.setContent(file.readAll(), &message, &line, &column))
+    if (!doc_.setContent(bytes, &message, &line, &column))
         throw Error(QStringLiteral("%1: XML invalide ligne %2, colonne %3 (%4)").arg(nam).arg(line).arg(column).arg(message));
-    QDomElement element = Doc.documentElement();
+}
+
+QByteArray WeatherDocument::text(std::initializer_list<const char *> path) const
+{
+    QDomElement element = doc_.documentElement();
     for (const char *name : path) {
         element = element.firstChildElement(QString::fromUtf8(name));
         if (element.isNull())
@@ -37,24 +43,25 @@ QByteArray elementText(const QString &nam, std::initializer_list<const char *> p
     }
     const QDomNode first = element.firstChild();
     if (first.isNull())
-        throw Error(nam + QStringLiteral(": élément ") + pathText(path) + QStringLiteral(" absent ou vide"));
+        throw Error(nam_ + QStringLiteral(": élément ") + pathText(path) + QStringLiteral(" absent ou vide"));
     // An element's text content is all text inside it; any other node gives its own value.
     const QString text = first.isElement() ? first.toElement().text() : first.nodeValue();
     return text.toUtf8();
 }
 
-QByteArray getGenerique2(const QString &nam, const char *p1, const char *p2)
+QByteArray getGenerique2(const WeatherDocument &doc, const char *p1, const char *p2)
 {
-    return elementText(nam, {p1, p2});
+    return doc.text({p1, p2});
 }
 
-QByteArray getGenerique3(const QString &nam, const char *p1, const char *p2, const char *p3)
+QByteArray getGenerique3(const WeatherDocument &doc, const char *p1, const char *p2, const char *p3)
 {
-    return elementText(nam, {p1, p2, p3});
+    return doc.text({p1, p2, p3});
 }
 
-void assigneMeteo(const QString &Nam, TConditionMeteo &c)
+void assigneMeteo(const QString &nam, TConditionMeteo &c)
 {
+    const WeatherDocument Nam(nam);
     // Each caption is stored only after its value was read, so a failing step leaves both unchanged.
     auto texte = [&](TTextes &field, const QByteArray &value, const char *caption) {
         field.Texte = value;

@@ -1,22 +1,37 @@
-// Reading the stored weather document into the weather record: each value is the text of one element
-// reached by a path of element names below the document element, read anew from the file each time.
+// Reading the stored weather document into the weather record: the file is parsed once per refresh,
+// and each value is the text of one element reached by a path of element names below the document
+// element.
 #pragma once
 #include "conditionmeteo.h"
 
+#include <QDomDocument>
 #include <QString>
 #include <initializer_list>
 
 namespace meteo {
 
-// Text of the first child node of the element at `path`; throws Error naming the file and the path
-// when the file cannot be read or parsed, or the element is missing or empty.
-QByteArray elementText(const QString &nam, std::initializer_list<const char *> path);
+class WeatherDocument {
+public:
+    // Reads and parses `nam`; throws Error naming the file when it cannot be read, is not XML, or
+    // has a shape the document model would take too long on (see xmlshape.h).
+    explicit WeatherDocument(const QString &nam);
 
-QByteArray getGenerique2(const QString &nam, const char *p1, const char *p2);
-QByteArray getGenerique3(const QString &nam, const char *p1, const char *p2, const char *p3);
+    // Text of the first child node of the element at `path`; throws Error naming the file and the
+    // path when the element is missing or empty.
+    QByteArray text(std::initializer_list<const char *> path) const;
+    QDomElement root() const { return doc_.documentElement(); }
+    const QString &fileName() const { return nam_; }
+
+private:
+    QString nam_;
+    QDomDocument doc_;
+};
+
+QByteArray getGenerique2(const WeatherDocument &doc, const char *p1, const char *p2);
+QByteArray getGenerique3(const WeatherDocument &doc, const char *p1, const char *p2, const char *p3);
 
 // Fills `cond` in its fixed order of 22 lookups; stops at the first failing one, leaving the fields
-// of that step and the later ones as they were.
+// of that step and the later ones as they were. The file is read once, before the first lookup.
 void assigneMeteo(const QString &nam, TConditionMeteo &cond);
 
 } // namespace meteo

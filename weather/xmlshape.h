@@ -1,0 +1,21 @@
+// A linear look at an XML document's shape before the document model reads it. The model takes
+// seconds on documents that are deep, wide or made of millions of tiny elements, and expands entity
+// declarations; a weather document is none of these, so such a file is refused up front.
+#pragma once
+#include <QByteArrayView>
+#include <QString>
+
+namespace meteo {
+
+struct XmlShapeLimits {
+    int depth = 64;          // nested elements
+    int attributes = 64;     // on one element
+    int nodes = 10000;       // elements and attributes of the whole document; a nine-day weather
+                             // document has about 250
+};
+
+// The reason for refusing `bytes` (in French, for the error report), or an empty text when the
+// shape is within the limits. Not a validator: a malformed document is left to the XML reader.
+QString xmlShapeFault(QByteArrayView bytes, const XmlShapeLimits &limits = {});
+
+} // namespace meteo
