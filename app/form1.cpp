@@ -7,6 +7,7 @@
 #include "executable.h"
 #include "inipropstorage.h"
 #include "memotext.h"
+#include "places.h"
 #include "screenplacement.h"
 #include "simplestatusbar.h"
 #include "weather/error.h"
@@ -32,7 +33,10 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     initResources();
     activations_ = new meteo::ActivationHistory(this);
     setupUi(this);  // components, properties and event bindings, from form1.ui
+    if (const QByteArray host = qgetenv("METEO_SERVICE_HOST"); !host.isEmpty())
+        serviceHost_ = host;  // another service than the one the build names
     Q_EMIT OnCreate();
+    IniPropStorage->setIniFileName(meteo::Places::current().settingsFile());
     IniPropStorage->Restore();
     QList<QRect> screens;
     for (const QScreen *screen : QGuiApplication::screens())
@@ -50,7 +54,7 @@ void TForm1::FormCreate()
         MemoHTML->Clear();
         Villes = std::make_unique<meteo::NameValueList>();
         try {
-            Villes->loadFromFile(meteo::executableDir() + QStringLiteral("/villes.ini"));
+            Villes->loadFromFile(meteo::Places::current().citiesFile());
         } catch (const meteo::Error &e) {
             // Reported, but the window is still built whole: a menu with only "Quitter", and Imag.
             meteo::ErrorReport::report("FormCreate", QString::fromUtf8(e.what()));
@@ -93,6 +97,7 @@ void TForm1::closeEvent(QCloseEvent *e)
 {
     Q_EMIT OnClose();
     try {
+        meteo::Places::current().prepareFolderOf(IniPropStorage->IniFileName());
         IniPropStorage->Save();
     } catch (const std::exception &error) {
         std::fprintf(stderr, "meteo: %s\n", error.what());

@@ -3,6 +3,7 @@
 #include "executable.h"
 #include "form1.h"
 #include "memotext.h"
+#include "places.h"
 #include "net/decomposeurl.h"
 #include "net/request.h"
 #include "net/response.h"
@@ -71,7 +72,9 @@ void TForm1::HTTPClientDisconnect(meteo::HTTPConnection *ASocket)
             setStatus(meteo::kNoBodyStatus);
             return;
         }
-        MemoHTML->SaveToFile(Chemin + QStringLiteral("/weather.xml"));
+        const meteo::Places &places = meteo::Places::current();
+        places.prepareFolderOf(places.weatherFile());
+        MemoHTML->SaveToFile(places.weatherFile());
         Mise_A_Jour();
         setStatus(meteo::disconnectStatus(serviceHost_));
     });

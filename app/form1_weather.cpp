@@ -1,6 +1,7 @@
 // The window's weather routines: lookups, fill, translation and the display refresh.
 #include "executable.h"
 #include "form1.h"
+#include "places.h"
 #include "weather/error.h"
 #include "weather/extraction.h"
 #include "weather/translation.h"
@@ -25,7 +26,7 @@ void TForm1::Mise_A_Jour()
     Traductions = std::make_unique<meteo::NameValueList>();
     const auto release = qScopeGuard([this] { Traductions.reset(); });  // on every path out
     Traductions->loadFromFile(Chemin + QStringLiteral("/Dictionnaire.ini"));
-    Assigne_Meteo(Chemin + QStringLiteral("/weather.xml"));
+    Assigne_Meteo(meteo::Places::current().weatherFile());
     meteo::writeDisplay(CondMeteo, [this](const QByteArray &phrase) { return Traduire(phrase); },
                         QDate::currentDate(), Chemin, *this);
 }

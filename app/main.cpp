@@ -2,6 +2,8 @@
 // description, and the event loop until the window closes.
 #include "app/errorreport.h"
 #include "app/form1.h"
+#include "app/places.h"
+#include "common/quitsignals.h"
 
 #include <QApplication>
 
@@ -10,9 +12,12 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("meteo"));
     meteo::ErrorReport report;
+    meteo::Places::current();  // portable or installed: decided once, before any file is touched
     TForm1 Form1;
     // Closing the main window ends the program, even while the error dialog is open.
     QObject::connect(&Form1, &TForm1::OnClose, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Logging out or `kill` closes the window as its close button does, so the settings are saved.
+    meteo::callOnQuitSignal([&Form1] { Form1.close(); });
     Form1.show();
     Form1.activateWindow();  // without a window manager nobody else would
     return app.exec();

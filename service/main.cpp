@@ -1,5 +1,6 @@
 // meteo-service [--port N] [--bind ADDR] [--source sim|open-meteo] [--upstream URL]:
 // answers the viewer's weather requests until SIGINT or SIGTERM.
+#include "common/quitsignals.h"
 #include "service/openmeteo.h"
 #include "service/simulation.h"
 #include "service/weatherservice.h"
@@ -7,21 +8,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
-#include <QSocketNotifier>
-#include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-int signalPipe[2];
-
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
-}
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -68,15 +55,8 @@ int main(int argc, char **argv)
     std::fprintf(stderr, "meteo-service: %s source, listening on %s:%u\n", weather->name().constData(),
                  qPrintable(address.toString()), listening);
 
-    // Signals only write a byte; the event loop reads it and quits cleanly.
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+    if (!meteo::callOnQuitSignal([] { QCoreApplication::quit(); }))
         return 1;
-    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
     const int code = app.exec();
     std::fprintf(stderr, "meteo-service: stopped\n");
     return code;

@@ -249,7 +249,7 @@ private Q_SLOTS:
         QTest::newRow("orderly close mid-body") << head + "partial!" << 0 << cut << QByteArray("partial!");
         QTest::newRow("no last chunk") << chunked << 0 << cut << QByteArray("partial!");
         QTest::newRow("garbage chunk size") << chunked + "ZZZZ\r\nmore" << 2 << cut << QByteArray("partial!");
-        QTest::newRow("gzip") << QByteArray("HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: 4\r\n\r\n\x1f\x8b\x08\x00", 70) << 0
+        QTest::newRow("gzip") << "HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: 4\r\n\r\n" + QByteArray::fromHex("1f8b0800") << 0
                               << QStringLiteral("Encodage de réponse non pris en charge Erreur...") << QByteArray();
         QTest::newRow("stalled body") << head + "partial!" << 2 << late << QByteArray("partial!");
         QTest::newRow("stalled before the headers") << QByteArray("HTTP/1.1 2") << 2 << late << QByteArray();
