@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <memory>
 
+class QAction;
 class QLabel;
 class QMenuBar;
 
@@ -41,6 +42,8 @@ public:
     void Mise_A_Jour();
     void SendRequest(const QByteArray &url);
     void Assigne_Meteo(const QString &Nam);
+    // Adds a commune found by the "Ajouter une ville" dialog (once) and requests it.
+    void AjouterVille(const QByteArray &name, const QByteArray &label, const QByteArray &code);
 
     // State shared by the routines, under the names the handlers use.
     TConditionMeteo CondMeteo;
@@ -50,6 +53,7 @@ public:
     meteo::MemoText *MemoHTML = nullptr;
     QMenuBar *MainMenu = nullptr;
     QLabel *Imag = nullptr;
+    QAction *RetirerVille = nullptr;
     QString Chemin;
 
     QLabel *label(int number) const;
@@ -66,6 +70,8 @@ public Q_SLOTS:
     void FormActivate();
     void FormCreate();
     void MenuItemClick();
+    void AjouterVilleClick();
+    void RetirerVilleClick();
     void CloseAppli();
 
 Q_SIGNALS:
@@ -84,6 +90,10 @@ private:
     void loadIcon(const QString &path) override;
     void setStatus(const QByteArray &text);
     void buildCityMenu();
+    void fillCityMenu();
+    void updateRetirerVille();
+    QByteArray cityListBytes() const;
+    void changeCityList(const QByteArray &bytes);
 
     QByteArray HTTPBuffer;
     QByteArray serviceHost_ = METEO_SERVICE_HOST;

@@ -1,7 +1,13 @@
 // The city list and its menu, and the handlers that choose which city to request.
+#include "atomicfile.h"
+#include "citylistfile.h"
 #include "errorreport.h"
 #include "form1.h"
+#include "formajout.h"
+#include "places.h"
 #include "weather/error.h"
+
+#include <QFile>
 
 #include <QMenu>
 #include <QMenuBar>
@@ -31,6 +37,16 @@ void TForm1::buildCityMenu()
     villes->menuAction()->setProperty("Tag", 0);
     villes->menuAction()->setProperty("GroupIndex", 0);
     MainMenu->addMenu(villes);
+    fillCityMenu();
+}
+
+// The cities of the list, then the separator, adding and removing a city, and "Quitter".
+void TForm1::fillCityMenu()
+{
+    auto *villes = findChild<QMenu *>(QStringLiteral("MenuVilles"));
+    for (QAction *old : villes->actions())
+        old->deleteLater();
+    villes->clear();
     const int N = Villes ? Villes->count() : 0;
     for (int k = 1; k <= N; ++k) {
         QAction *item = menuItem(this, QString::fromUtf8(Villes->name(k - 1)), k);
@@ -40,9 +56,87 @@ void TForm1::buildCityMenu()
     QAction *separator = menuItem(this, QStringLiteral("-"), 0);
     separator->setSeparator(true);
     villes->addAction(separator);
+    QAction *add = menuItem(this, QStringLiteral("Ajouter une ville…"), 0);
+    add->setObjectName(QStringLiteral("AjouterVille"));
+    connect(add, &QAction::triggered, this, &TForm1::AjouterVilleClick);
+    villes->addAction(add);
+    RetirerVille = menuItem(this, QString(), 0);
+    RetirerVille->setObjectName(QStringLiteral("RetirerVille"));
+    connect(RetirerVille, &QAction::triggered, this, &TForm1::RetirerVilleClick);
+    villes->addAction(RetirerVille);
+    updateRetirerVille();
     QAction *quit = menuItem(this, QStringLiteral("Quitter"), N + 1);
     connect(quit, &QAction::triggered, this, &TForm1::CloseAppli);
     villes->addAction(quit);
+}
+
+// "Retirer <name>" names the city of the last request; there is nothing to remove when it is not
+// in the list.
+void TForm1::updateRetirerVille()
+{
+    int line = -1;
+    for (int i = 0; Villes && !Ville.isEmpty() && i < Villes->count() && line < 0; ++i)
+        if (Villes->valueAt(i) == Ville)
+            line = i;
+    RetirerVille->setEnabled(line >= 0);
+    QString caption = line >= 0 ? QStringLiteral("Retirer ") + QString::fromUtf8(Villes->name(line))
+                                      : QStringLiteral("Retirer la ville");
+    RetirerVille->setText(caption.replace(u'&', QStringLiteral("&&")));
+}
+
+void TForm1::AjouterVilleClick()
+{
+    atEventBoundary("AjouterVilleClick", [&] {
+        auto *dialog = new meteo::FormAjout(serviceHost_, this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(dialog, &meteo::FormAjout::communeChosen, this,
+                [this](const QByteArray &name, const QByteArray &label, const QByteArray &code) {
+                    atEventBoundary("AjouterVille", [&] { AjouterVille(name, label, code); });
+                });
+        dialog->open();
+    });
+}
+
+void TForm1::AjouterVille(const QByteArray &name, const QByteArray &label, const QByteArray &code)
+{
+    bool known = false, nameTaken = false;
+    for (int i = 0; Villes && i < Villes->count(); ++i) {
+        known = known || Villes->valueAt(i) == code;
+        nameTaken = nameTaken || meteo::equalsIgnoringAsciiCase(Villes->name(i), name);
+    }
+    if (!known)  // two communes of one name are told apart by their department
+        changeCityList(meteo::withCityAdded(cityListBytes(), nameTaken ? label : name, code));
+    Ville = code;
+    Request(Ville);
+    Button1->setEnabled(true);
+}
+
+void TForm1::RetirerVilleClick()
+{
+    atEventBoundary("RetirerVilleClick", [&] { changeCityList(meteo::withCityRemoved(cityListBytes(), Ville)); });
+}
+
+QByteArray TForm1::cityListBytes() const
+{
+    QFile file(meteo::Places::current().citiesFile());
+    if (!file.exists())
+        return {};
+    if (!file.open(QIODevice::ReadOnly))
+        throw meteo::Error(file.fileName() + QStringLiteral(" : fichier illisible (") + file.errorString() + u')');
+    return file.readAll();
+}
+
+// The list is written whole or not at all (to the user's own copy in an installed program), then
+// read back into the menu.
+void TForm1::changeCityList(const QByteArray &bytes)
+{
+    const meteo::Places &places = meteo::Places::current();
+    places.prepareFolderOf(places.citiesCopy());
+    meteo::writeFileAtomically(places.citiesCopy(), bytes);
+    if (!Villes)
+        Villes = std::make_unique<meteo::NameValueList>();
+    Villes->loadFromBytes(bytes);
+    fillCityMenu();
 }
 
 void TForm1::FormActivate()

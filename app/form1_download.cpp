@@ -14,6 +14,8 @@ void TForm1::Request(const QByteArray &Vil)
 {
     const QByteArray Demande = meteo::weatherRequestUrl(serviceHost_, Vil);
     SendRequest(Demande);
+    if (RetirerVille)
+        updateRetirerVille();  // it names the city of the last request
 }
 
 void TForm1::SendRequest(const QByteArray &url)

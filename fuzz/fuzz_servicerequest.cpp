@@ -1,4 +1,5 @@
-// The service's request parsing: method, path and query split from arbitrary bytes by NULs.
+// The service's request parsing (weather and commune search): method, path and query split from
+// arbitrary bytes by NULs.
 #include "service/weatherrequest.h"
 
 #include <QList>
@@ -11,6 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (r.ok && (r.days < 1 || r.days > 9 || !r.problem.isEmpty()))
         std::abort();
     if (!r.ok && r.problem.isEmpty())
+        std::abort();
+    const service::CommuneQuery q = service::parseCommuneQuery(parts.value(0), parts.value(2));
+    if (q.ok == q.text.isEmpty() || q.ok != q.problem.isEmpty())
         std::abort();
     return 0;
 }

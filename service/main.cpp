@@ -1,6 +1,7 @@
 // meteo-service [--port N] [--bind ADDR] [--source sim|open-meteo] [--upstream URL]:
 // answers the viewer's weather requests until SIGINT or SIGTERM.
 #include "common/quitsignals.h"
+#include "service/communes.h"
 #include "service/openmeteo.h"
 #include "service/simulation.h"
 #include "service/weatherservice.h"
@@ -46,6 +47,7 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    service::CommuneTable::shipped();  // read once, before the first request waits for it
     service::WeatherService server(*weather);
     const quint16 listening = server.listen(address, quint16(portNumber));
     if (listening == 0) {

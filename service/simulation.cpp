@@ -112,7 +112,7 @@ int rounded(double v)
 
 WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
 {
-    const QTimeZone zone(kTimeZone);
+    const QTimeZone zone(city.timeZone());
     const QDateTime nowUtc = QDateTime::fromSecsSinceEpoch(nowUtcExact.toSecsSinceEpoch() / 60 * 60, QTimeZone::utc());
     const QDateTime local = nowUtc.toTimeZone(zone);
     const Climate climate(city);

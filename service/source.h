@@ -1,7 +1,7 @@
 // Where the service's weather comes from. A source answers one city at a time through a callback, so
 // that a live source can wait for the network without blocking the server.
 #pragma once
-#include "cities.h"
+#include "communes.h"
 #include "report.h"
 
 #include <QDateTime>

@@ -1,6 +1,7 @@
 #include "weatherrequest.h"
 
 #include <QList>
+#include <QStringDecoder>
 
 namespace service {
 namespace {
@@ -42,6 +43,27 @@ WeatherRequest parseWeatherRequest(const QByteArray &method, const QByteArray &p
         }
     }
     r.ok = true;
+    return r;
+}
+
+CommuneQuery parseCommuneQuery(const QByteArray &method, const QByteArray &query)
+{
+    CommuneQuery r;
+    if (method != "GET") {
+        r.problem = "only GET is served";
+        return r;
+    }
+    QByteArray text;
+    for (const QByteArray &item : query.split('&'))
+        if (item.startsWith("q="))
+            text = QByteArray::fromPercentEncoding(QByteArray(item.mid(2)).replace('+', ' '));
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    r.text = QString(utf8(text)).trimmed();
+    if (text.size() > 64)
+        r.problem = "q is limited to 64 bytes";
+    else if (utf8.hasError() || r.text.isEmpty())
+        r.problem = "q must be a non-empty UTF-8 text";
+    r.ok = r.problem.isEmpty();
     return r;
 }
 

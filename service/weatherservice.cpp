@@ -25,6 +25,25 @@ QByteArray methodName(QHttpServerRequest::Method m)
     }
 }
 
+// <communes><commune code="FR42218" cp="42000">Saint-Étienne (42)</commune>…</communes>; the postal
+// code shown is the one that matched, or the commune's first.
+QByteArray communesXml(const QString &text)
+{
+    const QByteArray digits = text.toLatin1();
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<communes>\n";
+    for (const City *c : CommuneTable::shipped().search(text)) {
+        QByteArray cp = c->postalCodes.left(c->postalCodes.indexOf(',') < 0 ? c->postalCodes.size() : c->postalCodes.indexOf(','));
+        for (const QByteArray &one : c->postalCodes.split(','))
+            if (one.startsWith(digits)) {
+                cp = one;
+                break;
+            }
+        xml += "  <commune code=\"" + c->code + "\" cp=\"" + cp + "\">"
+               + QString::fromUtf8(c->name + " (" + c->department + ")").toHtmlEscaped().toUtf8() + "</commune>\n";
+    }
+    return xml + "</communes>\n";
+}
+
 } // namespace
 
 WeatherService::WeatherService(WeatherSource &source, QObject *parent)
@@ -59,6 +78,14 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
              + (client ? QByteArray() : " (client gone)"));
     };
 
+    if (path == "/communes") {
+        const CommuneQuery search = parseCommuneQuery(method, query);
+        if (search.ok)
+            finish(200, communesXml(search.text), QByteArray());
+        else
+            finish(400, errorXml(400, search.problem), search.problem);
+        return true;
+    }
     const WeatherRequest asked = parseWeatherRequest(method, path, query);
     if (!asked.ok) {
         finish(400, errorXml(400, asked.problem), asked.problem);

@@ -2,11 +2,14 @@
 // menu clicks, "Memorisation", the code kept across runs, and the whole road from menu to labels.
 #include "app/errorreport.h"
 #include "app/form1.h"
+#include "app/formajout.h"
 #include "app/simplestatusbar.h"
 #include "net/request.h"
 #include "testsupport.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -73,7 +76,7 @@ private Q_SLOTS:
         auto w = window(villes);
         const QList<QAction *> items = menuItems(*w);
         const int N = int(captions.size());
-        QCOMPARE(items.size(), N + 2);
+        QCOMPARE(items.size(), N + 4);
         for (int k = 1; k <= N; ++k) {
             QCOMPARE(items[k - 1]->text(), captions[k - 1]);
             QCOMPARE(items[k - 1]->property("Tag").toInt(), k);
@@ -82,8 +85,10 @@ private Q_SLOTS:
             QVERIFY(!items[k - 1]->isCheckable());
         }
         QVERIFY(items[N]->isSeparator());
-        QCOMPARE(items[N + 1]->text(), QStringLiteral("Quitter"));
-        QCOMPARE(items[N + 1]->property("Tag").toInt(), N + 1);
+        QCOMPARE(items[N + 1]->text(), QStringLiteral("Ajouter une ville…"));
+        QVERIFY(!items[N + 2]->isEnabled());  // "Retirer": no city requested yet
+        QCOMPARE(items[N + 3]->text(), QStringLiteral("Quitter"));
+        QCOMPARE(items[N + 3]->property("Tag").toInt(), N + 1);
         QCOMPARE(w->MainMenu, w->menuBar());
     }
 
@@ -95,7 +100,7 @@ private Q_SLOTS:
         TForm1 w;
         QCOMPARE(report.count(), before + 1);
         QVERIFY(report.lastMessage().contains(QStringLiteral("villes.ini")));
-        QCOMPARE(menuItems(w).size(), 2);  // separator and "Quitter"
+        QCOMPARE(menuItems(w).size(), 4);  // separator, adding, removing and "Quitter"
         QVERIFY(w.Imag);
         w.FormActivate();  // no city, nothing remembered: no request, and the user is told why
         QCOMPARE(w.HTTPClient->URI(), QByteArray());
@@ -107,7 +112,7 @@ private Q_SLOTS:
     {
         TempCurrentDir cwd;
         auto w = window("Paris=FR75056\nPARIS=FR99999\n");
-        QCOMPARE(menuItems(*w).size(), 4);
+        QCOMPARE(menuItems(*w).size(), 2 + 4);
         city(*w, 2)->trigger();
         QCOMPARE(requested(*w), QByteArray("FR75056"));
         city(*w, 1)->trigger();
@@ -217,6 +222,59 @@ private Q_SLOTS:
         const QImage expected(QStringLiteral(METEO_DATA_DIR "/icons/30.png"));
         QCOMPARE(w->Imag->pixmap().toImage().convertToFormat(expected.format()), expected);
         QCOMPARE(w->BarStatus->SimpleText(), QStringLiteral("Déconnecté du site ") + QString::fromLatin1(server.host()));
+    }
+
+    // The "Ajouter une ville" dialog against a local service: the search fills the list, adding
+    // appends one line (the rest of the file byte for byte, its byte-order mark included), rebuilds
+    // the menu and requests the city at once; adding it again adds nothing; removing takes the line
+    // out again.
+    void addAndRemoveACityThroughTheDialog()
+    {
+        TempCurrentDir cwd;
+        const QByteArray original = "\xEF\xBB\xBFParis=FR75056\r\nLyon=FR69123\r\n";
+        RawServer server([](QTcpSocket *s, const QByteArray &request) {
+            if (request.startsWith("GET /communes?q=st%20e"))
+                RawServer::document("<communes><commune code=\"FR42218\" cp=\"42000\">Saint-&#201;tienne (42)</commune></communes>")(s, request);
+            else
+                RawServer::document(parisDocument())(s, request);
+        });
+        auto w = window(original);
+        w->setServiceHost(server.host());
+        w->findChild<QAction *>(QStringLiteral("AjouterVille"))->trigger();
+        auto *dialog = w->findChild<meteo::FormAjout *>(QStringLiteral("FormAjout"));
+        QVERIFY(dialog && dialog->isVisible());
+        QTest::keyClicks(dialog->EditRecherche, QStringLiteral("st e"));
+        QTRY_COMPARE(dialog->ListeCommunes->count(), 1);
+        QCOMPARE(dialog->ListeCommunes->item(0)->text(), QStringLiteral("Saint-Étienne (42) — 42000"));
+        dialog->ListeCommunes->setCurrentRow(0);
+        dialog->BoutonAjouter->click();
+
+        const QByteArray added = original + "Saint-Étienne=FR42218\r\n";
+        QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), added);
+        QCOMPARE(menuItems(*w).at(2)->text(), QStringLiteral("Saint-Étienne"));
+        QCOMPARE(requested(*w), QByteArray("FR42218"));
+        QTRY_VERIFY(server.requests.last().startsWith("GET /weather/local/FR42218?"));
+        QCOMPARE(w->RetirerVille->text(), QStringLiteral("Retirer Saint-Étienne"));
+
+        w->AjouterVille("Saint-Étienne", "Saint-Étienne (42)", "FR42218");  // already there
+        QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), added);
+
+        w->RetirerVille->trigger();
+        QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), original);
+        QCOMPARE(menuItems(*w).size(), 2 + 4);
+        QVERIFY(!w->RetirerVille->isEnabled());
+    }
+
+    void unreachableServiceIsToldInTheDialog()
+    {
+        TempCurrentDir cwd;
+        auto w = window("Paris=FR75056\n");
+        w->findChild<QAction *>(QStringLiteral("AjouterVille"))->trigger();
+        auto *dialog = w->findChild<meteo::FormAjout *>(QStringLiteral("FormAjout"));
+        QTest::keyClicks(dialog->EditRecherche, QStringLiteral("Lyon"));
+        QTRY_VERIFY(dialog->StatutAjout->text().startsWith(QStringLiteral("Service météo injoignable")));
+        QCOMPARE(dialog->ListeCommunes->count(), 0);
+        QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), QByteArray("Paris=FR75056\n"));
     }
 };
 

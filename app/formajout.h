@@ -1,0 +1,34 @@
+// The "Ajouter une ville" dialog: the user types a name or a postal code, the communes the service
+// knows are listed as they type, and the chosen one is handed to the main window.
+#pragma once
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace meteo {
+
+class CommuneSearch;
+
+class FormAjout : public QDialog {
+    Q_OBJECT
+public:
+    FormAjout(const QByteArray &serviceHost, QWidget *parent);
+
+    QLineEdit *EditRecherche;
+    QListWidget *ListeCommunes;
+    QLabel *StatutAjout;
+    QPushButton *BoutonAjouter, *BoutonAnnuler;
+
+Q_SIGNALS:
+    // name "Saint-Denis", label "Saint-Denis (93)", code "FR93066"
+    void communeChosen(const QByteArray &name, const QByteArray &label, const QByteArray &code);
+
+private:
+    void choose();
+    CommuneSearch *search_;
+};
+
+} // namespace meteo

@@ -1,0 +1,137 @@
+#include "communes.h"
+
+#include "searchkey.h"
+
+#include <QFile>
+#include <algorithm>
+#include <stdexcept>
+
+static void initCommuneResources()
+{
+    Q_INIT_RESOURCE(communes);
+}
+
+namespace service {
+namespace {
+
+// The pieces of `text` between `separator`s, without copying them.
+QList<QByteArrayView> pieces(QByteArrayView text, char separator)
+{
+    QList<QByteArrayView> out;
+    qsizetype from = 0;
+    for (qsizetype at; (at = text.indexOf(separator, from)) >= 0; from = at + 1)
+        out.append(text.sliced(from, at - from));
+    out.append(text.sliced(from));
+    return out;
+}
+
+} // namespace
+
+QByteArray City::timeZone() const
+{
+    static const QHash<QByteArray, QByteArray> overseas{
+        {"971", "America/Guadeloupe"}, {"972", "America/Martinique"}, {"973", "America/Cayenne"},
+        {"974", "Indian/Reunion"},     {"975", "America/Miquelon"},   {"976", "Indian/Mayotte"},
+        {"977", "America/St_Barthelemy"}, {"978", "America/Marigot"}, {"984", "Indian/Kerguelen"},
+        {"986", "Pacific/Wallis"},     {"987", "Pacific/Tahiti"},     {"988", "Pacific/Noumea"},
+    };
+    return overseas.value(department, "Europe/Paris");
+}
+
+CommuneTable CommuneTable::parse(const QByteArray &tsv)
+{
+    CommuneTable table;
+    table.cities_.reserve(tsv.count('\n') + 1);
+    qsizetype lineNumber = 0;
+    for (QByteArrayView line : pieces(tsv, '\n')) {
+        ++lineNumber;
+        if (line.isEmpty())
+            continue;
+        const QList<QByteArrayView> f = pieces(line, '\t');
+        bool ok = f.size() == 8;
+        City c;
+        if (ok) {
+            c.code = "FR" + f[0].toByteArray();
+            c.name = f[1].toByteArray();
+            c.department = f[2].toByteArray();
+            c.postalCodes = f[3].toByteArray();
+            bool p = false, la = false, lo = false;
+            c.population = f[4].toInt(&p);
+            c.latitude = f[5].toDouble(&la);
+            c.longitude = f[6].toDouble(&lo);
+            c.approximate = f[7] == "1";
+            ok = p && la && lo && !c.name.isEmpty() && qAbs(c.latitude) <= 90 && qAbs(c.longitude) <= 180
+                 && !table.byCode_.contains(c.code);
+        }
+        if (!ok)
+            throw std::runtime_error("commune table: line " + std::to_string(lineNumber) + " unreadable");
+        table.byCode_.insert(c.code, table.cities_.size());
+        table.cities_.append(std::move(c));
+    }
+    return table;
+}
+
+const CommuneTable &CommuneTable::shipped()
+{
+    static const CommuneTable table = [] {
+        initCommuneResources();
+        QFile file(QStringLiteral(":/communes/communes.tsv"));
+        if (!file.open(QIODevice::ReadOnly))
+            throw std::runtime_error("commune table: not compiled in");
+        return parse(file.readAll());
+    }();
+    return table;
+}
+
+const City *CommuneTable::find(const QByteArray &code) const
+{
+    const auto it = byCode_.constFind(code);
+    return it == byCode_.cend() ? nullptr : &cities_[*it];
+}
+
+void CommuneTable::buildSearchIndex() const
+{
+    for (qsizetype i = 0; i < cities_.size(); ++i) {
+        byKey_.emplace_back(searchKey(QString::fromUtf8(cities_[i].name)), i);
+        for (QByteArrayView cp : pieces(cities_[i].postalCodes, ','))
+            byPostalCode_.emplace_back(cp.toByteArray(), i);
+    }
+    std::sort(byKey_.begin(), byKey_.end());
+    std::sort(byPostalCode_.begin(), byPostalCode_.end());
+}
+
+QList<const City *> CommuneTable::search(QStringView text, int max) const
+{
+    if (byKey_.empty())
+        buildSearchIndex();
+    const QString trimmed = text.trimmed().toString();
+    bool digits = !trimmed.isEmpty();
+    for (QChar c : trimmed)
+        digits = digits && c.isDigit() && c.unicode() < 128;
+    const auto &index = digits ? byPostalCode_ : byKey_;
+    const QList<QByteArray> prefixes = digits ? QList<QByteArray>{trimmed.toLatin1()}
+                                              : QList<QByteArray>{searchKey(trimmed), searchKey(trimmed, false)};
+    QList<qsizetype> found;
+    for (const QByteArray &prefix : prefixes) {
+        if (prefix.isEmpty())
+            continue;
+        auto it = std::lower_bound(index.begin(), index.end(), std::make_pair(prefix, qsizetype(-1)));
+        for (; it != index.end() && it->first.startsWith(prefix); ++it)
+            found.append(it->second);
+    }
+    std::sort(found.begin(), found.end());  // a commune found by several codes or both keys comes once
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    std::stable_sort(found.begin(), found.end(),
+                     [this](qsizetype a, qsizetype b) { return cities_[a].population > cities_[b].population; });
+    QList<const City *> out;
+    for (qsizetype i = 0; i < found.size() && i < max; ++i)
+        out.append(&cities_[found[i]]);
+    return out;
+}
+
+const City *findCity(const QByteArray &code)
+{
+    return CommuneTable::shipped().find(code);
+}
+
+} // namespace service

@@ -1,0 +1,51 @@
+// Every commune the service knows, from the table committed in data/communes/ (built by its
+// `update` script from the official commune list and GeoNames positions) and compiled in.
+#pragma once
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <vector>
+
+namespace service {
+
+struct City {
+    QByteArray code;         // "FR" + INSEE code: the location code of the weather request
+    QByteArray name;         // "Saint-Étienne"
+    QByteArray department;   // "42", "2A", "971"
+    QByteArray postalCodes;  // "42000,42100,42230"
+    int population = 0;
+    double latitude = 0;
+    double longitude = 0;
+    bool approximate = false;  // position of the surrounding area, not of the town itself
+    QByteArray displayName() const { return name + ", France"; }
+    // Legal time of the place: French legal time, Corsica included, or that of an overseas department.
+    QByteArray timeZone() const;
+};
+
+class CommuneTable {
+public:
+    // One line a commune: INSEE code, name, department, postal codes (comma-separated), population,
+    // latitude, longitude, approximate (0/1), tab-separated. Throws std::runtime_error naming the line
+    // that cannot be read.
+    static CommuneTable parse(const QByteArray &tsv);
+    // The compiled-in table, read at the first call.
+    static const CommuneTable &shipped();
+
+    const City *find(const QByteArray &code) const;  // exact location code, or nullptr
+    const QList<City> &all() const { return cities_; }
+    // At most `max` communes whose name starts with `text` (compared by searchKey) or, for digits,
+    // whose postal code starts with them; most populated first.
+    QList<const City *> search(QStringView text, int max = 20) const;
+
+private:
+    void buildSearchIndex() const;
+    QList<City> cities_;
+    QHash<QByteArray, qsizetype> byCode_;
+    // Built at the first search, so that start-up only reads the table.
+    mutable std::vector<std::pair<QByteArray, qsizetype>> byKey_, byPostalCode_;
+};
+
+// A shortcut to the shipped table.
+const City *findCity(const QByteArray &code);
+
+} // namespace service
