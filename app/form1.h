@@ -16,6 +16,7 @@ class QMenuBar;
 
 namespace meteo {
 class ActivationHistory;
+class FormPrevisions;
 class MemoText;
 }
 
@@ -54,6 +55,7 @@ public:
     QMenuBar *MainMenu = nullptr;
     QLabel *Imag = nullptr;
     QAction *RetirerVille = nullptr;
+    meteo::FormPrevisions *Previsions = nullptr;  // created when first asked for
     QString Chemin;
 
     QLabel *label(int number) const;
@@ -72,6 +74,7 @@ public Q_SLOTS:
     void MenuItemClick();
     void AjouterVilleClick();
     void RetirerVilleClick();
+    void PrevisionsClick();
     void CloseAppli();
 
 Q_SIGNALS:

@@ -4,10 +4,14 @@
 #include "errorreport.h"
 #include "form1.h"
 #include "formajout.h"
+#include "formprevisions.h"
 #include "places.h"
+#include "screenplacement.h"
 #include "weather/error.h"
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <QMenu>
 #include <QMenuBar>
@@ -38,6 +42,33 @@ void TForm1::buildCityMenu()
     villes->menuAction()->setProperty("GroupIndex", 0);
     MainMenu->addMenu(villes);
     fillCityMenu();
+    auto *previsions = new QMenu(QStringLiteral("Prévisions"), this);
+    previsions->setObjectName(QStringLiteral("MenuPrevisions"));
+    MainMenu->addMenu(previsions);
+    QAction *nineDays = previsions->addAction(QStringLiteral("Prévisions sur 9 jours"));
+    nineDays->setObjectName(QStringLiteral("PrevisionsNeufJours"));
+    nineDays->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(nineDays, &QAction::triggered, this, &TForm1::PrevisionsClick);
+}
+
+// Opens the forecast window with the stored document, or brings it forward.
+void TForm1::PrevisionsClick()
+{
+    atEventBoundary("PrevisionsClick", [&] {
+        if (!Previsions) {
+            Previsions = new meteo::FormPrevisions(this);
+            Previsions->refresh();
+            // Beside the main window, where it does not hide it, moved back onto a screen if need be.
+            QList<QRect> screens;
+            for (const QScreen *screen : QGuiApplication::screens())
+                screens << screen->availableGeometry();
+            const QPoint beside = frameGeometry().topRight() + QPoint(8, 0);
+            Previsions->move(meteo::visiblePosition(QRect(beside, Previsions->size()), screens));
+        }
+        Previsions->show();
+        Previsions->raise();
+        Previsions->activateWindow();
+    });
 }
 
 // The cities of the list, then the separator, adding and removing a city, and "Quitter".

@@ -1,6 +1,7 @@
 // The window's weather routines: lookups, fill, translation and the display refresh.
 #include "executable.h"
 #include "form1.h"
+#include "formprevisions.h"
 #include "places.h"
 #include "weather/error.h"
 #include "weather/extraction.h"
@@ -29,4 +30,6 @@ void TForm1::Mise_A_Jour()
     Assigne_Meteo(meteo::Places::current().weatherFile());
     meteo::writeDisplay(CondMeteo, [this](const QByteArray &phrase) { return Traduire(phrase); },
                         QDate::currentDate(), Chemin, *this);
+    if (Previsions)
+        Previsions->refresh();  // it follows every refresh that succeeded
 }

@@ -2,6 +2,7 @@
 // cost on this machine. Run from the build's bin folder (the viewer's data files are there).
 #include "app/errorreport.h"
 #include "app/form1.h"
+#include "app/formprevisions.h"
 #include "service/simulation.h"
 #include "weather/extraction.h"
 
@@ -60,6 +61,13 @@ int refresh()
     std::printf("refresh of a nine-day document (%lld bytes): %.0f us; one parse: %.1f us; ratio %.1f\n",
                 qint64(doc.size()), refreshUs, parseUs, refreshUs / parseUs);
     std::printf("label 1 shows: %s\n", qPrintable(w.label(1)->text()));
+    meteo::FormPrevisions forecast(&w);
+    t.restart();
+    for (int i = 0; i < kRounds; ++i)
+        forecast.refresh();
+    const double forecastUs = t.nsecsElapsed() / 1000.0 / kRounds;
+    std::printf("forecast window refresh (one parse, nine rows, 18 icons): %.0f us; ratio to one parse %.1f\n",
+                forecastUs, forecastUs / parseUs);
     return 0;
 }
 

@@ -2,12 +2,14 @@
 // icon file chosen, and the shipped icon set.
 #include "app/errorreport.h"
 #include "app/form1.h"
+#include "app/formprevisions.h"
 #include "testsupport.h"
 #include "weather/display.h"
 #include "weather/error.h"
 #include "weather/timetext.h"
 
 #include <QBuffer>
+#include <QLabel>
 #include <QTest>
 
 using namespace testing;
@@ -23,6 +25,21 @@ QByteArray png(QSize size, QColor colour = Qt::red)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return bytes;
+}
+
+bool hasPicture(const QLabel *label)
+{
+    return !label->pixmap().isNull();
+}
+
+// The forecast window as the menu opens it (Ctrl+P); opening it again raises the same window.
+meteo::FormPrevisions *openForecast(TForm1 &w)
+{
+    QAction *item = w.findChild<QAction *>(QStringLiteral("PrevisionsNeufJours"));
+    item->trigger();
+    auto *forecast = w.findChild<meteo::FormPrevisions *>(QStringLiteral("FormPrevisions"));
+    item->trigger();
+    return w.findChildren<meteo::FormPrevisions *>().size() == 1 && forecast->isVisible() ? forecast : nullptr;
 }
 
 QByteArray identity(const QByteArray &phrase)
@@ -249,6 +266,64 @@ private Q_SLOTS:
             QVERIFY(image.hasAlphaChannel());
             QCOMPARE(qAlpha(image.pixel(0, 0)), 0);  // transparent corners
         }
+    }
+
+    // --- The forecast window ------------------------------------------------------------------
+
+    // Nine days of our own, three of them broken in a different way: a day without its high, one
+    // without its night part, one with a hostile icon code. The broken parts show "—" or nothing;
+    // every day is shown.
+    void forecastShowsEveryDayOfTheDocument()
+    {
+        files.write(QStringLiteral("weather.xml"), readFile(QStringLiteral(METEO_SAMPLES_DIR "/paris-9days.xml")));
+        TForm1 w;
+        auto *forecast = openForecast(w);
+        QCOMPARE(forecast->windowTitle(), QStringLiteral("Prévisions — Paris, France"));
+        const QList<QList<const char *>> rows{
+            {"lundi 7 déc.", "Partiellement nuageux", "9°C / 0°C", "08:29:00 – 16:55:00"},
+            {"mardi 8 déc.", "Beau temps", "— / 1°C", "08:30:00 – 16:54:00"},
+            {"mercredi 9 déc.", "Partiellement nuageux", "10°C / 0°C", "08:31:00 – 16:54:00"},
+            {"jeudi 10 déc.", "Brouillard", "6°C / -3°C", "08:32:00 – 16:54:00"},
+        };
+        for (int n = 1; n <= int(rows.size()); ++n) {
+            const QStringList shown{forecast->cell("Jour", n)->text(), forecast->cell("Ciel", n)->text(),
+                                    forecast->cell("Temp", n)->text(), forecast->cell("Soleil", n)->text()};
+            QStringList expected;
+            for (const char *text : rows[n - 1])
+                expected << QString::fromUtf8(text);
+            QCOMPARE(shown, expected);
+        }
+        QVERIFY(hasPicture(forecast->cell("IconeJour", 1)) && hasPicture(forecast->cell("IconeNuit", 1)));
+        QVERIFY(!hasPicture(forecast->cell("IconeNuit", 3)));  // no night part
+        QVERIFY(!hasPicture(forecast->cell("IconeJour", 4)));  // hostile code
+        QVERIFY(hasPicture(forecast->cell("IconeNuit", 4)));
+        QVERIFY(forecast->cell("Jour", 9)->isVisibleTo(forecast));
+        QVERIFY(!forecast->findChild<QLabel *>(QStringLiteral("Message"))->isVisibleTo(forecast));
+    }
+
+    void forecastHasOneRowPerDayAndFollowsDownloads()
+    {
+        QByteArray doc = readFile(QStringLiteral(METEO_SAMPLES_DIR "/paris-9days.xml"));
+        files.write(QStringLiteral("weather.xml"), doc.left(doc.indexOf("<day d=\"3\"")) + "</dayf>\n</weather>\n");
+        TForm1 w;
+        auto *forecast = openForecast(w);
+        QVERIFY(forecast->cell("Jour", 3)->isVisibleTo(forecast));
+        QVERIFY(!forecast->cell("Jour", 4)->isVisibleTo(forecast));
+        RawServer server(RawServer::document(doc.replace("Paris, France", "Lyon, France")));
+        w.setServiceHost(server.host());
+        w.Request("FR69123");
+        QTRY_COMPARE(forecast->windowTitle(), QStringLiteral("Prévisions — Lyon, France"));
+        QVERIFY(forecast->cell("Jour", 9)->isVisibleTo(forecast));
+    }
+
+    void forecastWithoutStoredWeatherSaysSo()
+    {
+        files.remove(QStringLiteral("weather.xml"));
+        TForm1 w;
+        auto *forecast = openForecast(w);
+        QCOMPARE(forecast->findChild<QLabel *>(QStringLiteral("Message"))->text(),
+                 QStringLiteral("Aucune prévision : la météo n'a pas encore été téléchargée"));
+        QVERIFY(!forecast->cell("Jour", 1)->isVisibleTo(forecast));
     }
 };
 

@@ -1,0 +1,105 @@
+#include "formprevisions.h"
+
+#include "places.h"
+#include "weather/error.h"
+#include "weather/forecast.h"
+#include "weather/namevaluelist.h"
+#include "weather/translation.h"
+
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+
+namespace meteo {
+namespace {
+
+struct Column {
+    const char *name;
+    int x, width;
+};
+constexpr Column kColumns[] = {{"Jour", 12, 130}, {"IconeJour", 146, 40}, {"IconeNuit", 190, 40},
+                               {"Ciel", 240, 190}, {"Temp", 436, 90}, {"Soleil", 530, 150}};
+constexpr int kTop = 12, kRowHeight = 42, kIcon = 40;
+
+} // namespace
+
+FormPrevisions::FormPrevisions(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("FormPrevisions"));
+    setStyleSheet(QStringLiteral("QWidget#FormPrevisions { background-color: #C5DBF3; }"));
+    setFixedSize(690, kTop * 2 + kRows * kRowHeight);
+    setWindowTitle(QStringLiteral("Prévisions"));
+    for (int row = 1; row <= kRows; ++row)
+        for (const Column &c : kColumns) {
+            auto *label = new QLabel(this);
+            label->setObjectName(QString::fromLatin1(c.name) + QString::number(row));
+            label->setTextFormat(Qt::PlainText);  // texts from the network are never markup
+            label->setGeometry(c.x, kTop + (row - 1) * kRowHeight, c.width, kIcon);
+        }
+    Message = new QLabel(this);
+    Message->setObjectName(QStringLiteral("Message"));
+    Message->setTextFormat(Qt::PlainText);
+    Message->setGeometry(12, kTop, width() - 24, kIcon);
+}
+
+QLabel *FormPrevisions::cell(const char *column, int row) const
+{
+    return findChild<QLabel *>(QString::fromLatin1(column) + QString::number(row), Qt::FindDirectChildrenOnly);
+}
+
+void FormPrevisions::showMessage(const QString &text)
+{
+    for (int row = 1; row <= kRows; ++row)
+        for (const Column &c : kColumns)
+            cell(c.name, row)->hide();
+    Message->setText(text);
+    Message->show();
+}
+
+void FormPrevisions::setIcon(QLabel *label, const QByteArray &code)
+{
+    label->clear();
+    QImage image;
+    QFile file(iconPath(Places::current().programDir(), code));
+    if (isSafeIconCode(code) && file.open(QIODevice::ReadOnly) && image.loadFromData(file.readAll(), "PNG"))
+        label->setPixmap(QPixmap::fromImage(image.scaled(kIcon, kIcon, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+void FormPrevisions::refresh()
+{
+    const Places &places = Places::current();
+    if (!QFile::exists(places.weatherFile())) {
+        setWindowTitle(QStringLiteral("Prévisions"));
+        showMessage(QStringLiteral("Aucune prévision : la météo n'a pas encore été téléchargée"));
+        return;
+    }
+    Forecast forecast;
+    try {
+        NameValueList dictionary;
+        dictionary.loadFromFile(places.programDir() + QStringLiteral("/Dictionnaire.ini"));
+        forecast = readForecast(WeatherDocument(places.weatherFile()),
+                                [&dictionary](const QByteArray &phrase) { return translate(phrase, dictionary); });
+    } catch (const Error &e) {
+        showMessage(QStringLiteral("Aucune prévision : ") + QString::fromUtf8(e.what()));
+        return;
+    }
+    setWindowTitle(QStringLiteral("Prévisions — ") + QString::fromUtf8(forecast.place));
+    Message->hide();
+    for (int row = 1; row <= kRows; ++row) {
+        const bool shown = row <= forecast.days.size();
+        for (const Column &c : kColumns)
+            cell(c.name, row)->setVisible(shown);
+        if (!shown)
+            continue;
+        const ForecastDay &d = forecast.days[row - 1];
+        cell("Jour", row)->setText(QString::fromUtf8(d.day));
+        setIcon(cell("IconeJour", row), d.dayIcon);
+        setIcon(cell("IconeNuit", row), d.nightIcon);
+        cell("Ciel", row)->setText(QString::fromUtf8(d.sky));
+        cell("Temp", row)->setText(QString::fromUtf8(d.temperatures));
+        cell("Soleil", row)->setText(QString::fromUtf8(d.sun));
+    }
+}
+
+} // namespace meteo

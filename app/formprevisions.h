@@ -1,0 +1,27 @@
+// The forecast window: one row per forecast day of the stored weather document (weekday and date,
+// day and night icons, sky, temperatures, sunrise and sunset). It only places the texts that
+// weather/forecast.h composes.
+#pragma once
+#include <QWidget>
+
+class QLabel;
+
+namespace meteo {
+
+class FormPrevisions : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kRows = 9;
+    explicit FormPrevisions(QWidget *parent);
+    // Reads the stored document again. Never raises an error: what cannot be read is said in the
+    // window.
+    void refresh();
+    QLabel *cell(const char *column, int row) const;  // "Jour", 1 -> Jour1
+
+private:
+    void showMessage(const QString &text);
+    void setIcon(QLabel *label, const QByteArray &code);
+    QLabel *Message;
+};
+
+} // namespace meteo

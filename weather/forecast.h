@@ -1,0 +1,32 @@
+// The nine-day forecast of the stored weather document, as the forecast window shows it: one record
+// of finished texts per day. A missing, empty or "N/A" value is "—" in its place; a bad day never
+// stops the others.
+#pragma once
+#include "display.h"
+#include "extraction.h"
+
+#include <QList>
+
+namespace meteo {
+
+struct ForecastDay {
+    QByteArray day;                  // "lundi 7 déc."
+    QByteArray dayIcon, nightIcon;   // icon codes as written; may be empty or unsafe
+    QByteArray sky;                  // the day part's condition, translated
+    QByteArray temperatures;         // "9°C / 3°C"
+    QByteArray sun;                  // "08:34:00 – 16:54:00"
+};
+
+struct Forecast {
+    QByteArray place;                // loc/dnam, "—" when absent
+    QList<ForecastDay> days;         // the dayf/day elements in document order, at most nine
+};
+
+inline constexpr char kMissing[] = "—";
+
+Forecast readForecast(const WeatherDocument &doc, const Translator &traduire);
+
+// "Monday" and "Dec 7" -> "lundi 7 déc."; each half that cannot be read is "—".
+QByteArray frenchDayText(const QByteArray &weekday, const QByteArray &monthDay);
+
+} // namespace meteo
