@@ -75,4 +75,17 @@ QByteArray uvText(int index)
     return index <= 2 ? "Low" : index <= 5 ? "Moderate" : index <= 7 ? "High" : index <= 10 ? "Very High" : "Extreme";
 }
 
+bool isKnownWmo(int wmo)
+{
+    for (const Condition &c : conditions())
+        if (c.wmo == wmo)
+            return true;
+    return false;
+}
+
+int rounded(double v)
+{
+    return int(std::lround(v));
+}
+
 } // namespace service

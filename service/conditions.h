@@ -15,10 +15,14 @@ struct Condition {
 const QList<Condition> &conditions();
 // The condition of a WMO code; codes the table lacks fall to the nearest lower known one.
 const Condition &conditionFor(int wmo);
+// Whether the table has this very code.
+bool isKnownWmo(int wmo);
 
 QByteArray tendencyText(double pressureChangeOverThreeHours);  // "rising", "falling", "steady"
 QByteArray compassText(double degrees, double speedKmh);       // "SW", "CALM" under 1 km/h
 QByteArray uvText(int index);                                  // "Low" ... "Extreme"
+// To the nearest whole number, halves away from zero, as every whole value of the document is written.
+int rounded(double v);
 // Dew point in degrees from temperature and relative humidity (Magnus formula).
 double dewPoint(double celsius, double humidityPercent);
 

@@ -47,6 +47,11 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    if (!address.isLoopback())
+        std::fprintf(stderr, "meteo-service: warning: listening on %s, beyond this machine. The service is meant to sit "
+                             "behind a front server such as nginx (share/meteo/nginx/meteo.conf), which limits and "
+                             "caches requests; it does not defend itself against many or hostile clients.\n",
+                     qPrintable(address.toString()));
     service::CommuneTable::shipped();  // read once, before the first request waits for it
     service::WeatherService server(*weather);
     const quint16 listening = server.listen(address, quint16(portNumber));

@@ -47,7 +47,30 @@ public:
             fail(what);
         return a.at(i).toDouble();
     }
-    bool ok() const { return missing.isEmpty(); }
+    // `v` when it is a finite number within lo…hi; otherwise the first such fault is named with the
+    // value, and 0 stands in so that nothing computes on it.
+    double within(double v, const char *what, double lo, double hi)
+    {
+        if (v >= lo && v <= hi)  // false for NaN
+            return v;
+        if (ok())
+            outOfRange = QStringLiteral("%1 = %2").arg(QString::fromLatin1(what)).arg(v, 0, 'g', 6);
+        return 0;
+    }
+    int wmo(double v, const char *what)
+    {
+        const int code = rounded(within(v, what, 0, 99));
+        if (ok() && (code != v || !isKnownWmo(code)))
+            outOfRange = QStringLiteral("%1 = %2 (unknown WMO code)").arg(QString::fromLatin1(what)).arg(v, 0, 'g', 6);
+        return ok() ? code : 0;
+    }
+    bool ok() const { return missing.isEmpty() && outOfRange.isEmpty(); }
+    QString problem() const
+    {
+        return missing.isEmpty() ? QStringLiteral("upstream value out of range: ") + outOfRange
+                                 : QStringLiteral("upstream answer lacks ") + missing;
+    }
+    QString outOfRange;
 
 private:
     // The member `name` of `o` when it is of the kind asked; otherwise the first such miss is named
@@ -75,11 +98,6 @@ std::optional<QDateTime> localTime(const QString &text, const QTimeZone &zone)
     return QDateTime(t.date(), t.time(), zone);
 }
 
-int rounded(double v)
-{
-    return int(std::lround(v));
-}
-
 } // namespace
 
 SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
@@ -97,18 +115,19 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
 
     WeatherReport r = reportOf(city, "Open-Meteo");
     const std::optional<QDateTime> observed = localTime(in.string(current, "current", "time"), zone);
-    r.temperature = rounded(in.number(current, "current", "temperature_2m"));
-    r.feelsLike = rounded(in.number(current, "current", "apparent_temperature"));
-    r.humidity = rounded(in.number(current, "current", "relative_humidity_2m"));
-    r.daylight = in.number(current, "current", "is_day") != 0;
-    r.wmo = rounded(in.number(current, "current", "weather_code"));
-    const double pressure = in.number(current, "current", "pressure_msl");
+    // Physical ranges: anything outside is a broken answer, never served.
+    r.temperature = rounded(in.within(in.number(current, "current", "temperature_2m"), "current.temperature_2m", -90, 60));
+    r.feelsLike = rounded(in.within(in.number(current, "current", "apparent_temperature"), "current.apparent_temperature", -90, 60));
+    r.humidity = rounded(in.within(in.number(current, "current", "relative_humidity_2m"), "current.relative_humidity_2m", 0, 100));
+    r.daylight = in.within(in.number(current, "current", "is_day"), "current.is_day", 0, 1) != 0;
+    r.wmo = in.wmo(in.number(current, "current", "weather_code"), "current.weather_code");
+    const double pressure = in.within(in.number(current, "current", "pressure_msl"), "current.pressure_msl", 850, 1100);
     r.pressure = std::round(pressure * 10.0) / 10.0;
-    r.windSpeed = in.number(current, "current", "wind_speed_10m");
-    r.windDirection = rounded(in.number(current, "current", "wind_direction_10m")) % 360;
-    r.windGust = in.number(current, "current", "wind_gusts_10m");
+    r.windSpeed = in.within(in.number(current, "current", "wind_speed_10m"), "current.wind_speed_10m", 0, 400);
+    r.windDirection = rounded(in.within(in.number(current, "current", "wind_direction_10m"), "current.wind_direction_10m", 0, 360)) % 360;
+    r.windGust = in.within(in.number(current, "current", "wind_gusts_10m"), "current.wind_gusts_10m", 0, 400);
     if (!in.ok())
-        return QStringLiteral("upstream answer lacks %1").arg(in.missing);
+        return in.problem();
     if (!observed)
         return QStringLiteral("upstream answer lacks current.time");
     r.observed = *observed;
@@ -122,16 +141,17 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
         if (hours.at(i).toString() == thisHour)
             now = i;
     const QJsonArray pressures = in.array(hourly, "hourly", "pressure_msl", hours.size());
-    const double change = in.at(pressures, now, "hourly.pressure_msl of this hour")
-                          - in.at(pressures, now - 3, "hourly.pressure_msl of three hours before");
+    const double change = in.within(in.at(pressures, now, "hourly.pressure_msl of this hour"), "hourly.pressure_msl", 850, 1100)
+                          - in.within(in.at(pressures, now - 3, "hourly.pressure_msl of three hours before"), "hourly.pressure_msl", 850, 1100);
     r.tendency = tendencyText(change);
     const double visibility = current.value(QLatin1StringView("visibility")).isDouble()
                                   ? current.value(QLatin1StringView("visibility")).toDouble()
                                   : in.at(in.array(hourly, "hourly", "visibility", hours.size()), now, "hourly.visibility");
-    r.visibility = std::round(visibility / 100.0) / 10.0;
-    r.uvIndex = rounded(current.value(QLatin1StringView("uv_index")).isDouble()
-                            ? current.value(QLatin1StringView("uv_index")).toDouble()
-                            : in.at(in.array(hourly, "hourly", "uv_index", hours.size()), now, "hourly.uv_index"));
+    r.visibility = std::round(in.within(visibility, "visibility", 0, 1e6) / 100.0) / 10.0;
+    r.uvIndex = rounded(in.within(current.value(QLatin1StringView("uv_index")).isDouble()
+                                      ? current.value(QLatin1StringView("uv_index")).toDouble()
+                                      : in.at(in.array(hourly, "hourly", "uv_index", hours.size()), now, "hourly.uv_index"),
+                                  "uv_index", 0, 20));
 
     const QJsonArray days = in.array(daily, "daily", "time", 1);
     const QJsonArray codes = in.array(daily, "daily", "weather_code", days.size());
@@ -142,9 +162,9 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
     for (qsizetype i = 0; i < days.size() && in.ok(); ++i) {
         DayForecast d;
         d.date = QDate::fromString(days.at(i).toString(), Qt::ISODate);
-        d.dayWmo = d.nightWmo = rounded(in.at(codes, i, "daily.weather_code"));
-        d.high = rounded(in.at(highs, i, "daily.temperature_2m_max"));
-        d.low = rounded(in.at(lows, i, "daily.temperature_2m_min"));
+        d.dayWmo = d.nightWmo = in.wmo(in.at(codes, i, "daily.weather_code"), "daily.weather_code");
+        d.high = rounded(in.within(in.at(highs, i, "daily.temperature_2m_max"), "daily.temperature_2m_max", -90, 60));
+        d.low = rounded(in.within(in.at(lows, i, "daily.temperature_2m_min"), "daily.temperature_2m_min", -90, 60));
         const std::optional<QDateTime> rise = localTime(rises.at(i).toString(), zone);
         const std::optional<QDateTime> set = localTime(sets.at(i).toString(), zone);
         if (!d.date.isValid() || !rise || !set)
@@ -154,7 +174,7 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
         r.days << d;
     }
     if (!in.ok())
-        return QStringLiteral("upstream answer lacks %1").arg(in.missing);
+        return in.problem();
     return r;
 }
 

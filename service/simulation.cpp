@@ -103,11 +103,6 @@ int rainChance(int wmo)
     return wmo >= 80 ? 70 : wmo >= 61 ? 80 : wmo >= 51 ? 60 : wmo == 3 ? 20 : wmo >= 45 ? 10 : wmo == 2 ? 10 : 0;
 }
 
-int rounded(double v)
-{
-    return int(std::lround(v));
-}
-
 } // namespace
 
 WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)

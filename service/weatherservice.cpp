@@ -13,6 +13,8 @@
 namespace service {
 namespace {
 
+constexpr char kAnswered[] = "meteoAnswered";
+
 QByteArray methodName(QHttpServerRequest::Method m)
 {
     switch (m) {
@@ -69,24 +71,38 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
 
     auto finish = [this, responder, client, timer, method, target, peer](int status, const QByteArray &body,
                                                                           const QByteArray &note) {
-        if (client)
+        if (client && method == "HEAD") {  // the GET's headers, its length included, and no body
+            responder->writeStatusLine(QHttpServerResponder::StatusCode(status));
+            responder->writeHeaders({{"Content-Type", "text/xml; charset=UTF-8"},
+                                     {"Content-Length", QByteArray::number(body.size())}});
+            responder->writeBody(QByteArray());
+        } else if (client) {
             responder->write(body, {{"Content-Type", "text/xml; charset=UTF-8"}},
                              QHttpServerResponder::StatusCode(status));
+        }
         log_(QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8() + ' ' + peer + " \"" + method + ' '
              + target + "\" " + QByteArray::number(status) + ' ' + QByteArray::number(body.size()) + "B "
              + QByteArray::number(timer.elapsed()) + "ms" + (note.isEmpty() ? QByteArray() : " " + note)
              + (client ? QByteArray() : " (client gone)"));
     };
 
+    // Qt's server hands any upgrade to its own missing-request handler as well: this answer is the
+    // only one, and the socket says so to that handler.
+    if (request.value("Upgrade").size() > 0 || request.value("upgrade").size() > 0) {
+        socket->setProperty(kAnswered, true);
+        finish(400, errorXml(400, "protocol upgrades are not served"), "upgrade refused");
+        return true;
+    }
+    const QByteArray asGet = method == "HEAD" ? QByteArray("GET") : method;
     if (path == "/communes") {
-        const CommuneQuery search = parseCommuneQuery(method, query);
+        const CommuneQuery search = parseCommuneQuery(asGet, query);
         if (search.ok)
             finish(200, communesXml(search.text), QByteArray());
         else
             finish(400, errorXml(400, search.problem), search.problem);
         return true;
     }
-    const WeatherRequest asked = parseWeatherRequest(method, path, query);
+    const WeatherRequest asked = parseWeatherRequest(asGet, path, query);
     if (!asked.ok) {
         finish(400, errorXml(400, asked.problem), asked.problem);
         return true;
@@ -108,6 +124,8 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
 
 void WeatherService::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket)
 {
+    if (socket->property(kAnswered).toBool())
+        return;
     makeResponder(request, socket).write(errorXml(400, "not served"), {{"Content-Type", "text/xml; charset=UTF-8"}},
                                          QHttpServerResponder::StatusCode::BadRequest);
 }

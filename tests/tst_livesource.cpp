@@ -117,20 +117,39 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QByteArray>("cause");
-        QTest::newRow("unreachable") << 0 << QByteArray("upstream unreachable");
-        QTest::newRow("slow") << 1 << QByteArray("did not answer within");
-        QTest::newRow("HTTP 500") << 2 << QByteArray("upstream answered HTTP 500");
-        QTest::newRow("missing field") << 3 << QByteArray("lacks current");
-        QTest::newRow("null value") << 4 << QByteArray("lacks current.temperature_2m");
-        QTest::newRow("not JSON") << 5 << QByteArray("not JSON");
-        QTest::newRow("hour not in hourly") << 6 << QByteArray("hourly.pressure_msl");
+        QTest::addColumn<QByteArray>("from");  // kind 7: a value of the fixture replaced
+        QTest::addColumn<QByteArray>("to");
+        // Out of physical range, one per kind of field: never served, named with the value.
+        QTest::newRow("temperature 1e300") << 7 << QByteArray("current.temperature_2m = 1e+300")
+                                           << QByteArray("\"temperature_2m\": 6.4") << QByteArray("\"temperature_2m\": 1e300");
+        QTest::newRow("humidity -50") << 7 << QByteArray("current.relative_humidity_2m = -50")
+                                      << QByteArray("\"relative_humidity_2m\": 81") << QByteArray("\"relative_humidity_2m\": -50");
+        QTest::newRow("pressure 700") << 7 << QByteArray("current.pressure_msl = 700")
+                                      << QByteArray("\"pressure_msl\": 1016.34") << QByteArray("\"pressure_msl\": 700");
+        QTest::newRow("wind -45 degrees") << 7 << QByteArray("current.wind_direction_10m = -45")
+                                          << QByteArray("\"wind_direction_10m\": 225") << QByteArray("\"wind_direction_10m\": -45");
+        QTest::newRow("wind 1000 km/h") << 7 << QByteArray("current.wind_speed_10m = 1000")
+                                        << QByteArray("\"wind_speed_10m\": 14.8") << QByteArray("\"wind_speed_10m\": 1000");
+        QTest::newRow("unknown WMO code") << 7 << QByteArray("current.weather_code = 42 (unknown WMO code)")
+                                          << QByteArray("\"weather_code\": 2,") << QByteArray("\"weather_code\": 42,");
+        QTest::newRow("daily high 75") << 7 << QByteArray("daily.temperature_2m_max = 75")
+                                       << QByteArray("\"temperature_2m_max\": [\n   9.4") << QByteArray("\"temperature_2m_max\": [\n   75");
+        QTest::newRow("unreachable") << 0 << QByteArray("upstream unreachable") << QByteArray() << QByteArray();
+        QTest::newRow("slow") << 1 << QByteArray("did not answer within") << QByteArray() << QByteArray();
+        QTest::newRow("HTTP 500") << 2 << QByteArray("upstream answered HTTP 500") << QByteArray() << QByteArray();
+        QTest::newRow("missing field") << 3 << QByteArray("lacks current") << QByteArray() << QByteArray();
+        QTest::newRow("null value") << 4 << QByteArray("lacks current.temperature_2m") << QByteArray() << QByteArray();
+        QTest::newRow("not JSON") << 5 << QByteArray("not JSON") << QByteArray() << QByteArray();
+        QTest::newRow("hour not in hourly") << 6 << QByteArray("hourly.pressure_msl") << QByteArray() << QByteArray();
     }
 
     void upstreamFailuresAre502WithTheirCause()
     {
         QFETCH(int, kind);
         QFETCH(QByteArray, cause);
-        RawServer upstream([kind](QTcpSocket *s, const QByteArray &) {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        RawServer upstream([kind, from, to](QTcpSocket *s, const QByteArray &) {
             QByteArray json = fixture("openmeteo-paris-winter-day.json");
             switch (kind) {
             case 1: return;  // accepts and never answers
@@ -139,6 +158,7 @@ private Q_SLOTS:
             case 4: json.replace("\"temperature_2m\": 6.4", "\"temperature_2m\": null"); break;
             case 5: json = "<html>maintenance</html>"; break;
             case 6: json.replace("2026-12-06T15:00", "2026-12-06T15:30"); break;
+            case 7: QVERIFY(json.contains(from)); json.replace(from, to); break;
             }
             answerJson(s, json);
         });

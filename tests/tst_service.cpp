@@ -16,6 +16,7 @@
 #include "weather/translation.h"
 
 #include <QNetworkAccessManager>
+#include <QTcpSocket>
 #include <QNetworkReply>
 #include <QProcess>
 #include <QSignalSpy>
@@ -222,6 +223,35 @@ private Q_SLOTS:
             QTEST(r.days, "days");
         } else {
             QVERIFY(!r.problem.isEmpty());
+        }
+    }
+
+    // HEAD gets the GET's headers and no body (the next request on the connection is read right);
+    // a request asking for a protocol upgrade gets one answer, 400.
+    void headAndUpgradeGetOneAnswerEach()
+    {
+        service::SimulatedSource sim;
+        service::WeatherService server(sim);
+        server.setLog([](const QByteArray &) {});
+        const quint16 port = server.listen(QHostAddress::LocalHost, 0);
+        auto exchange = [port](const QByteArray &requests) {
+            QTcpSocket s;
+            s.connectToHost(QHostAddress::LocalHost, port);
+            s.write(requests);
+            QTest::qWait(500);  // the server shares this thread: let it answer everything it will
+            return s.readAll();
+        };
+        const QByteArray get = "GET /weather/local/FR75056" + QByteArray(meteo_query()) + " HTTP/1.1\r\nHost: x\r\n\r\n";
+        const QByteArray body = httpGet("http://127.0.0.1:" + QByteArray::number(port) + "/weather/local/FR75056" + meteo_query()).body;
+        QByteArray head = get;
+        const QByteArray both = exchange(head.replace(0, 3, "HEAD") + get);
+        QCOMPARE(both.count("HTTP/1.1 200 OK"), 2);
+        QVERIFY(both.contains("Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\nHTTP/1.1 200 OK"));  // no body
+        QVERIFY(both.endsWith(body));
+        for (const QByteArray upgrade : {"websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13", "h2c"}) {
+            const QByteArray got = exchange("GET /weather/local/FR75056 HTTP/1.1\r\nHost: x\r\nUpgrade: " + upgrade + "\r\n\r\n");
+            QCOMPARE(got.count("HTTP/1.1 "), 1);
+            QVERIFY(got.startsWith("HTTP/1.1 400"));
         }
     }
 
