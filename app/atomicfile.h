@@ -5,9 +5,8 @@
 
 namespace meteo {
 
-// Writes `bytes` to a temporary file beside `path`, checks every byte reached the disk, syncs, then
-// renames it over `path`. On failure `path` is untouched and Error names it with the cause.
-// (QSaveFile is not used: Qt 6.4 reports a write cut short by a full disk as complete.)
+// Writes `bytes` beside `path` and renames them over it (QSaveFile). On failure `path` is untouched
+// and Error names it with the cause.
 void writeFileAtomically(const QString &path, const QByteArray &bytes);
 
 } // namespace meteo

@@ -23,10 +23,12 @@ void TForm1::SendRequest(const QByteArray &url)
     HTTPBuffer.clear();
     QByteArray AHost, AURI;
     quint16 APort = 0;
-    meteo::DecomposeURL(url, AHost, AURI, APort);
+    bool secure = false;
+    meteo::DecomposeURL(url, AHost, AURI, APort, &secure);
     HTTPClient->setHost(AHost);
     HTTPClient->setURI(AURI);
     HTTPClient->setPort(APort);
+    HTTPClient->setSecure(secure);
     HTTPClient->SendRequest();
 }
 

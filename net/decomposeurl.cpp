@@ -2,8 +2,10 @@
 
 namespace meteo {
 
-bool DecomposeURL(const QByteArray &url, QByteArray &AHost, QByteArray &AURI, quint16 &APort)
+bool DecomposeURL(const QByteArray &url, QByteArray &AHost, QByteArray &AURI, quint16 &APort, bool *secure)
 {
+    if (secure)
+        *secure = false;
     AHost.clear();
     AURI = "/";
     APort = 80;
@@ -13,8 +15,11 @@ bool DecomposeURL(const QByteArray &url, QByteArray &AHost, QByteArray &AURI, qu
     if (schemeEnd < 0) {
         ok = false;
     } else {
-        if (rest.first(schemeEnd).compare("https", Qt::CaseInsensitive) == 0)
+        if (rest.first(schemeEnd).compare("https", Qt::CaseInsensitive) == 0) {
             APort = 443;
+            if (secure)
+                *secure = true;
+        }
         else if (rest.first(schemeEnd).compare("http", Qt::CaseInsensitive) != 0)
             ok = false;
         rest = rest.sliced(schemeEnd + 3);

@@ -3,7 +3,7 @@
 #include "meteo_version.h"
 #include "wiretarget.h"
 
-#include <QTcpSocket>
+#include <QSslSocket>
 
 namespace meteo {
 namespace {
@@ -21,6 +21,9 @@ QByteArray socketErrorText(int error)
     case QAbstractSocket::HostNotFoundError: return "Hôte introuvable";
     case QAbstractSocket::RemoteHostClosedError: return kCut;
     case QAbstractSocket::SocketTimeoutError: return "Délai dépassé";
+    case QAbstractSocket::SslHandshakeFailedError:
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::SslInvalidUserDataError: return "Connexion sécurisée impossible";
     case QAbstractSocket::NetworkError:
     case QAbstractSocket::TemporaryError: return "Réseau indisponible";
     default: return "Échec du téléchargement (code " + QByteArray::number(error) + ")";
@@ -100,19 +103,27 @@ void HTTPClient::SendRequest()
         failLater("Adresse invalide");
         return;
     }
-    socket_ = new QTcpSocket(this);
+    QSslSocket *tls = secure_ ? new QSslSocket(this) : nullptr;
+    socket_ = tls ? tls : new QTcpSocket(this);
     connection_->socket_ = socket_;
     const QByteArray request = "GET " + wireTarget(uri_) + " HTTP/1.1\r\nHost: " + wireTarget(host_).mid(1)
                                + (port_ == 80 ? QByteArray() : ':' + QByteArray::number(port_))
                                + "\r\nUser-Agent: Meteo/" METEO_VERSION
                                  "\r\nAccept-Encoding: identity\r\nConnection: close\r\n\r\n";
-    connect(socket_, &QTcpSocket::connected, this, [this, request] { socket_->write(request); });
+    // Over TLS the request waits for the handshake: nothing goes out in plain text.
+    if (tls)
+        connect(tls, &QSslSocket::encrypted, this, [this, request] { socket_->write(request); });
+    else
+        connect(socket_, &QTcpSocket::connected, this, [this, request] { socket_->write(request); });
     connect(socket_, &QTcpSocket::readyRead, this, &HTTPClient::onReadyRead);
     connect(socket_, &QTcpSocket::disconnected, this, &HTTPClient::onClosed);
     connect(socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) { onSocketError(e); });
     if (timeout_ > 0)
         idle_.start(timeout_);
-    socket_->connectToHost(QString::fromUtf8(host), port_);
+    if (tls)
+        tls->connectToHostEncrypted(QString::fromUtf8(host), port_);
+    else
+        socket_->connectToHost(QString::fromUtf8(host), port_);
 }
 
 // Reported from the event loop, like every other outcome: SendRequest returns at once.

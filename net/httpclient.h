@@ -37,6 +37,7 @@ class HTTPClient : public QObject {
     Q_PROPERTY(QByteArray URI READ URI WRITE setURI)
     Q_PROPERTY(int Port READ Port WRITE setPort)
     Q_PROPERTY(int Timeout READ Timeout WRITE setTimeout)
+    Q_PROPERTY(bool Secure READ Secure WRITE setSecure)
 public:
     // A larger body is cut off with an error, so a broken or hostile server cannot exhaust memory.
     static constexpr qint64 kMaxBody = 8 * 1024 * 1024;
@@ -53,6 +54,10 @@ public:
     // The longest wait for the next byte, in milliseconds, before the download fails; 0: no limit.
     int Timeout() const { return timeout_; }
     void setTimeout(int ms) { timeout_ = ms; }
+
+    // Whether the request goes through TLS (an https URL); the server's certificate must verify.
+    bool Secure() const { return secure_; }
+    void setSecure(bool secure) { secure_ = secure; }
 
     // Starts a GET of URI on Host:Port. A download still under way is abandoned first: none of its
     // events reaches a handler afterwards.
@@ -84,6 +89,7 @@ private:
     QByteArray host_, uri_;
     quint16 port_ = 80;
     int timeout_ = 0;
+    bool secure_ = false;
 
     quint64 generation_ = 0;  // one per request: events of an abandoned one are recognised and dropped
     QPointer<QTcpSocket> socket_;

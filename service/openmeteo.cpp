@@ -233,7 +233,8 @@ void OpenMeteoSource::fetch(const City &city, const QDateTime &nowUtc, std::func
 void OpenMeteoSource::finished(const QByteArray &code, const QDateTime &startedAt, SourceResult result)
 {
     Entry &entry = cache_[code];
-    if (const auto *report = std::get_if<WeatherReport>(&result)) {
+    if (auto *report = std::get_if<WeatherReport>(&result)) {
+        report->validUntil = startedAt.addSecs(kCacheSeconds);
         entry.report = *report;
         entry.fetchedAt = startedAt;
     }

@@ -29,6 +29,7 @@ struct WeatherReport {
     double visibility = 0;  // km
     int uvIndex = 0;
     QList<DayForecast> days;  // first is today
+    QDateTime validUntil;     // UTC; until then the source gives this same report again
 };
 
 // "3:52 PM": the time texts of the document.

@@ -114,6 +114,7 @@ WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
     const double t = daysOf(nowUtc);
 
     WeatherReport r = reportOf(city, "simulation");
+    r.validUntil = nowUtc.addSecs(60);  // the simulation moves on once a minute
     r.observed = local;
 
     for (int i = 0; i < 9; ++i) {

@@ -113,13 +113,36 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
         return true;
     }
     const int days = asked.days;
-    source_.fetch(*city, clock_(), [finish, days, name = source_.name()](SourceResult result) {
-        if (const auto *report = std::get_if<WeatherReport>(&result))
-            finish(200, toXml(*report, days), name);
-        else
+    const QDateTime now = clock_();
+    const QByteArray key = city->code + '/' + QByteArray::number(days);
+    if (const auto it = rendered_.constFind(key); it != rendered_.cend() && now < it->until) {
+        finish(200, it->xml, source_.name());
+        return true;
+    }
+    QPointer<WeatherService> self(this);
+    source_.fetch(*city, now, [self, finish, days, key, name = source_.name()](SourceResult result) {
+        if (const auto *report = std::get_if<WeatherReport>(&result)) {
+            const QByteArray xml = toXml(*report, days);
+            if (self)
+                self->keep(key, xml, report->validUntil);
+            finish(200, xml, name);
+        } else
             finish(502, errorXml(502, std::get<QString>(result).toUtf8()), name + ": " + std::get<QString>(result).toUtf8());
     });
     return true;
+}
+
+void WeatherService::keep(const QByteArray &key, const QByteArray &xml, const QDateTime &until)
+{
+    if (!until.isValid())
+        return;  // a source that cannot tell: rendered for every request
+    if (rendered_.size() >= kMaxRendered) {  // many codes asked: forget what has expired, or all
+        const QDateTime now = clock_();
+        rendered_.removeIf([&now](const auto &entry) { return entry.value().until <= now; });
+        if (rendered_.size() >= kMaxRendered)
+            rendered_.clear();
+    }
+    rendered_.insert(key, {xml, until});
 }
 
 void WeatherService::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket)

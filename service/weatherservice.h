@@ -4,6 +4,7 @@
 #include "source.h"
 
 #include <QAbstractHttpServer>
+#include <QHash>
 #include <functional>
 
 namespace service {
@@ -23,7 +24,16 @@ protected:
     void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
 
 private:
+    // A rendered answer, served as bytes for as long as its report cannot change.
+    struct Rendered {
+        QByteArray xml;
+        QDateTime until;
+    };
+    static constexpr qsizetype kMaxRendered = 4096;  // at about 4 KB each
+    void keep(const QByteArray &key, const QByteArray &xml, const QDateTime &until);
+
     WeatherSource &source_;
+    QHash<QByteArray, Rendered> rendered_;  // by code and days
     std::function<QDateTime()> clock_;
     std::function<void(const QByteArray &)> log_;
 };

@@ -10,6 +10,7 @@
 #include "testsupport.h"
 
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
@@ -128,6 +129,29 @@ private Q_SLOTS:
         QCOMPARE(requestLine(server.requests[0]), "GET /weather/local/" + onTheWire + query + " HTTP/1.1");
         QVERIFY(server.requests[0].contains("\r\nAccept-Encoding: identity\r\n"));
         QCOMPARE(server.requests[0].count("\r\n"), server.requests[0].count('\n'));  // one line per header
+    }
+
+    // An https URL goes through TLS: the server sees a handshake, never the request in plain text,
+    // and a server that cannot speak TLS ends in an error.
+    void httpsNeverGoesOutInPlainText()
+    {
+        QTcpServer server;
+        server.listen(QHostAddress::LocalHost, 0);
+        QByteArray received;
+        QObject::connect(&server, &QTcpServer::newConnection, [&] {
+            QTcpSocket *s = server.nextPendingConnection();
+            QObject::connect(s, &QTcpSocket::readyRead, [s, &received] {
+                received += s->readAll();
+                s->write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nno");
+                s->disconnectFromHost();
+            });
+        });
+        TForm1 w;
+        w.SendRequest("https://127.0.0.1:" + QByteArray::number(server.serverPort()) + "/weather/local/FR75056" + query);
+        QTRY_VERIFY(w.BarStatus->SimpleText().endsWith(QStringLiteral(" Erreur...")));
+        QVERIFY(received.startsWith('\x16'));  // a TLS handshake record
+        QVERIFY(!received.contains("GET") && !received.contains("FR75056"));
+        QCOMPARE(w.httpBuffer(), QByteArray());
     }
 
     void wholeRoadToTheLabels()

@@ -352,8 +352,8 @@ private Q_SLOTS:
     {
         service::SimulatedSource sim;
         service::WeatherService server(sim);
-        const QDateTime fixed = parisTime(QDate(2026, 12, 6), QTime(15, 52));
-        server.setClock([fixed] { return fixed; });
+        QDateTime fixed = parisTime(QDate(2026, 12, 6), QTime(15, 52));
+        server.setClock([&fixed] { return fixed; });
         QList<QByteArray> log;
         server.setLog([&log](const QByteArray &line) { log << line; });
         const QByteArray base = "http://127.0.0.1:" + QByteArray::number(server.listen(QHostAddress::LocalHost, 0));
@@ -366,6 +366,12 @@ private Q_SLOTS:
         QVERIFY(ok.body.contains("<tm>3:52 PM</tm>"));
         QVERIFY(ok.body.contains("<lsup>12/6/26 3:52 PM Local Time</lsup>"));
         QCOMPARE(httpGet(base + "/weather/local/FR2A004?dayf=3").body.count("<day "), 3);
+        // Answered again from the rendered bytes within the minute, and anew in the next one.
+        fixed = fixed.addSecs(59);
+        QCOMPARE(httpGet(base + "/weather/local/FR75056" + meteo_query()).body, ok.body);
+        fixed = fixed.addSecs(1);
+        QCOMPARE(httpGet(base + "/weather/local/FR75056" + meteo_query()).body,
+                 service::toXml(service::simulate(*service::findCity("FR75056"), fixed), 9));
 
         const HttpAnswer unknown = httpGet(base + "/weather/local/FR99999" + meteo_query());
         QCOMPARE(unknown.status, 404);
@@ -373,9 +379,9 @@ private Q_SLOTS:
         QCOMPARE(httpGet(base + "/weather/local/FR75056?dayf=zero").status, 400);
         QCOMPARE(httpGet(base + "/index.html").status, 400);
         QCOMPARE(httpGet(base + "/weather/local/FR75056", "DELETE").status, 400);
-        QCOMPARE(log.size(), 6);
+        QCOMPARE(log.size(), 8);
         QVERIFY(log[0].contains("\"GET /weather/local/FR75056?r&cc=*") && log[0].contains(" 200 "));
-        QVERIFY(log[2].contains(" 404 "));
+        QVERIFY(log[4].contains(" 404 "));
     }
 
     void serviceHoldsTwoHundredConcurrentConnections()
