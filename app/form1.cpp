@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
+#include <QDateTime>
 #include <QImage>
 #include <QLabel>
 #include <QScreen>
@@ -126,6 +128,13 @@ void TForm1::setLabel(int number, const QByteArray &text)
 
 void TForm1::loadIcon(const QString &path)
 {
+    // The same unchanged file as last time: its picture is already shown.
+    const QFileInfo info(path);
+    const QString stamp = path + u'|' + QString::number(info.size()) + u'|'
+                          + QString::number(info.lastModified().toMSecsSinceEpoch());
+    if (info.isFile() && stamp == iconStamp_ && !Imag->pixmap().isNull())
+        return;
+    iconStamp_.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw meteo::Error(path + QStringLiteral(": fichier introuvable ou illisible"));
@@ -134,6 +143,7 @@ void TForm1::loadIcon(const QString &path)
         throw meteo::Error(path + QStringLiteral(": image PNG illisible"));
     Imag->setPixmap(QPixmap::fromImage(image));
     Imag->adjustSize();
+    iconStamp_ = stamp;
 }
 
 void TForm1::setStatus(const QByteArray &text)

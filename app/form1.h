@@ -101,4 +101,5 @@ private:
     QByteArray HTTPBuffer;
     QByteArray serviceHost_ = METEO_SERVICE_HOST;
     meteo::ActivationHistory *activations_ = nullptr;
+    QString iconStamp_;  // path, size and time of the picture shown, so an unchanged one is not decoded again
 };

@@ -141,7 +141,10 @@ void HTTPClient::onReadyRead()
         return;
     if (timeout_ > 0)
         idle_.start(timeout_);
-    in_ += socket_->readAll();
+    if (in_.isEmpty())
+        in_ = socket_->readAll();  // the usual case in a body: no copy
+    else
+        in_ += socket_->readAll();
     parse();
 }
 
@@ -332,8 +335,13 @@ bool HTTPClient::deliver(qint64 size)
         return false;
     }
     const quint64 generation = generation_;
-    const QByteArray bytes = in_.left(size);
-    in_.remove(0, size);
+    QByteArray bytes;
+    if (size == in_.size()) {
+        bytes.swap(in_);  // all that arrived goes to the handler as it is
+    } else {
+        bytes = in_.left(size);
+        in_.remove(0, size);
+    }
     Q_EMIT OnInput(connection_, bytes.constData(), qint32(bytes.size()));
     return current(generation);
 }

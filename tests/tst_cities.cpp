@@ -4,6 +4,7 @@
 #include "app/form1.h"
 #include "app/formajout.h"
 #include "app/simplestatusbar.h"
+#include "meteo_version.h"
 #include "net/request.h"
 #include "testsupport.h"
 
@@ -58,39 +59,6 @@ class CitiesTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { report.setDialogsShown(false); }
-
-    void menuHasOneItemPerLineThenSeparatorAndQuitter_data()
-    {
-        QTest::addColumn<QByteArray>("villes");
-        QTest::addColumn<QStringList>("captions");
-        QTest::newRow("three") << QByteArray("Paris=FR75056\nLyon=FR69123\nNice=FR06088") << QStringLiteral("Paris,Lyon,Nice").split(u',');
-        QTest::newRow("empty file") << QByteArray() << QStringList{};
-        QTest::newRow("line without =") << QByteArray("Paris=FR75056\nremark\n") << QStringLiteral("Paris,").split(u',');
-    }
-
-    void menuHasOneItemPerLineThenSeparatorAndQuitter()
-    {
-        QFETCH(QByteArray, villes);
-        QFETCH(QStringList, captions);
-        TempCurrentDir cwd;
-        auto w = window(villes);
-        const QList<QAction *> items = menuItems(*w);
-        const int N = int(captions.size());
-        QCOMPARE(items.size(), N + 4);
-        for (int k = 1; k <= N; ++k) {
-            QCOMPARE(items[k - 1]->text(), captions[k - 1]);
-            QCOMPARE(items[k - 1]->property("Tag").toInt(), k);
-            QCOMPARE(items[k - 1]->property("GroupIndex").toInt(), 1);
-            QVERIFY(items[k - 1]->isVisible());
-            QVERIFY(!items[k - 1]->isCheckable());
-        }
-        QVERIFY(items[N]->isSeparator());
-        QCOMPARE(items[N + 1]->text(), QStringLiteral("Ajouter une ville…"));
-        QVERIFY(!items[N + 2]->isEnabled());  // "Retirer": no city requested yet
-        QCOMPARE(items[N + 3]->text(), QStringLiteral("Quitter"));
-        QCOMPARE(items[N + 3]->property("Tag").toInt(), N + 1);
-        QCOMPARE(w->MainMenu, w->menuBar());
-    }
 
     void missingCityFileStillBuildsTheWindow()
     {
@@ -157,71 +125,6 @@ private Q_SLOTS:
         w->FormActivate();  // Nice was not remembered: back to Lyon
         QCOMPARE(requested(*w), QByteArray("FR69123"));
         QCOMPARE(w->Ville, QByteArray("FR69123"));
-    }
-
-    void realActivationRequests()
-    {
-        TempCurrentDir cwd;
-        auto w = window("Lyon=FR69123\n");
-        w->show();
-        w->activateWindow();
-        QTRY_COMPARE(requested(*w), QByteArray("FR69123"));
-    }
-
-    void closingSavesTheLastRequestForTheNextRun()
-    {
-        TempCurrentDir cwd;
-        {
-            auto w = window("Paris=FR75056\nBrest=FR29019\n");
-            w->FormActivate();
-            city(*w, 2)->trigger();  // chosen, not remembered
-            w->close();
-        }
-        auto next = window("Paris=FR75056\nBrest=FR29019\n");
-        QCOMPARE(next->Edit1->text(), QStringLiteral("FR29019"));
-        next->FormActivate();
-        QCOMPARE(requested(*next), QByteArray("FR29019"));
-    }
-
-    void shippedCityList()
-    {
-        meteo::NameValueList villes;
-        villes.loadFromFile(QStringLiteral(METEO_DATA_DIR "/villes.ini"));
-        QVERIFY(villes.count() >= 12);
-        QCOMPARE(villes.name(0), QByteArray("Paris"));
-        QCOMPARE(villes.value("Lyon"), QByteArray("FR69123"));
-        QCOMPARE(villes.value("Ajaccio"), QByteArray("FR2A004"));
-        static const QRegularExpression code(QStringLiteral("^FR(\\d\\d|2A|2B)\\d{3}$"));
-        for (int i = 0; i < villes.count(); ++i)
-            QVERIFY2(code.match(QString::fromUtf8(villes.valueAt(i))).hasMatch(), villes.valueAt(i).constData());
-    }
-
-    void menuToLabelsEndToEnd()
-    {
-        TempCurrentDir cwd;
-        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
-        files.copyShipped(QStringLiteral("icons"));
-        RawServer server([](QTcpSocket *s, const QByteArray &request) {
-            QByteArray doc = parisDocument();
-            if (request.contains("/FR29019?"))
-                doc.replace("Paris, France", "Brest, France");
-            RawServer::document(doc)(s, request);
-        });
-        auto w = window("Paris=FR75056\nBrest=FR29019\n");
-        w->setServiceHost(server.host());
-        w->show();
-        w->activateWindow();
-        QTRY_COMPARE(w->label(1)->text(), QStringLiteral("Paris, France"));
-        city(*w, 2)->trigger();
-        QTRY_COMPARE(w->label(1)->text(), QStringLiteral("Brest, France"));
-        QCOMPARE(server.requests.last().left(server.requests.last().indexOf(' ', 4)),
-                 "GET /weather/local/FR29019" + QByteArray(meteo::kWeatherQuery));
-        for (int n = 2; n <= 12; ++n)
-            QCOMPARE(w->label(n)->text(), parisLabels()[n - 1]);
-        QVERIFY(w->windowTitle().endsWith(QStringLiteral("   15:52:00    Version 0.20")));
-        const QImage expected(QStringLiteral(METEO_DATA_DIR "/icons/30.png"));
-        QCOMPARE(w->Imag->pixmap().toImage().convertToFormat(expected.format()), expected);
-        QCOMPARE(w->BarStatus->SimpleText(), QStringLiteral("Déconnecté du site ") + QString::fromLatin1(server.host()));
     }
 
     // The "Ajouter une ville" dialog against a local service: the search fills the list, adding
