@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!r.ok && r.problem.isEmpty())
         std::abort();
     const service::CommuneQuery q = service::parseCommuneQuery(parts.value(0), parts.value(2));
-    if (q.ok == q.text.isEmpty() || q.ok != q.problem.isEmpty())
+    if (q.ok != q.problem.isEmpty() || (q.ok && (q.text.isEmpty() || q.text.toUtf8().size() > 64)))
         std::abort();
     return 0;
 }

@@ -120,11 +120,7 @@ HttpAnswer httpGet(const QByteArray &url, const QByteArray &verb)
 
 QStringList parisLabels()
 {
-    return QStringLiteral("Paris, France|Température 7°C|Température Ressentie 4°C|Température Prévue (Nuit) 3°C|"
-                          "Pression 1016.3 mb En baisse|Lever du Soleil 08:34:00|Coucher Du Soleil 16:54:00|"
-                          "Humidité 81 %|Partiellement nuageux|"
-                          "Station de Paris (simulation)  12/6/26 3:52 PM Local Time|Vent SW|Indice UV 1")
-        .split(u'|');
+    return QString::fromUtf8(readFile(QStringLiteral(METEO_SAMPLES_DIR "/paris-labels.txt"))).split(u'\n', Qt::SkipEmptyParts);
 }
 
 BesideExe::BesideExe() : dir_(QCoreApplication::applicationDirPath()) {}

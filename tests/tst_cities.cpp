@@ -76,42 +76,6 @@ private Q_SLOTS:
         QCOMPARE(report.count(), before + 1);
     }
 
-    void sameNameTwiceRequestsTheFirstLinesCode()
-    {
-        TempCurrentDir cwd;
-        auto w = window("Paris=FR75056\nPARIS=FR99999\n");
-        QCOMPARE(menuItems(*w).size(), 2 + 4);
-        city(*w, 2)->trigger();
-        QCOMPARE(requested(*w), QByteArray("FR75056"));
-        city(*w, 1)->trigger();
-        QCOMPARE(requested(*w), QByteArray("FR75056"));
-    }
-
-    void codeWithEqualsSignIsPassedWhole()
-    {
-        TempCurrentDir cwd;
-        auto w = window("Test=A=B\n");
-        city(*w, 1)->trigger();
-        QCOMPARE(w->Ville, QByteArray("A=B"));
-        QCOMPARE(requested(*w), QByteArray("A=B"));
-    }
-
-    void memorisationButtonFollowsChoicesAndPresses()
-    {
-        TempCurrentDir cwd;
-        auto w = window("Paris=FR75056\nLyon=FR69123\n");
-        QVERIFY(!w->Button1->isEnabled());
-        w->FormActivate();
-        QVERIFY(!w->Button1->isEnabled());  // activation never changes it
-        city(*w, 2)->trigger();
-        QVERIFY(w->Button1->isEnabled());
-        w->Button1->click();
-        QVERIFY(!w->Button1->isEnabled());
-        QCOMPARE(w->Edit1->text(), QStringLiteral("FR69123"));
-        city(*w, 2)->trigger();  // the remembered city again still enables it
-        QVERIFY(w->Button1->isEnabled());
-    }
-
     void activationRequestsTheRememberedCity()
     {
         TempCurrentDir cwd;

