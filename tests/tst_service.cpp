@@ -1,8 +1,6 @@
 // The weather service: its documents pass the viewer's own reading, its sun times match published
-// tables, its answers and refusals over HTTP, and the real program driving the real window.
+// tables, its answers and refusals over HTTP, the commune table and its search.
 #include "app/errorreport.h"
-#include "app/form1.h"
-#include "app/simplestatusbar.h"
 #include "service/communebuilder.h"
 #include "service/conditions.h"
 #include "service/simulation.h"
@@ -13,46 +11,14 @@
 #include "weather/extraction.h"
 #include "weather/namevaluelist.h"
 #include "weather/timetext.h"
-#include "weather/translation.h"
 
-#include <QNetworkAccessManager>
 #include <QTcpSocket>
-#include <QNetworkReply>
-#include <QProcess>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimeZone>
 
 using namespace testing;
 
 namespace {
-
-// The real meteo-service program on a free port, stopped with SIGTERM at the end.
-struct ServiceProcess {
-    QProcess process;
-    quint16 port = 0;
-    QByteArray said;  // its stderr so far
-
-    bool start()
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        port = probe.serverPort();
-        probe.close();
-        process.setReadChannel(QProcess::StandardError);
-        process.start(QStringLiteral(METEO_DATA_DIR "/meteo-service"), {QStringLiteral("--port"), QString::number(port)});
-        while (process.waitForReadyRead(5000) && !(said += process.readAllStandardError()).contains("listening")) {
-        }
-        return said.contains("listening");
-    }
-    bool stop()
-    {
-        process.terminate();
-        const bool finished = process.waitForFinished(5000);
-        said += process.readAllStandardError();
-        return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    }
-};
 
 QDateTime parisTime(QDate date, QTime time)
 {
@@ -250,32 +216,6 @@ private Q_SLOTS:
         QCOMPARE(log.size(), 8);
         QVERIFY(log[0].contains("\"GET /weather/local/FR75056?r&cc=*") && log[0].contains(" 200 "));
         QVERIFY(log[4].contains(" 404 "));
-    }
-
-    void realServiceFillsTheRealWindow()
-    {
-        ServiceProcess service;
-        QVERIFY(service.start());
-
-        BesideExe files;
-        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
-        files.copyShipped(QStringLiteral("icons"));
-        files.write(QStringLiteral("villes.ini"), "Ajaccio=FR2A004\nLille=FR59350\n");
-        TempCurrentDir cwd;
-        TForm1 w;
-        w.setServiceHost("127.0.0.1:" + QByteArray::number(service.port));
-        w.show();
-        w.activateWindow();
-        QTRY_COMPARE(w.label(1)->text(), QStringLiteral("Ajaccio, France"));
-        for (int n = 2; n <= 12; ++n)
-            QVERIFY(!w.label(n)->text().isEmpty());
-        QVERIFY(w.label(10)->text().startsWith(QStringLiteral("Station de Ajaccio (simulation)  ")));
-        QVERIFY(w.windowTitle().startsWith(QStringLiteral("Météo du ")));
-        QVERIFY(!w.Imag->pixmap().isNull());
-        QVERIFY(w.BarStatus->SimpleText().startsWith(QStringLiteral("Déconnecté du site 127.0.0.1:")));
-
-        QVERIFY(service.stop());  // SIGTERM: a clean stop
-        QVERIFY(service.said.contains("GET /weather/local/FR2A004?"));
     }
 
 private:
