@@ -86,6 +86,7 @@ void TForm1::fillCityMenu()
     }
     QAction *separator = menuItem(this, QStringLiteral("-"), 0);
     separator->setSeparator(true);
+    separator->setText(QString());  // the caption "-" names it; some styles would draw it
     villes->addAction(separator);
     QAction *add = menuItem(this, QStringLiteral("Ajouter une ville…"), 0);
     add->setObjectName(QStringLiteral("AjouterVille"));

@@ -4,7 +4,6 @@
 #include "app/form1.h"
 #include "app/formajout.h"
 #include "app/simplestatusbar.h"
-#include "meteo_version.h"
 #include "net/request.h"
 #include "testsupport.h"
 
@@ -13,7 +12,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTest>
 
 using namespace testing;
@@ -23,14 +21,6 @@ namespace {
 QList<QAction *> menuItems(const TForm1 &w)
 {
     return w.findChild<QMenu *>(QStringLiteral("MenuVilles"))->actions();
-}
-
-QAction *city(const TForm1 &w, int tag)
-{
-    for (QAction *a : menuItems(w))
-        if (a->property("Tag").toInt() == tag)
-            return a;
-    return nullptr;
 }
 
 QByteArray requested(const TForm1 &w)
@@ -74,21 +64,6 @@ private Q_SLOTS:
         QCOMPARE(w.HTTPClient->URI(), QByteArray());
         QVERIFY(w.BarStatus->SimpleText().startsWith(QStringLiteral("Aucune ville configurée")));
         QCOMPARE(report.count(), before + 1);
-    }
-
-    void activationRequestsTheRememberedCity()
-    {
-        TempCurrentDir cwd;
-        auto w = window("Paris=FR75056\nLyon=FR69123\nNice=FR06088\n");
-        w->FormActivate();
-        QCOMPARE(requested(*w), QByteArray("FR75056"));  // nothing remembered: the first line
-        city(*w, 2)->trigger();
-        w->Button1->click();
-        city(*w, 3)->trigger();
-        QCOMPARE(requested(*w), QByteArray("FR06088"));
-        w->FormActivate();  // Nice was not remembered: back to Lyon
-        QCOMPARE(requested(*w), QByteArray("FR69123"));
-        QCOMPARE(w->Ville, QByteArray("FR69123"));
     }
 
     // The "Ajouter une ville" dialog against a local service: the search fills the list, adding

@@ -253,15 +253,6 @@ private Q_SLOTS:
         QVERIFY(forecast->cell("Jour", 9)->isVisibleTo(forecast));
     }
 
-    void forecastWithoutStoredWeatherSaysSo()
-    {
-        files.remove(QStringLiteral("weather.xml"));
-        TForm1 w;
-        auto *forecast = openForecast(w);
-        QCOMPARE(forecast->findChild<QLabel *>(QStringLiteral("Message"))->text(),
-                 QStringLiteral("Aucune prévision : la météo n'a pas encore été téléchargée"));
-        QVERIFY(!forecast->cell("Jour", 1)->isVisibleTo(forecast));
-    }
 };
 
 int runDisplayTest(int argc, char **argv)

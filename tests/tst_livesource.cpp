@@ -89,20 +89,16 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("from");  // kind 7: a value of the fixture replaced
         QTest::addColumn<QByteArray>("to");
         // Out of physical range, one per kind of field: never served, named with the value.
-        QTest::newRow("temperature 1e300") << 7 << QByteArray("current.temperature_2m = 1e+300")
-                                           << QByteArray("\"temperature_2m\": 6.4") << QByteArray("\"temperature_2m\": 1e300");
-        QTest::newRow("humidity -50") << 7 << QByteArray("current.relative_humidity_2m = -50")
-                                      << QByteArray("\"relative_humidity_2m\": 81") << QByteArray("\"relative_humidity_2m\": -50");
-        QTest::newRow("pressure 700") << 7 << QByteArray("current.pressure_msl = 700")
-                                      << QByteArray("\"pressure_msl\": 1016.34") << QByteArray("\"pressure_msl\": 700");
-        QTest::newRow("wind -45 degrees") << 7 << QByteArray("current.wind_direction_10m = -45")
-                                          << QByteArray("\"wind_direction_10m\": 225") << QByteArray("\"wind_direction_10m\": -45");
-        QTest::newRow("wind 1000 km/h") << 7 << QByteArray("current.wind_speed_10m = 1000")
-                                        << QByteArray("\"wind_speed_10m\": 14.8") << QByteArray("\"wind_speed_10m\": 1000");
-        QTest::newRow("unknown WMO code") << 7 << QByteArray("current.weather_code = 42 (unknown WMO code)")
-                                          << QByteArray("\"weather_code\": 2,") << QByteArray("\"weather_code\": 42,");
-        QTest::newRow("daily high 75") << 7 << QByteArray("daily.temperature_2m_max = 75")
-                                       << QByteArray("\"temperature_2m_max\": [\n   9.4") << QByteArray("\"temperature_2m_max\": [\n   75");
+        const auto outOfRange = [](const QByteArray &field, const QByteArray &was, const QByteArray &now, const char *cause) {
+            QTest::newRow(cause) << 7 << QByteArray(cause) << "\"" + field + "\": " + was << "\"" + field + "\": " + now;
+        };
+        outOfRange("temperature_2m", "6.4", "1e300", "current.temperature_2m = 1e+300");
+        outOfRange("relative_humidity_2m", "81", "-50", "current.relative_humidity_2m = -50");
+        outOfRange("pressure_msl", "1016.34", "700", "current.pressure_msl = 700");
+        outOfRange("wind_direction_10m", "225", "-45", "current.wind_direction_10m = -45");
+        outOfRange("wind_speed_10m", "14.8", "1000", "current.wind_speed_10m = 1000");
+        outOfRange("weather_code", "2,", "42,", "current.weather_code = 42 (unknown WMO code)");
+        outOfRange("temperature_2m_max", "[\n   9.4", "[\n   75", "daily.temperature_2m_max = 75");
         QTest::newRow("unreachable") << 0 << QByteArray("upstream unreachable") << QByteArray() << QByteArray();
         QTest::newRow("slow") << 1 << QByteArray("did not answer within") << QByteArray() << QByteArray();
         QTest::newRow("HTTP 500") << 2 << QByteArray("upstream answered HTTP 500") << QByteArray() << QByteArray();

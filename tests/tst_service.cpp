@@ -1,10 +1,9 @@
-// The weather service: its documents pass the viewer's own reading, its sun times match published
-// tables, its answers and refusals over HTTP, the commune table and its search.
+// The weather service: its documents pass the viewer's own reading, its answers and refusals over
+// HTTP, the commune table and its search.
 #include "app/errorreport.h"
-#include "service/communebuilder.h"
+#include "net/request.h"
 #include "service/conditions.h"
 #include "service/simulation.h"
-#include "service/sun.h"
 #include "service/weatherrequest.h"
 #include "service/weatherservice.h"
 #include "testsupport.h"
@@ -19,6 +18,8 @@
 using namespace testing;
 
 namespace {
+
+const QByteArray query = meteo::kWeatherQuery;  // the viewer's own
 
 QDateTime parisTime(QDate date, QTime time)
 {
@@ -36,27 +37,6 @@ private Q_SLOTS:
     void initTestCase()
     {
         report.setDialogsShown(false);
-    }
-
-    void sunTimesOfParis_data()
-    {
-        QTest::addColumn<QDate>("date");
-        QTest::addColumn<QTime>("rise");
-        QTest::addColumn<QTime>("set");
-        QTest::newRow("equinox") << QDate(2026, 3, 20) << QTime(6, 55) << QTime(19, 3);
-        QTest::newRow("summer") << QDate(2026, 6, 21) << QTime(5, 48) << QTime(21, 58);
-        QTest::newRow("winter") << QDate(2026, 12, 21) << QTime(8, 42) << QTime(16, 57);
-    }
-
-    void sunTimesOfParis()
-    {
-        QFETCH(QDate, date);
-        QFETCH(QTime, rise);
-        QFETCH(QTime, set);
-        const service::SunTimes sun = service::sunTimes(48.8566, 2.3522, date);
-        const QTimeZone paris("Europe/Paris");
-        QVERIFY2(qAbs(sun.sunrise.toTimeZone(paris).time().secsTo(rise)) <= 120, qPrintable(sun.sunrise.toTimeZone(paris).toString()));
-        QVERIFY2(qAbs(sun.sunset.toTimeZone(paris).time().secsTo(set)) <= 120, qPrintable(sun.sunset.toTimeZone(paris).toString()));
     }
 
     // Every city of the shipped list is known to the service, and its document, like that of one
@@ -97,8 +77,8 @@ private Q_SLOTS:
             QTest::qWait(500);  // the server shares this thread: let it answer everything it will
             return s.readAll();
         };
-        const QByteArray get = "GET /weather/local/FR75056" + QByteArray(meteo_query()) + " HTTP/1.1\r\nHost: x\r\n\r\n";
-        const QByteArray body = httpGet("http://127.0.0.1:" + QByteArray::number(port) + "/weather/local/FR75056" + meteo_query()).body;
+        const QByteArray get = "GET /weather/local/FR75056" + query + " HTTP/1.1\r\nHost: x\r\n\r\n";
+        const QByteArray body = httpGet("http://127.0.0.1:" + QByteArray::number(port) + "/weather/local/FR75056" + query).body;
         QByteArray head = get;
         const QByteArray both = exchange(head.replace(0, 3, "HEAD") + get);
         QCOMPARE(both.count("HTTP/1.1 200 OK"), 2);
@@ -152,36 +132,6 @@ private Q_SLOTS:
             QCOMPARE(found.size(), count);
     }
 
-    // The table builder on a hand-made sample: names compared without accents, case, hyphens and
-    // apostrophes, in the same department only; an unmatched commune at the mean of its
-    // arrondissement, a whole unmatched arrondissement at its department's mean.
-    void communeTableBuilder()
-    {
-        const QList<service::CommuneEntry> communes{
-            {"42218", "Saint-Étienne", "42", "423", "42000", 170000},
-            {"42005", "L'Haÿ-Village", "42", "423", "42100", 500},
-            {"42999", "Nulle-Part", "42", "423", "42200", 10},
-            {"42777", "Ailleurs", "42", "424", "42300", 20},
-            {"42187", "Roanne", "42", "425", "42300", 34000},
-            {"63001", "Beaumont", "63", "631", "63110", 11000},
-        };
-        const QList<service::GeoPlace> places{
-            {"Saint Etienne", "42", 45.40, 4.40},
-            {"L’hay village", "42", 45.60, 4.60},
-            {"Beaumont", "24", 44.0, 0.1},   // same name, other department
-            {"Beaumont", "63", 45.75, 3.08},
-            {"Roanne", "42", 46.00, 4.00},
-        };
-        const service::BuiltTable t = service::buildCommuneTable(communes, places);
-        QCOMPARE(t.tsv, QByteArray("42218\tSaint-Étienne\t42\t42000\t170000\t45.4000\t4.4000\t0\n"
-                                   "42005\tL'Haÿ-Village\t42\t42100\t500\t45.6000\t4.6000\t0\n"
-                                   "42999\tNulle-Part\t42\t42200\t10\t45.5000\t4.5000\t1\n"
-                                   "42777\tAilleurs\t42\t42300\t20\t45.6667\t4.3333\t1\n"
-                                   "42187\tRoanne\t42\t42300\t34000\t46.0000\t4.0000\t0\n"
-                                   "63001\tBeaumont\t63\t63110\t11000\t45.7500\t3.0800\t0\n"));
-        QCOMPARE(service::CommuneTable::parse(t.tsv).find("FR42999")->approximate, true);
-    }
-
     void answersOverHttp()
     {
         service::SimulatedSource sim;
@@ -192,7 +142,7 @@ private Q_SLOTS:
         server.setLog([&log](const QByteArray &line) { log << line; });
         const QByteArray base = "http://127.0.0.1:" + QByteArray::number(server.listen(QHostAddress::LocalHost, 0));
 
-        const HttpAnswer ok = httpGet(base + "/weather/local/FR75056" + meteo_query());
+        const HttpAnswer ok = httpGet(base + "/weather/local/FR75056" + query);
         QCOMPARE(ok.status, 200);
         QCOMPARE(ok.contentType, QByteArray("text/xml; charset=UTF-8"));
         QCOMPARE(ok.body, service::toXml(service::simulate(*service::findCity("FR75056"), fixed), 9));
@@ -202,12 +152,12 @@ private Q_SLOTS:
         QCOMPARE(httpGet(base + "/weather/local/FR2A004?dayf=3").body.count("<day "), 3);
         // Answered again from the rendered bytes within the minute, and anew in the next one.
         fixed = fixed.addSecs(59);
-        QCOMPARE(httpGet(base + "/weather/local/FR75056" + meteo_query()).body, ok.body);
+        QCOMPARE(httpGet(base + "/weather/local/FR75056" + query).body, ok.body);
         fixed = fixed.addSecs(1);
-        QCOMPARE(httpGet(base + "/weather/local/FR75056" + meteo_query()).body,
+        QCOMPARE(httpGet(base + "/weather/local/FR75056" + query).body,
                  service::toXml(service::simulate(*service::findCity("FR75056"), fixed), 9));
 
-        const HttpAnswer unknown = httpGet(base + "/weather/local/FR99999" + meteo_query());
+        const HttpAnswer unknown = httpGet(base + "/weather/local/FR99999" + query);
         QCOMPARE(unknown.status, 404);
         QVERIFY(unknown.body.contains("<error>"));
         QCOMPARE(httpGet(base + "/weather/local/FR75056?dayf=zero").status, 400);
@@ -217,16 +167,7 @@ private Q_SLOTS:
         QVERIFY(log[0].contains("\"GET /weather/local/FR75056?r&cc=*") && log[0].contains(" 200 "));
         QVERIFY(log[4].contains(" 404 "));
     }
-
-private:
-    static QByteArray meteo_query();
 };
-
-#include "net/request.h"
-QByteArray ServiceTest::meteo_query()
-{
-    return meteo::kWeatherQuery;
-}
 
 int runServiceTest(int argc, char **argv)
 {
