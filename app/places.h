@@ -11,10 +11,7 @@ class Places {
 public:
     // Decided once, at the first call (the program calls it at start), for the whole run.
     static const Places &current();
-    // The decision for a program folder, without remembering it.
-    static Places forProgramFolder(const QString &programDir);
 
-    bool installed() const { return installed_; }
     // The shipped files: Dictionnaire.ini, icons/ and the shipped villes.ini.
     const QString &programDir() const { return programDir_; }
     QString weatherFile() const;   // weather.xml
@@ -27,6 +24,7 @@ public:
     void prepareFolderOf(const QString &file) const;
 
 private:
+    static Places forProgramFolder(const QString &programDir);
     bool installed_ = false;
     QString programDir_, cacheDir_, configDir_;
 };

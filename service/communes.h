@@ -32,7 +32,6 @@ public:
     static const CommuneTable &shipped();
 
     const City *find(const QByteArray &code) const;  // exact location code, or nullptr
-    const QList<City> &all() const { return cities_; }
     // At most `max` communes whose name starts with `text` (compared by searchKey) or, for digits,
     // whose postal code starts with them; most populated first.
     QList<const City *> search(QStringView text, int max = 20) const;
