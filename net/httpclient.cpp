@@ -44,6 +44,18 @@ bool takeLine(QByteArray &in, QByteArray &line)
     return true;
 }
 
+// Where the head ends: just past its first empty line (CR LF or bare LF), or -1 while it has none.
+qsizetype headEnd(const QByteArray &in)
+{
+    for (qsizetype at = in.indexOf('\n'); at >= 0; at = in.indexOf('\n', at + 1)) {
+        if (at + 1 < in.size() && in[at + 1] == '\n')
+            return at + 2;
+        if (at + 2 < in.size() && in[at + 1] == '\r' && in[at + 2] == '\n')
+            return at + 3;
+    }
+    return -1;
+}
+
 bool allDigits(QByteArrayView text, bool hex = false)
 {
     if (text.isEmpty() || text.size() > 15)  // 15 digits stay far below qint64 in either base
@@ -196,8 +208,7 @@ void HTTPClient::parse()
 bool HTTPClient::readHead()
 {
     for (;;) {
-        const qsizetype end = in_.indexOf("\n\r\n") >= 0 ? in_.indexOf("\n\r\n") + 3
-                              : in_.indexOf("\n\n") >= 0 ? in_.indexOf("\n\n") + 2 : -1;
+        const qsizetype end = headEnd(in_);
         if (end < 0 || end > kMaxHead) {
             if (end > kMaxHead || in_.size() > kMaxHead)
                 fail(kInvalid);

@@ -7,6 +7,7 @@
 #include <QHttpServerResponder>
 #include <QPointer>
 #include <QTcpSocket>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -34,12 +35,9 @@ QByteArray communesXml(const QString &text)
     const QByteArray digits = text.toLatin1();
     QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<communes>\n";
     for (const City *c : CommuneTable::shipped().search(text)) {
-        QByteArray cp = c->postalCodes.left(c->postalCodes.indexOf(',') < 0 ? c->postalCodes.size() : c->postalCodes.indexOf(','));
-        for (const QByteArray &one : c->postalCodes.split(','))
-            if (one.startsWith(digits)) {
-                cp = one;
-                break;
-            }
+        const QList<QByteArray> codes = c->postalCodes.split(',');
+        const auto matched = std::find_if(codes.begin(), codes.end(), [&](const QByteArray &cp) { return cp.startsWith(digits); });
+        const QByteArray cp = matched != codes.end() ? *matched : codes.first();
         xml += "  <commune code=\"" + c->code + "\" cp=\"" + cp + "\">"
                + QString::fromUtf8(c->name + " (" + c->department + ")").toHtmlEscaped().toUtf8() + "</commune>\n";
     }
