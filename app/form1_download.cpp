@@ -7,6 +7,7 @@
 #include "net/decomposeurl.h"
 #include "net/request.h"
 #include "net/response.h"
+#include "weather/extraction.h"
 
 using meteo::atEventBoundary;
 
@@ -77,6 +78,9 @@ void TForm1::HTTPClientDisconnect(meteo::HTTPConnection *ASocket)
             return;
         }
         const meteo::Places &places = meteo::Places::current();
+        // A body the refresh would refuse (a captive portal's page, a hostile shape) never replaces
+        // the last good weather: it is checked as the refresh reads it, before it is stored.
+        meteo::checkWeatherDocument(HTTPBuffer, places.weatherFile());
         places.prepareFolderOf(places.weatherFile());
         MemoHTML->SaveToFile(places.weatherFile());
         Mise_A_Jour();

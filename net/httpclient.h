@@ -10,9 +10,13 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "httpparser.h"
+
 class QTcpSocket;
 
 namespace meteo {
+
+class HTTPClient;
 
 // The connection of one download, as the handlers see it.
 class HTTPConnection : public QObject {
@@ -21,12 +25,13 @@ public:
     using QObject::QObject;
     int ResponseStatus() const { return status_; }
     QByteArray ResponseReason() const { return reason_; }
-    // Closes the connection; the disconnect event follows once the asking handler has returned.
+    // Closes the connection. No event reaches a handler before the asking one has returned; then a
+    // whole body ends with the disconnect event, anything else with the error "Connexion interrompue".
     void Disconnect();
 
 private:
     friend class HTTPClient;
-    QPointer<QTcpSocket> socket_;
+    QPointer<HTTPClient> client_;
     int status_ = 0;
     QByteArray reason_;
 };
@@ -37,10 +42,10 @@ class HTTPClient : public QObject {
     Q_PROPERTY(QByteArray URI READ URI WRITE setURI)
     Q_PROPERTY(int Port READ Port WRITE setPort)
     Q_PROPERTY(int Timeout READ Timeout WRITE setTimeout)
+    Q_PROPERTY(int TotalTimeout READ TotalTimeout WRITE setTotalTimeout)
     Q_PROPERTY(bool Secure READ Secure WRITE setSecure)
 public:
-    // A larger body is cut off with an error, so a broken or hostile server cannot exhaust memory.
-    static constexpr qint64 kMaxBody = 8 * 1024 * 1024;
+    static constexpr qint64 kMaxBody = HttpResponseParser::kMaxBody;
 
     explicit HTTPClient(QObject *parent = nullptr);
     ~HTTPClient() override;
@@ -54,6 +59,9 @@ public:
     // The longest wait for the next byte, in milliseconds, before the download fails; 0: no limit.
     int Timeout() const { return timeout_; }
     void setTimeout(int ms) { timeout_ = ms; }
+    // The longest a whole download may take, in milliseconds, however steadily bytes trickle in.
+    int TotalTimeout() const { return totalTimeout_; }
+    void setTotalTimeout(int ms) { totalTimeout_ = ms; }
 
     // Whether the request goes through TLS (an https URL); the server's certificate must verify.
     bool Secure() const { return secure_; }
@@ -71,34 +79,30 @@ Q_SIGNALS:
     void OnError(const QByteArray &msg, meteo::HTTPConnection *ASocket);
 
 private:
-    enum class Stage { Head, Body, ChunkSize, ChunkData, ChunkEnd, Trailers, Over };
-
+    friend class HTTPConnection;
     void onReadyRead();
     void onClosed();
     void onSocketError(int error);
-    void parse();
-    bool readHead();
-    bool readChunked();
-    bool deliver(qint64 size);  // hands the first `size` bytes of in_ to the handler
+    void dispatch();
+    void closeFromHandler(const HTTPConnection *connection);
     void finish();
     void fail(const QByteArray &message);
     void failLater(const QByteArray &message);
     void release();
-    bool current(quint64 generation) const { return generation == generation_ && stage_ != Stage::Over; }
+    bool current(quint64 generation) const { return generation == generation_ && active_; }
 
     QByteArray host_, uri_;
     quint16 port_ = 80;
     int timeout_ = 0;
+    int totalTimeout_ = 120000;
     bool secure_ = false;
 
     quint64 generation_ = 0;  // one per request: events of an abandoned one are recognised and dropped
+    bool active_ = false;     // a download is under way and has not ended
     QPointer<QTcpSocket> socket_;
     QPointer<HTTPConnection> connection_;
-    QTimer idle_;
-    QByteArray in_;        // received, not yet parsed
-    Stage stage_ = Stage::Over;
-    qint64 remaining_ = 0;  // of the body or of the current chunk; -1: until the server closes
-    qint64 received_ = 0;
+    QTimer idle_, total_;
+    HttpResponseParser parser_;
 };
 
 } // namespace meteo

@@ -24,7 +24,17 @@ WeatherDocument::WeatherDocument(const QString &nam) : nam_(nam)
     QFile file(nam);
     if (!file.open(QIODevice::ReadOnly))
         throw Error(nam + QStringLiteral(": fichier introuvable ou illisible (") + file.errorString() + u')');
-    const QByteArray bytes = file.readAll();
+    parse(file.readAll());
+}
+
+WeatherDocument::WeatherDocument(const QByteArray &bytes, const QString &nam) : nam_(nam)
+{
+    parse(bytes);
+}
+
+void WeatherDocument::parse(const QByteArray &bytes)
+{
+    const QString &nam = nam_;
     if (const QString fault = xmlShapeFault(bytes); !fault.isEmpty())
         throw Error(nam + QStringLiteral(": document refusé, ") + fault);
     QString message;
@@ -59,9 +69,19 @@ QByteArray getGenerique3(const WeatherDocument &doc, const char *p1, const char 
     return doc.text({p1, p2, p3});
 }
 
-void assigneMeteo(const QString &nam, TConditionMeteo &c)
+void assigneMeteo(const QString &nam, TConditionMeteo &cond)
 {
-    const WeatherDocument Nam(nam);
+    assigneMeteo(WeatherDocument(nam), cond);
+}
+
+void checkWeatherDocument(const QByteArray &bytes, const QString &nam)
+{
+    TConditionMeteo scratch;
+    assigneMeteo(WeatherDocument(bytes, nam), scratch);
+}
+
+void assigneMeteo(const WeatherDocument &Nam, TConditionMeteo &c)
+{
     // Each caption is stored only after its value was read, so a failing step leaves both unchanged.
     auto texte = [&](TTextes &field, const QByteArray &value, const char *caption) {
         field.Texte = value;

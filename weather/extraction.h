@@ -15,6 +15,8 @@ public:
     // Reads and parses `nam`; throws Error naming the file when it cannot be read, is not XML, or
     // has a shape the document model would take too long on (see xmlshape.h).
     explicit WeatherDocument(const QString &nam);
+    // Parses `bytes` as the document that `nam` would hold: the same checks, errors naming `nam`.
+    WeatherDocument(const QByteArray &bytes, const QString &nam);
 
     // Text of the first child node of the element at `path`; throws Error naming the file and the
     // path when the element is missing or empty.
@@ -23,6 +25,7 @@ public:
     const QString &fileName() const { return nam_; }
 
 private:
+    void parse(const QByteArray &bytes);
     QString nam_;
     QDomDocument doc_;
 };
@@ -33,5 +36,10 @@ QByteArray getGenerique3(const WeatherDocument &doc, const char *p1, const char 
 // Fills `cond` in its fixed order of 22 lookups; stops at the first failing one, leaving the fields
 // of that step and the later ones as they were. The file is read once, before the first lookup.
 void assigneMeteo(const QString &nam, TConditionMeteo &cond);
+void assigneMeteo(const WeatherDocument &doc, TConditionMeteo &cond);
+
+// Throws the Error the refresh would throw on `bytes` stored as `nam` (shape, XML, the 22 lookups),
+// so that a body is checked before it replaces a good document.
+void checkWeatherDocument(const QByteArray &bytes, const QString &nam);
 
 } // namespace meteo
