@@ -1,9 +1,15 @@
 #include "citylistfile.h"
 
+#include "weather/error.h"
+#include "weather/namevaluelist.h"
+
 namespace meteo {
 
 QByteArray withCityAdded(const QByteArray &file, const QByteArray &name, const QByteArray &code)
 {
+    // One entry is one line: a name or code that would split it, or move the "=", is never written.
+    if (name.isEmpty() || code.isEmpty() || name.contains('=') || (name + code).contains('\n') || (name + code).contains('\r'))
+        throw Error(QStringLiteral("villes.ini : entrée refusée (nom ou code vide, ou contenant un saut de ligne ou « = »)"));
     const QByteArray end = file.contains("\r\n") ? "\r\n" : "\n";
     QByteArray out = file;
     if (!out.isEmpty() && !out.endsWith('\n') && out != "\xEF\xBB\xBF")
@@ -17,9 +23,7 @@ QByteArray withCityRemoved(const QByteArray &file, const QByteArray &code)
     while (start < file.size()) {
         const qsizetype newline = file.indexOf('\n', start);
         const qsizetype next = newline < 0 ? file.size() : newline + 1;
-        QByteArrayView line = QByteArrayView(file).sliced(start, next - start);
-        while (line.endsWith('\n') || line.endsWith('\r'))
-            line.chop(1);
+        const QByteArrayView line = withoutLineEnd(QByteArrayView(file).sliced(start, next - start));
         const qsizetype eq = line.indexOf('=');
         if (eq >= 0 && line.sliced(eq + 1) == code)
             return QByteArray(file).remove(start, next - start);

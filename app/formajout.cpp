@@ -43,15 +43,21 @@ FormAjout::FormAjout(const QByteArray &serviceHost, QWidget *parent)
         }
         search_->search(text);
     });
-    connect(search_, &CommuneSearch::found, this, [this](const QString &, const QList<FoundCommune> &communes) {
+    connect(search_, &CommuneSearch::found, this, [this](const QString &, const CommuneList &answer) {
         ListeCommunes->clear();
-        for (const FoundCommune &c : communes) {
+        for (const FoundCommune &c : answer.communes) {
             auto *item = new QListWidgetItem(QString::fromUtf8(c.label + " — " + c.postalCode), ListeCommunes);
             item->setData(Qt::UserRole, c.code);
             item->setData(Qt::UserRole + 1, c.name());
             item->setData(Qt::UserRole + 2, c.label);
         }
-        StatutAjout->setText(communes.isEmpty() ? QStringLiteral("Aucune commune trouvée") : QString());
+        QStringList status;
+        if (answer.communes.isEmpty())
+            status << QStringLiteral("Aucune commune trouvée");
+        if (answer.ignored > 0)  // names or codes that could not become a line of the city list
+            status << (answer.ignored == 1 ? QStringLiteral("1 réponse du service ignorée (nom ou code illisible)")
+                                           : QStringLiteral("%1 réponses du service ignorées (nom ou code illisible)").arg(answer.ignored));
+        StatutAjout->setText(status.join(QStringLiteral(" — ")));
     });
     connect(search_, &CommuneSearch::failed, StatutAjout, &QLabel::setText);
     connect(ListeCommunes, &QListWidget::currentItemChanged, this,

@@ -20,8 +20,15 @@ struct FoundCommune {
     QByteArray name() const;  // "Saint-Étienne"
 };
 
-// The answer's list; throws Error when the body is not one.
-QList<FoundCommune> parseCommuneList(const QByteArray &xml);
+struct CommuneList {
+    QList<FoundCommune> communes;
+    int ignored = 0;  // answers dropped: a code or a name that could not be a line of villes.ini
+};
+
+// The answer's list; throws Error when the body is not one. A commune is kept only when its code is
+// 1 to 16 ASCII letters and digits and its texts hold no control character, line separator or "=":
+// what the user adds becomes one line "name=code" of the city list, and nothing else.
+[[nodiscard]] CommuneList parseCommuneList(const QByteArray &xml);
 
 class CommuneSearch : public QObject {
     Q_OBJECT
@@ -30,7 +37,7 @@ public:
     void search(const QString &text);
 
 Q_SIGNALS:
-    void found(const QString &text, const QList<meteo::FoundCommune> &communes);
+    void found(const QString &text, const meteo::CommuneList &answer);
     void failed(const QString &message);
 
 private:

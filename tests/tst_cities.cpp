@@ -69,14 +69,20 @@ private Q_SLOTS:
     // The "Ajouter une ville" dialog against a local service: the search fills the list, adding
     // appends one line (the rest of the file byte for byte, its byte-order mark included), rebuilds
     // the menu and requests the city at once; adding it again adds nothing; removing takes the line
-    // out again.
+    // out again. Answers whose name or code would write other lines into the list are never shown.
     void addAndRemoveACityThroughTheDialog()
     {
         TempCurrentDir cwd;
-        const QByteArray original = "\xEF\xBB\xBFParis=FR75056\r\nLyon=FR69123\r\n";
+        const QByteArray original = "\xEF\xBB\xBFParis=FR75056\r\nLyon=FR69123\r\r\n";
         RawServer server([](QTcpSocket *s, const QByteArray &request) {
             if (request.startsWith("GET /communes?q=st%20e"))
-                RawServer::document("<communes><commune code=\"FR42218\" cp=\"42000\">Saint-&#201;tienne (42)</commune></communes>")(s, request);
+                RawServer::document("<communes><commune code=\"FR42218\" cp=\"42000\">Saint-&#201;tienne (42)</commune>"
+                                    "<commune code=\"FR1\" cp=\"1\">Evil&#10;Paris=FR75056&#10;X (99)</commune>"
+                                    "<commune code=\"FR2&#10;Lyon=FR3\" cp=\"1\">Y (99)</commune>"
+                                    "<commune code=\"FR4\" cp=\"1\">A=B (99)</commune>"
+                                    "<commune code=\"FR5&#13;\" cp=\"1\">Z (99)</commune>"
+                                    "<commune code=\"FR6\" cp=\"1\">C1&#133;&#8232; (99)</commune>"
+                                    "<commune code=\"FR7\" cp=\"1\">Mauvaisnom&#127; (99)</commune></communes>")(s, request);
             else
                 RawServer::document(parisDocument())(s, request);
         });
@@ -88,6 +94,7 @@ private Q_SLOTS:
         QTest::keyClicks(dialog->EditRecherche, QStringLiteral("st e"));
         QTRY_COMPARE(dialog->ListeCommunes->count(), 1);
         QCOMPARE(dialog->ListeCommunes->item(0)->text(), QStringLiteral("Saint-Étienne (42) — 42000"));
+        QVERIFY(dialog->StatutAjout->text().startsWith(QStringLiteral("6 réponses du service ignorées")));
         dialog->ListeCommunes->setCurrentRow(0);
         dialog->BoutonAjouter->click();
 
@@ -105,6 +112,9 @@ private Q_SLOTS:
         QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), original);
         QCOMPARE(menuItems(*w).size(), 2 + 4);
         QVERIFY(!w->RetirerVille->isEnabled());
+        menuItems(*w).at(1)->trigger();  // Lyon, whose line ends in CR CR LF
+        w->RetirerVille->trigger();
+        QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), QByteArray("\xEF\xBB\xBFParis=FR75056\r\n"));
     }
 
     void unreachableServiceIsToldInTheDialog()

@@ -11,6 +11,15 @@ bool equalsIgnoringAsciiCase(const QByteArray &a, const QByteArray &b)
     return a.size() == b.size() && qstrnicmp(a.constData(), a.size(), b.constData(), b.size()) == 0;
 }
 
+QByteArrayView withoutLineEnd(QByteArrayView line)
+{
+    if (line.endsWith('\n'))
+        line.chop(1);
+    while (line.endsWith('\r'))
+        line.chop(1);
+    return line;
+}
+
 void NameValueList::loadFromFile(const QString &path)
 {
     QFile file(path);
@@ -34,9 +43,7 @@ void NameValueList::loadFromBytes(const QByteArray &input)
         const qsizetype next = end < 0 ? text.size() : end + 1;
         if (end < 0)
             end = text.size();
-        QByteArrayView line = text.sliced(start, end - start);
-        if (line.endsWith('\r'))
-            line.chop(1);
+        const QByteArrayView line = withoutLineEnd(text.sliced(start, end - start));
         const qsizetype eq = line.indexOf('=');
         if (eq < 0)
             entries_.push_back({QByteArray(), QByteArray()});

@@ -32,4 +32,9 @@ private:
 
 bool equalsIgnoringAsciiCase(const QByteArray &a, const QByteArray &b);
 
+// A line of such a list without its end: the LF and every CR before it, so that "\r\r\n" (left by
+// an editor that converted line ends twice) ends a line as "\r\n" does. Reading and rewriting a list
+// both cut lines here, so they agree on what a line holds.
+QByteArrayView withoutLineEnd(QByteArrayView line);
+
 } // namespace meteo
