@@ -7,7 +7,9 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QLocale>
 #include <QTimeZone>
+#include <QTimer>
 #include <QUrlQuery>
 #include <cmath>
 #include <optional>
@@ -214,19 +216,41 @@ void OpenMeteoSource::fetch(const City &city, const QDateTime &nowUtc, std::func
     if (entry.waiting.size() > 1)
         return;  // an upstream call for this city is already on its way
     QNetworkRequest request(requestUrl(city));
-    request.setTransferTimeout(timeoutMs_);
     QNetworkReply *reply = manager_->get(request);
-    QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply, city, nowUtc] {
+    reply->setReadBufferSize(256 * 1024);  // the network thread reads no further ahead of us
+    auto body = std::make_shared<QByteArray>();
+    // Both limits end the exchange whatever the upstream does: a trickle or an endless body never
+    // holds a request or the service's memory.
+    auto *limit = new QTimer(reply);
+    limit->setSingleShot(true);
+    QObject::connect(limit, &QTimer::timeout, reply, [reply] {
+        reply->setProperty("meteoLimit", QStringLiteral("time"));
+        reply->abort();
+    });
+    limit->start(timeoutMs_);
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, body] {
+        *body += reply->readAll();
+        if (body->size() > kMaxAnswer && reply->isRunning()) {
+            reply->setProperty("meteoLimit", QStringLiteral("size"));
+            reply->abort();
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply, city, nowUtc, body] {
         reply->deleteLater();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (reply->error() == QNetworkReply::OperationCanceledError)
-            finished(city.code, nowUtc, QStringLiteral("upstream did not answer within %1 s").arg(timeoutMs_ / 1000.0));
+        const QString limit = reply->property("meteoLimit").toString();
+        if (limit == QStringLiteral("time"))
+            finished(city.code, nowUtc, QStringLiteral("Open-Meteo n'a pas répondu en entier en %1 s")
+                                            .arg(QLocale(QLocale::French).toString(timeoutMs_ / 1000.0)));
+        else if (limit == QStringLiteral("size"))
+            finished(city.code, nowUtc, QStringLiteral("réponse d'Open-Meteo de plus de %1 Mio, abandonnée")
+                                            .arg(kMaxAnswer / (1024 * 1024)));
         else if (status == 0)
             finished(city.code, nowUtc, QStringLiteral("upstream unreachable: %1").arg(reply->errorString()));
         else if (status != 200)
             finished(city.code, nowUtc, QStringLiteral("upstream answered HTTP %1").arg(status));
         else
-            finished(city.code, nowUtc, parseOpenMeteo(reply->readAll(), city));
+            finished(city.code, nowUtc, parseOpenMeteo(*body + reply->readAll(), city));
     });
 }
 

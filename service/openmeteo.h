@@ -23,7 +23,10 @@ public:
     QByteArray name() const override { return "open-meteo"; }
 
     QUrl requestUrl(const City &city) const;
+    // The longest one upstream exchange may take, from the request to the last byte.
     void setTimeout(int ms) { timeoutMs_ = ms; }
+    // A larger answer is abandoned unread: a forecast takes about 30 KB.
+    static constexpr qint64 kMaxAnswer = 2 * 1024 * 1024;
 
 private:
     struct Entry {

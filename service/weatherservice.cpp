@@ -119,10 +119,11 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
     }
     QPointer<WeatherService> self(this);
     source_.fetch(*city, now, [self, finish, days, key, name = source_.name()](SourceResult result) {
+        if (!self)
+            return;  // the server went away while the source worked: nothing of it may run
         if (const auto *report = std::get_if<WeatherReport>(&result)) {
             const QByteArray xml = toXml(*report, days);
-            if (self)
-                self->keep(key, xml, report->validUntil);
+            self->keep(key, xml, report->validUntil);
             finish(200, xml, name);
         } else
             finish(502, errorXml(502, std::get<QString>(result).toUtf8()), name + ": " + std::get<QString>(result).toUtf8());

@@ -100,7 +100,9 @@ private Q_SLOTS:
         outOfRange("weather_code", "2,", "42,", "current.weather_code = 42 (unknown WMO code)");
         outOfRange("temperature_2m_max", "[\n   9.4", "[\n   75", "daily.temperature_2m_max = 75");
         QTest::newRow("unreachable") << 0 << QByteArray("upstream unreachable") << QByteArray() << QByteArray();
-        QTest::newRow("slow") << 1 << QByteArray("did not answer within") << QByteArray() << QByteArray();
+        QTest::newRow("silent") << 1 << QByteArray("Open-Meteo n'a pas répondu en entier en 0,3 s") << QByteArray() << QByteArray();
+        QTest::newRow("trickling") << 8 << QByteArray("Open-Meteo n'a pas répondu en entier en 0,3 s") << QByteArray() << QByteArray();
+        QTest::newRow("400 MB") << 9 << QByteArray("réponse d'Open-Meteo de plus de 2 Mio") << QByteArray() << QByteArray();
         QTest::newRow("HTTP 500") << 2 << QByteArray("upstream answered HTTP 500") << QByteArray() << QByteArray();
         QTest::newRow("missing field") << 3 << QByteArray("lacks current") << QByteArray() << QByteArray();
         QTest::newRow("null value") << 4 << QByteArray("lacks current.temperature_2m") << QByteArray() << QByteArray();
@@ -124,6 +126,23 @@ private Q_SLOTS:
             case 5: json = "<html>maintenance</html>"; break;
             case 6: json.replace("2026-12-06T15:00", "2026-12-06T15:30"); break;
             case 7: QVERIFY(json.contains(from)); json.replace(from, to); break;
+            case 8: {  // a valid head, then a byte every 50 ms
+                s->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(json.size()) + "\r\n\r\n");
+                auto *drip = new QTimer(s);
+                QObject::connect(drip, &QTimer::timeout, s, [s] { s->write(" "); });
+                drip->start(50);
+                return;
+            }
+            case 9: {  // as much as the upstream can send
+                s->write("HTTP/1.1 200 OK\r\nContent-Length: 400000000\r\n\r\n");
+                auto *pump = new QTimer(s);
+                QObject::connect(pump, &QTimer::timeout, s, [s] {
+                    if (s->bytesToWrite() < 1024 * 1024)
+                        s->write(QByteArray(256 * 1024, ' '));
+                });
+                pump->start(1);
+                return;
+            }
             }
             answerJson(s, json);
         });
@@ -136,6 +155,25 @@ private Q_SLOTS:
         QVERIFY2(answer.body.contains("<error>") && answer.body.contains(cause), answer.body.constData());
         QCOMPARE(live.log.size(), 1);
         QVERIFY2(live.log[0].contains(" 502 ") && live.log[0].contains(cause), live.log[0].constData());
+    }
+
+    // A server destroyed with an upstream call under way: when the call ends, nothing of the server
+    // runs (the sanitizer build reads freed memory otherwise).
+    void serverGoneBeforeTheUpstreamAnswers()
+    {
+        RawServer upstream([](QTcpSocket *, const QByteArray &) {});  // never answers
+        service::OpenMeteoSource source("http://" + upstream.host());
+        source.setTimeout(200);
+        auto server = std::make_unique<service::WeatherService>(source);
+        server->setLog([](const QByteArray &) {});
+        const quint16 port = server->listen(QHostAddress::LocalHost, 0);
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, port);
+        client.write("GET /weather/local/FR75056?dayf=1 HTTP/1.1\r\nHost: x\r\n\r\n");
+        QTRY_COMPARE(upstream.requests.size(), 1);
+        server.reset();
+        QTest::qWait(400);  // the upstream call times out and calls back
+        QVERIFY(upstream.isListening());
     }
 
     void answersAreCachedTenMinutesPerCity()
