@@ -15,9 +15,12 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
     // place: the count is the check.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         fail();
-    if (file.write(bytes) != bytes.size()) {
+    if (const qint64 written = file.write(bytes); written != bytes.size()) {
+        // A short count without an error is the disk (or the user's quota) full.
+        const bool full = written >= 0 || file.error() == QFileDevice::ResourceError;
+        const QString cause = full ? QStringLiteral("disque plein") : file.errorString();
         file.cancelWriting();
-        fail();
+        throw Error(path + QStringLiteral(": écriture impossible (") + cause + u')');
     }
     if (!file.commit())
         fail();

@@ -6,7 +6,8 @@
 #include <QFile>
 #include <QMetaProperty>
 #include <QSettings>
-#include <QTemporaryDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
 #include <QWidget>
 
 namespace meteo {
@@ -77,27 +78,35 @@ void IniPropStorage::Save()
     QObject *window = form();
     if (!window)
         return;
-    // QSettings composes the text (it knows the escaping) in a scratch file, which is read back and
-    // checked before it replaces meteo.ini whole: neither a crash nor a full disk leaves it torn.
-    QTemporaryDir scratch;
-    const QString scratchFile = scratch.filePath(QStringLiteral("meteo.ini"));
+    // QSettings composes the text (it knows the escaping) in a scratch file beside meteo.ini, never
+    // in a temporary folder that may be missing or elsewhere; the text is read back and checked
+    // before it replaces meteo.ini whole: neither a crash nor a full disk leaves it torn.
+    const auto fail = [this](const QString &cause) {
+        throw Error(fileName_ + QStringLiteral(": écriture impossible (") + cause + u')');
+    };
+    QTemporaryFile scratch(QFileInfo(fileName_).absoluteFilePath() + QStringLiteral(".XXXXXX"));
+    if (!scratch.open())
+        fail(scratch.errorString());
+    scratch.close();
     QVariantMap values;
     for (const QString &entry : sessionProperties(window))
         if (const Target target = resolve(window, entry); target.object)
             values.insert(section + entry, target.property.read(target.object));
     {
-        QSettings ini(scratchFile, QSettings::IniFormat);
+        QSettings ini(scratch.fileName(), QSettings::IniFormat);
         for (auto it = values.cbegin(); it != values.cend(); ++it)
             ini.setValue(it.key(), it.value());
         ini.sync();
+        if (ini.status() != QSettings::NoError)
+            fail(QStringLiteral("QSettings a échoué"));
     }
-    const QSettings check(scratchFile, QSettings::IniFormat);
+    const QSettings check(scratch.fileName(), QSettings::IniFormat);
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         if (check.value(it.key()).toString() != it.value().toString())
-            throw Error(fileName_ + QStringLiteral(": enregistrement impossible (") + it.key() + u')');
-    QFile composed(scratchFile);
+            fail(QStringLiteral("relecture de ") + it.key());
+    QFile composed(scratch.fileName());  // QSettings replaced the scratch file: read it by its name
     if (!composed.open(QIODevice::ReadOnly))
-        throw Error(fileName_ + QStringLiteral(": enregistrement impossible (") + composed.errorString() + u')');
+        fail(composed.errorString());
     writeFileAtomically(fileName_, composed.readAll());
 }
 

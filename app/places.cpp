@@ -8,6 +8,22 @@
 #include <QStandardPaths>
 
 namespace meteo {
+namespace {
+
+// The XDG base directories must be absolute paths; a relative one is ignored, as if unset, rather
+// than writing under whatever the current folder happens to be.
+QString userFolder(QStandardPaths::StandardLocation where, const char *variable)
+{
+    const QByteArray value = qgetenv(variable);
+    if (value.isEmpty() || QDir::isAbsolutePath(QFile::decodeName(value)))
+        return QStandardPaths::writableLocation(where);
+    qunsetenv(variable);
+    const QString folder = QStandardPaths::writableLocation(where);
+    qputenv(variable, value);
+    return folder;
+}
+
+} // namespace
 
 const Places &Places::current()
 {
@@ -21,8 +37,8 @@ Places Places::forProgramFolder(const QString &programDir)
     p.programDir_ = programDir;
     p.installed_ = !QFileInfo(programDir).isWritable();
     if (p.installed_) {
-        p.cacheDir_ = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-        p.configDir_ = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        p.cacheDir_ = userFolder(QStandardPaths::CacheLocation, "XDG_CACHE_HOME");
+        p.configDir_ = userFolder(QStandardPaths::AppConfigLocation, "XDG_CONFIG_HOME");
     }
     return p;
 }

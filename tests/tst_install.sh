@@ -76,6 +76,12 @@ grep -q "$home/cache/meteo : dossier impossible" "$home/stderr" || fail "unwrita
 [ "$(find "$prefix" -newer "$work/service.log" | wc -l)" = "$before" ] || fail "something was written under the prefix"
 echo "PASS: an unwritable user folder is reported with its path"
 
+# Relative XDG folders are ignored, as the XDG rules say: the files go to the home's defaults.
+home=$(run_viewer "env XDG_CACHE_HOME=cache XDG_CONFIG_HOME=config setpriv --bounding-set=-dac_override,-dac_read_search --inh-caps=-all")
+[ -f "$home/.cache/meteo/weather.xml" ] && [ -f "$home/.config/meteo/meteo.ini" ] || fail "relative XDG folders: files not in the home's defaults"
+[ -z "$(ls "$home/cwd")" ] || fail "relative XDG folders: the current directory was written"
+echo "PASS: relative XDG folders are ignored"
+
 # Portable: the same tree with a writable program folder.
 chmod -R u+w "$prefix"
 home=$(run_viewer "")

@@ -31,15 +31,20 @@ private Q_SLOTS:
         files.write(QStringLiteral("villes.ini"), "Paris=FR75056\nLyon=FR69123\n");
     }
 
+    // Saved beside meteo.ini itself: a missing temporary folder changes nothing.
     void positionAndCodeSurviveCloseAndNewWindow()
     {
         TempCurrentDir cwd;
         {
+            const QByteArray tmp = qgetenv("TMPDIR");
+            qputenv("TMPDIR", "/nonexistent");
             TForm1 w;
             w.show();
             w.move(120, 90);
             w.Ville = "FR69123";  // what the last request asked for; saved through Edit1 at close
             w.close();
+            qputenv("TMPDIR", tmp);
+            QCOMPARE(QDir(cwd.path()).entryList(QDir::Files), QStringList{QStringLiteral("meteo.ini")});
         }
         TForm1 again;
         QCOMPARE(again.pos(), QPoint(120, 90));
@@ -76,8 +81,8 @@ private Q_SLOTS:
         for (int n = 1; n <= 12; ++n)
             QCOMPARE(w.label(n)->textFormat(), Qt::PlainText);  // network text is never markup
         const int before = report.count();
-        // A body arrives, but nothing beside the executable lets it be shown: the refresh fails.
-        w.HTTPClientInput(nullptr, "<x/>", 4);
+        // A good body arrives, but nothing beside the executable lets it be shown: the refresh fails.
+        w.HTTPClientInput(nullptr, parisDocument().constData(), qint32(parisDocument().size()));
         w.HTTPClientDisconnect(nullptr);
         QCOMPARE(report.count(), before + 1);
         QVERIFY(report.lastMessage().contains(QStringLiteral("Dictionnaire.ini")));
