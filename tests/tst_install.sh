@@ -25,9 +25,9 @@ echo "PASS: desktop entry and AppStream metadata validate"
 
 (cd "$build" && cpack -G DEB -B "$work/package" >/dev/null)
 listing=$(dpkg-deb -c "$work"/package/meteo_*.deb)
-for f in ./usr/lib/meteo/meteo ./usr/bin/meteo-service ./usr/lib/systemd/user/meteo-service.service \
+for f in ./usr/lib/meteo/meteo ./usr/bin/meteo-service ./usr/lib/systemd/user/meteo-service.service ./usr/lib/systemd/user/meteo-service@.service \
          ./usr/share/metainfo/fr.meteo.Meteo.metainfo.xml ./usr/share/applications/meteo.desktop \
-         ./usr/share/meteo/nginx/meteo.conf ./usr/lib/meteo/icons/32.png ./usr/lib/meteo/Dictionnaire.ini ./usr/lib/meteo/villes.ini; do
+         ./usr/share/meteo/nginx/meteo.conf ./usr/share/meteo/nginx/main.conf ./usr/lib/meteo/icons/32.png ./usr/lib/meteo/Dictionnaire.ini ./usr/lib/meteo/villes.ini; do
     grep -q " $f\$" <<<"$listing" || fail "package lacks $f"
 done
 dpkg-deb -f "$work"/package/meteo_*.deb Depends | grep -q libqt6 || fail "package dependencies not computed"

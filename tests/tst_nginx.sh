@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The shipped nginx site configuration in front of the real service, unprivileged on loopback ports
+# The shipped nginx site configuration in front of two real services, unprivileged on loopback ports
 # with its own configuration, pid and temporary folders: limits hold at nginx (the service never sees
-# the request), idle clients are dropped, HEAD, "Connection: close" and POST behave, and a repeated
-# request is answered from the cache.
+# the request), idle clients are dropped, HEAD, "Connection: close" and POST behave, a repeated
+# request is answered from the cache, a flood of slow headers leaves others served, and a service
+# killed under load loses no request.
 # Usage: tst_nginx.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1 source=$2
@@ -13,13 +14,16 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; echo "--- service log:" >&2; cat "$work/service.log" >&2; cat "$work/nginx.log" "$work/nginx/error.log" >&2; exit 1; }
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 
-service_port=$(free_port) nginx_port=$(free_port)
-"$build/bin/meteo-service" --port "$service_port" 2>"$work/service.log" &
+service_port=$(free_port) second_port=$(free_port) nginx_port=$(free_port)
+"$build/bin/meteo-service" --port "$service_port" 2>>"$work/service.log" &
 pids+=($!)
-"$source/scripts/nginx-local" "$work/nginx" "$nginx_port" "$service_port" 2>"$work/nginx.log" &
+first_service=$!
+"$build/bin/meteo-service" --port "$second_port" 2>>"$work/service.log" &
+pids+=($!)
+"$source/scripts/nginx-local" "$work/nginx" "$nginx_port" "$service_port" "$second_port" 2>"$work/nginx.log" &
 pids+=($!)
 for _ in $(seq 50); do
-    grep -q listening "$work/service.log" && curl -s -o /dev/null "http://127.0.0.1:$nginx_port/" && break
+    [ "$(grep -c listening "$work/service.log")" = 2 ] && curl -s -o /dev/null "http://127.0.0.1:$nginx_port/" && break
     sleep 0.1
 done
 
@@ -84,3 +88,55 @@ url="http://127.0.0.1:$nginx_port/weather/local/FR13055?r&cc=*&unit=m&dayf=9"
 seq 10 | xargs -P 10 -I{} curl -s -o /dev/null "$url"
 [ "$(grep -c 'FR13055' "$work/service.log")" = 1 ] || fail "a burst made $(grep -c 'FR13055' "$work/service.log") upstream requests"
 echo "PASS: a repeated request within the minute is a cache hit; a burst makes one upstream request"
+
+# 1,500 connections from one address send their headers a byte a second (nginx counts none of them
+# against the per-address limit before their headers are read); another client is still answered.
+cat >"$work/flood.py" <<'PY'
+import resource, socket, sys, time
+resource.setrlimit(resource.RLIMIT_NOFILE, (4096, resource.getrlimit(resource.RLIMIT_NOFILE)[1]))
+port, count, seconds = int(sys.argv[1]), int(sys.argv[2]), float(sys.argv[3])
+def connect():
+    try:
+        s = socket.create_connection(("127.0.0.1", port), timeout=0.5)
+        s.send(b"GET / HTTP/1.1\r\n")
+        return s
+    except OSError:  # nginx's queue is full: tried again at the next round
+        return None
+flood = [connect() for _ in range(count)]
+print("ready", flush=True)
+end = time.time() + seconds
+while time.time() < end:
+    time.sleep(1)
+    for i, s in enumerate(flood):
+        try:
+            s.send(b"X")
+        except (OSError, AttributeError):  # closed at nginx's header timeout: the flood goes on
+            if s: s.close()
+            flood[i] = connect()
+PY
+python3 "$work/flood.py" "$nginx_port" 1500 8 >"$work/flood.out" &
+flood=$!
+pids+=($flood)
+for _ in $(seq 100); do grep -q ready "$work/flood.out" && break; sleep 0.1; done
+answered=0
+for i in $(seq 40); do
+    code=$(curl -s -m 3 --interface 127.0.0.2 -o /dev/null -w '%{http_code}' "http://127.0.0.1:$nginx_port/communes?q=Lyon") || true
+    [ "$code" = 200 ] && answered=$((answered + 1))
+    sleep 0.1
+done
+wait $flood || true
+[ "$answered" -ge 38 ] || fail "during a flood of slow headers another client got $answered of 40 answers"
+echo "PASS: a flood of 1,500 slow headers leaves another client answered ($answered of 40)"
+
+# 300 requests, 4 clients, each for another commune (no cache hit); one service killed half-way.
+awk -F'\t' 'NR % 100 == 1 { print "FR" $1 }' "$source/data/communes/communes.tsv" | head -300 >"$work/codes"
+[ "$(wc -l <"$work/codes")" = 300 ] || fail "not enough commune codes"
+xargs -P 4 -I{} curl -s -m 20 -o /dev/null -w '%{http_code}\n' "http://127.0.0.1:$nginx_port/weather/local/{}?r&cc=*&unit=m&dayf=9" \
+    <"$work/codes" >"$work/statuses" &
+load=$!
+for _ in $(seq 300); do [ "$(wc -l <"$work/statuses")" -ge 150 ] && break; sleep 0.05; done
+kill -KILL "$first_service"
+wait $load
+[ "$(wc -l <"$work/statuses")" = 300 ] && [ "$(grep -c '^200$' "$work/statuses")" = 300 ] \
+    || fail "with one service killed: $(sort "$work/statuses" | uniq -c | tr '\n' ' ')"
+echo "PASS: 300 requests from 4 clients, one service killed half-way: all answered 200"
