@@ -1,5 +1,7 @@
 #include "httpparser.h"
 
+#include <optional>
+
 namespace meteo {
 namespace {
 
@@ -113,7 +115,8 @@ bool HttpResponseParser::readHead()
             continue;  // an interim answer; the real one follows
         }
         const QByteArray reason = line.mid(status[0].size() + 5);
-        QByteArray length, transfer, encoding;
+        // A header given empty is given all the same: an empty length is no length, and invalid.
+        std::optional<QByteArray> length, transfer, encoding;
         while (takeLine(head, line) && !line.isEmpty()) {
             const qsizetype colon = line.indexOf(':');
             // A line folded onto the previous one (obs-fold) would let a header hide inside another.
@@ -122,9 +125,9 @@ bool HttpResponseParser::readHead()
                 return false;
             }
             const QByteArray name = line.left(colon).trimmed().toLower(), value = line.mid(colon + 1).trimmed();
-            QByteArray *field = name == "content-length" ? &length : name == "transfer-encoding" ? &transfer
-                              : name == "content-encoding"                  ? &encoding : nullptr;
-            if (field && !field->isEmpty() && *field != value) {
+            std::optional<QByteArray> *field = name == "content-length" ? &length : name == "transfer-encoding" ? &transfer
+                                             : name == "content-encoding"                  ? &encoding : nullptr;
+            if (field && *field && **field != value) {
                 fail(kInvalid);  // two different lengths or encodings: nothing can be trusted
                 return false;
             }
@@ -136,22 +139,21 @@ bool HttpResponseParser::readHead()
             fail(kInvalid);
             return false;
         }
-        if ((!encoding.isEmpty() && encoding.toLower() != "identity")
-            || (!transfer.isEmpty() && transfer.toLower() != "chunked")) {
+        if ((encoding && encoding->toLower() != "identity") || (transfer && transfer->toLower() != "chunked")) {
             fail(kEncoding);
             return false;
         }
         stage_ = Stage::Body;
-        if (!transfer.isEmpty()) {
+        if (transfer) {
             stage_ = Stage::ChunkSize;
         } else if (code == 204 || code == 304) {
             remaining_ = 0;
-        } else if (!length.isEmpty()) {
-            if (!allDigits(length)) {
+        } else if (length) {
+            if (!allDigits(*length)) {
                 fail(kInvalid);
                 return false;
             }
-            remaining_ = length.toLongLong();
+            remaining_ = length->toLongLong();
         } else {
             remaining_ = -1;
         }
