@@ -474,6 +474,7 @@ private Q_SLOTS:
         QTest::newRow("UTF-32") << encoded(QStringConverter::Utf32LE, false) << QStringLiteral("encodage UTF-32");
         QTest::newRow("declared UTF-16") << "<?xml version=\"1.0\" encoding='utf-16'?>" + parisDocument().mid(parisDocument().indexOf("?>") + 2)
                                          << QStringLiteral("encodage utf-16");
+        QTest::newRow("over 1 MiB") << "<weather><!--" + QByteArray(1024 * 1024, 'x') + "--></weather>" << QStringLiteral("taille de plus de");
         QTest::newRow("captive portal") << QByteArray("<html><body>Connectez-vous</body></html>") << QStringLiteral("élément dayf/day/suns");
     }
 

@@ -68,6 +68,8 @@ QByteArray foreignEncoding(QByteArrayView bytes)
 
 QString xmlShapeFault(QByteArrayView bytes, const XmlShapeLimits &limits)
 {
+    if (bytes.size() > limits.bytes)
+        return QStringLiteral("taille de plus de %1 Kio").arg(limits.bytes / 1024);
     if (const QByteArray encoding = foreignEncoding(bytes); !encoding.isEmpty())
         return QStringLiteral("encodage %1 non pris en charge").arg(QString::fromLatin1(encoding));
     const char *data = bytes.data();
