@@ -1,6 +1,6 @@
 #include "atomicfile.h"
 
-#include "weather/error.h"
+#include "common/error.h"
 
 #include <QSaveFile>
 

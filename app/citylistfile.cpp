@@ -1,6 +1,6 @@
 #include "citylistfile.h"
 
-#include "weather/error.h"
+#include "common/error.h"
 #include "weather/namevaluelist.h"
 
 namespace meteo {

@@ -10,7 +10,7 @@
 #include "places.h"
 #include "screenplacement.h"
 #include "simplestatusbar.h"
-#include "weather/error.h"
+#include "common/error.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -35,6 +35,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     initResources();
     activations_ = new meteo::ActivationHistory(this);
     setupUi(this);  // components, properties and event bindings, from form1.ui
+    serviceHost_ = METEO_SERVICE_HOST;  // the build names the service
     if (const QByteArray host = qgetenv("METEO_SERVICE_HOST"); !host.isEmpty())
         serviceHost_ = host;  // another service than the one the build names
     Q_EMIT OnCreate();

@@ -99,7 +99,7 @@ private:
     void changeCityList(const QByteArray &bytes);
 
     QByteArray HTTPBuffer;
-    QByteArray serviceHost_ = METEO_SERVICE_HOST;
+    QByteArray serviceHost_;
     meteo::ActivationHistory *activations_ = nullptr;
     QString iconStamp_;  // path, size and time of the picture shown, so an unchanged one is not decoded again
 };

@@ -7,7 +7,7 @@
 #include "formprevisions.h"
 #include "places.h"
 #include "screenplacement.h"
-#include "weather/error.h"
+#include "common/error.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -7,6 +7,7 @@
 #include "net/decomposeurl.h"
 #include "net/request.h"
 #include "net/response.h"
+#include "common/error.h"
 #include "weather/extraction.h"
 
 using meteo::atEventBoundary;
@@ -25,7 +26,9 @@ void TForm1::SendRequest(const QByteArray &url)
     QByteArray AHost, AURI;
     quint16 APort = 0;
     bool secure = false;
-    meteo::DecomposeURL(url, AHost, AURI, APort, &secure);
+    // An address the build or METEO_SERVICE_HOST got wrong is said as such, never quietly port 80.
+    if (!meteo::DecomposeURL(url, AHost, AURI, APort, &secure))
+        throw meteo::Error(QStringLiteral("adresse du service illisible : ") + QString::fromUtf8(url));
     HTTPClient->setHost(AHost);
     HTTPClient->setURI(AURI);
     HTTPClient->setPort(APort);

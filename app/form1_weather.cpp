@@ -3,7 +3,7 @@
 #include "form1.h"
 #include "formprevisions.h"
 #include "places.h"
-#include "weather/error.h"
+#include "common/error.h"
 #include "weather/extraction.h"
 #include "weather/translation.h"
 

@@ -1,7 +1,7 @@
 #include "formprevisions.h"
 
 #include "places.h"
-#include "weather/error.h"
+#include "common/error.h"
 #include "weather/forecast.h"
 #include "weather/namevaluelist.h"
 #include "weather/translation.h"

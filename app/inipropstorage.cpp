@@ -1,7 +1,7 @@
 #include "inipropstorage.h"
 
 #include "atomicfile.h"
-#include "weather/error.h"
+#include "common/error.h"
 
 #include <QFile>
 #include <QMetaProperty>

@@ -1,7 +1,7 @@
 #include "places.h"
 
 #include "executable.h"
-#include "weather/error.h"
+#include "common/error.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // The commune search answer on arbitrary bytes: whatever the service says, what reaches the list can
 // become exactly one line "name=code" of villes.ini.
 #include "net/communelist.h"
-#include "weather/error.h"
+#include "common/error.h"
 
 #include <cstdlib>
 

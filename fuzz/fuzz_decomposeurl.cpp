@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray url(reinterpret_cast<const char *>(data), qsizetype(size));
     QByteArray host, uri;
     quint16 port = 0;
-    meteo::DecomposeURL(url, host, uri, port);
+    (void)meteo::DecomposeURL(url, host, uri, port);
     if (!uri.startsWith('/'))
         std::abort();
     // The request line stays one line of visible ASCII, whatever the URI holds.

@@ -1,5 +1,5 @@
 // The whole fill of the weather record from arbitrary document bytes.
-#include "weather/error.h"
+#include "common/error.h"
 #include "weather/extraction.h"
 
 #include <QFile>

@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     city.name = "Paris";
     const service::SourceResult result =
         service::parseOpenMeteo(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)), city);
-    if (const auto *r = std::get_if<service::WeatherReport>(&result)) {
+    if (result.ok()) {
+        const service::WeatherReport *r = &result.value();
         if (r->temperature < -90 || r->temperature > 60 || r->humidity < 0 || r->humidity > 100
             || r->pressure < 850 || r->pressure > 1100 || r->windDirection < 0 || r->windDirection >= 360)
             std::abort();

@@ -1,5 +1,5 @@
 // The time-of-day conversion on arbitrary text: either an error, or a valid time written back.
-#include "weather/error.h"
+#include "common/error.h"
 #include "weather/timetext.h"
 
 #include <cstdlib>

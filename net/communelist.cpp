@@ -1,6 +1,6 @@
 #include "communelist.h"
 
-#include "weather/error.h"
+#include "common/error.h"
 
 #include <QXmlStreamReader>
 #include <algorithm>

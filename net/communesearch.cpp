@@ -1,24 +1,29 @@
 #include "communesearch.h"
 
-#include "weather/error.h"
-
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QUrl>
+#include "common/error.h"
+#include "decomposeurl.h"
+#include "httpclient.h"
 
 namespace meteo {
 namespace {
-constexpr qint64 kMaxAnswer = 64 * 1024;  // twenty communes take about 2 KB
+constexpr qsizetype kMaxAnswer = 64 * 1024;  // twenty communes take about 2 KB
+constexpr int kLimitMs = 10000;              // per search, however the service trickles
 }
 
 CommuneSearch::CommuneSearch(const QByteArray &serviceHost, QObject *parent)
-    : QObject(parent), host_(serviceHost), manager_(new QNetworkAccessManager(this))
+    : QObject(parent), host_(serviceHost), client_(new HTTPClient(this))
 {
+    client_->setTimeout(kLimitMs);
+    client_->setTotalTimeout(kLimitMs);
+    connect(client_, &HTTPClient::OnInput, this, &CommuneSearch::onInput);
+    connect(client_, &HTTPClient::OnDoneInput, this, [](HTTPConnection *connection) { connection->Disconnect(); });
+    connect(client_, &HTTPClient::OnDisconnect, this, &CommuneSearch::onDisconnect);
+    connect(client_, &HTTPClient::OnError, this, [this](const QByteArray &message) { onError(message); });
 }
 
 void CommuneSearch::search(const QString &text)
 {
-    if (reply_) {
+    if (busy_) {
         waiting_ = text;
         hasWaiting_ = true;
         return;
@@ -30,37 +35,60 @@ void CommuneSearch::send(const QString &text)
 {
     asked_ = text;
     hasWaiting_ = false;
-    QNetworkRequest request(QUrl::fromEncoded("http://" + host_ + "/communes?q=" + text.toUtf8().toPercentEncoding()));
-    request.setTransferTimeout(10000);
-    reply_ = manager_->get(request);
-    connect(reply_, &QNetworkReply::downloadProgress, reply_, [reply = reply_.data()](qint64 received) {
-        if (received > kMaxAnswer)
-            reply->abort();
-    });
-    connect(reply_, &QNetworkReply::finished, this, &CommuneSearch::onFinished);
+    const QByteArray url = "http://" + host_ + "/communes?q=" + text.toUtf8().toPercentEncoding();
+    QByteArray host, uri;
+    quint16 port = 0;
+    if (!DecomposeURL(url, host, uri, port)) {
+        Q_EMIT failed(QStringLiteral("adresse du service illisible : ") + QString::fromUtf8(host_));
+        return;
+    }
+    body_.clear();
+    tooLarge_ = false;
+    busy_ = true;
+    client_->setHost(host);
+    client_->setURI(uri);
+    client_->setPort(port);
+    client_->SendRequest();
 }
 
-void CommuneSearch::onFinished()
+// Overtaken by a newer text: only that one's answer is shown.
+bool CommuneSearch::sendWaiting()
 {
-    QNetworkReply *reply = reply_;
-    reply_ = nullptr;
-    reply->deleteLater();
-    if (hasWaiting_) {  // overtaken: only the newest text's answer is shown
-        send(waiting_);
-        return;
+    busy_ = false;
+    if (!hasWaiting_)
+        return false;
+    send(waiting_);
+    return true;
+}
+
+void CommuneSearch::onInput(HTTPConnection *connection, const char *bytes, qint32 size)
+{
+    body_.append(bytes, size);
+    if (body_.size() > kMaxAnswer) {
+        tooLarge_ = true;
+        connection->Disconnect();
     }
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (reply->error() != QNetworkReply::NoError && status == 0) {
-        Q_EMIT failed(QStringLiteral("Service météo injoignable (%1)").arg(reply->errorString()));
+}
+
+void CommuneSearch::onDisconnect(HTTPConnection *connection)
+{
+    if (sendWaiting())
         return;
-    }
     try {
-        if (status != 200)
-            throw Error(QStringLiteral("le service a répondu %1").arg(status));
-        Q_EMIT found(asked_, parseCommuneList(reply->readAll()));
+        if (connection->ResponseStatus() != 200)
+            throw Error(QStringLiteral("le service a répondu %1").arg(connection->ResponseStatus()));
+        Q_EMIT found(asked_, parseCommuneList(body_));
     } catch (const Error &e) {
         Q_EMIT failed(QString::fromUtf8(e.what()));
     }
+}
+
+void CommuneSearch::onError(const QByteArray &message)
+{
+    if (sendWaiting())
+        return;
+    Q_EMIT failed(tooLarge_ ? QStringLiteral("réponse du service trop volumineuse")
+                            : QStringLiteral("Service météo injoignable (%1)").arg(QString::fromUtf8(message)));
 }
 
 } // namespace meteo

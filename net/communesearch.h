@@ -1,17 +1,17 @@
 // The search of the "Ajouter une ville" dialog: asks the weather service which communes match what
-// the user types (GET /communes?q=). At most one request is in flight; while it is, only the newest
+// the user types (GET /communes?q=), through the same HTTP client as the weather, so a cut-off or
+// broken answer is an error here too. At most one request is in flight; while it is, only the newest
 // text waits, and the answers of texts overtaken by a newer one are never shown.
 #pragma once
 #include "communelist.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
-class QNetworkAccessManager;
-class QNetworkReply;
-
 namespace meteo {
+
+class HTTPClient;
+class HTTPConnection;
 
 class CommuneSearch : public QObject {
     Q_OBJECT
@@ -25,11 +25,15 @@ Q_SIGNALS:
 
 private:
     void send(const QString &text);
-    void onFinished();
+    bool sendWaiting();
+    void onInput(HTTPConnection *connection, const char *bytes, qint32 size);
+    void onDisconnect(HTTPConnection *connection);
+    void onError(const QByteArray &message);
 
     QByteArray host_;
-    QNetworkAccessManager *manager_;
-    QPointer<QNetworkReply> reply_;
+    HTTPClient *client_;
+    QByteArray body_;
+    bool busy_ = false, tooLarge_ = false;
     QString asked_, waiting_;
     bool hasWaiting_ = false;
 };

@@ -8,6 +8,6 @@ namespace meteo {
 // 80 for http, 443 for https). Returns false, with the outputs still filled as far as they could be,
 // when the text is not such a URL (no scheme, empty host, port not a number below 65536).
 // `secure`, when given, tells whether the scheme is https: such a request must go through TLS.
-bool DecomposeURL(const QByteArray &url, QByteArray &AHost, QByteArray &AURI, quint16 &APort, bool *secure = nullptr);
+[[nodiscard]] bool DecomposeURL(const QByteArray &url, QByteArray &AHost, QByteArray &AURI, quint16 &APort, bool *secure = nullptr);
 
 } // namespace meteo

@@ -4,7 +4,8 @@
 
 #include <QFile>
 #include <algorithm>
-#include <stdexcept>
+#include <cstdio>
+#include <cstdlib>
 
 static void initCommuneResources()
 {
@@ -38,7 +39,7 @@ QByteArray City::timeZone() const
     return overseas.value(department, "Europe/Paris");
 }
 
-CommuneTable CommuneTable::parse(const QByteArray &tsv)
+Result<CommuneTable> CommuneTable::parse(const QByteArray &tsv)
 {
     CommuneTable table;
     table.cities_.reserve(tsv.count('\n') + 1);
@@ -64,7 +65,7 @@ CommuneTable CommuneTable::parse(const QByteArray &tsv)
                  && !table.byCode_.contains(c.code);
         }
         if (!ok)
-            throw std::runtime_error("commune table: line " + std::to_string(lineNumber) + " unreadable");
+            return HttpError{500, "commune table: line " + QByteArray::number(lineNumber) + " unreadable"};
         table.byCode_.insert(c.code, table.cities_.size());
         table.cities_.append(std::move(c));
     }
@@ -76,9 +77,13 @@ const CommuneTable &CommuneTable::shipped()
     static const CommuneTable table = [] {
         initCommuneResources();
         QFile file(QStringLiteral(":/communes/communes.tsv"));
-        if (!file.open(QIODevice::ReadOnly))
-            throw std::runtime_error("commune table: not compiled in");
-        return parse(file.readAll());
+        Result<CommuneTable> parsed = file.open(QIODevice::ReadOnly) ? parse(file.readAll())
+                                                                     : HttpError{500, "commune table: not compiled in"};
+        if (!parsed.ok()) {  // the build put it there: without it the service cannot answer at all
+            std::fprintf(stderr, "meteo-service: %s\n", parsed.error().text.constData());
+            std::abort();
+        }
+        return std::move(parsed.value());
     }();
     return table;
 }

@@ -1,6 +1,8 @@
 // Every commune the service knows, from the table committed in data/communes/ (built by its
 // `update` script from the official commune list and GeoNames positions) and compiled in.
 #pragma once
+#include "result.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -25,9 +27,8 @@ struct City {
 class CommuneTable {
 public:
     // One line a commune: INSEE code, name, department, postal codes (comma-separated), population,
-    // latitude, longitude, approximate (0/1), tab-separated. Throws std::runtime_error naming the line
-    // that cannot be read.
-    static CommuneTable parse(const QByteArray &tsv);
+    // latitude, longitude, approximate (0/1), tab-separated; or the line that cannot be read.
+    static Result<CommuneTable> parse(const QByteArray &tsv);
     // The compiled-in table, read at the first call.
     static const CommuneTable &shipped();
 

@@ -74,15 +74,15 @@ void OpenMeteoSource::fetch(const City &city, const QDateTime &nowUtc, std::func
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         const QString limit = reply->property("meteoLimit").toString();
         if (limit == QStringLiteral("time"))
-            finished(city.code, nowUtc, QStringLiteral("Open-Meteo n'a pas répondu en entier en %1 s")
-                                            .arg(QLocale(QLocale::French).toString(timeoutMs_ / 1000.0)));
+            finished(city.code, nowUtc, sourceFailure(QStringLiteral("Open-Meteo n'a pas répondu en entier en %1 s")
+                                            .arg(QLocale(QLocale::French).toString(timeoutMs_ / 1000.0))));
         else if (limit == QStringLiteral("size"))
-            finished(city.code, nowUtc, QStringLiteral("réponse d'Open-Meteo de plus de %1 Mio, abandonnée")
-                                            .arg(kMaxAnswer / (1024 * 1024)));
+            finished(city.code, nowUtc, sourceFailure(QStringLiteral("réponse d'Open-Meteo de plus de %1 Mio, abandonnée")
+                                            .arg(kMaxAnswer / (1024 * 1024))));
         else if (status == 0)
-            finished(city.code, nowUtc, QStringLiteral("upstream unreachable: %1").arg(reply->errorString()));
+            finished(city.code, nowUtc, sourceFailure(QStringLiteral("upstream unreachable: %1").arg(reply->errorString())));
         else if (status != 200)
-            finished(city.code, nowUtc, QStringLiteral("upstream answered HTTP %1").arg(status));
+            finished(city.code, nowUtc, sourceFailure(QStringLiteral("upstream answered HTTP %1").arg(status)));
         else
             finished(city.code, nowUtc, parseOpenMeteo(*body + reply->readAll(), city));
     });
@@ -91,9 +91,9 @@ void OpenMeteoSource::fetch(const City &city, const QDateTime &nowUtc, std::func
 void OpenMeteoSource::finished(const QByteArray &code, const QDateTime &startedAt, SourceResult result)
 {
     Entry &entry = cache_[code];
-    if (auto *report = std::get_if<WeatherReport>(&result)) {
-        report->validUntil = startedAt.addSecs(kCacheSeconds);
-        entry.report = *report;
+    if (result.ok()) {
+        result.value().validUntil = startedAt.addSecs(kCacheSeconds);
+        entry.report = result.value();
         entry.fetchedAt = startedAt;
     }
     const QList<std::function<void(SourceResult)>> waiting = std::exchange(entry.waiting, {});

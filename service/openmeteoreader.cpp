@@ -102,11 +102,11 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (!document.isObject())
-        return QStringLiteral("upstream answer is not JSON (%1)").arg(error.errorString());
+        return sourceFailure(QStringLiteral("upstream answer is not JSON (%1)").arg(error.errorString()));
     Reader in(document.object());
     const double offset = in.number("utc_offset_seconds");
     if (!(std::abs(offset) <= 14 * 3600))
-        return QStringLiteral("upstream answer lacks a usable utc_offset_seconds");
+        return sourceFailure(QStringLiteral("upstream answer lacks a usable utc_offset_seconds"));
     const QTimeZone zone{int(offset)};
     const QJsonObject current = in.object("current"), hourly = in.object("hourly"), daily = in.object("daily");
 
@@ -124,9 +124,9 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
     r.windDirection = rounded(in.within(in.number(current, "current", "wind_direction_10m"), "current.wind_direction_10m", 0, 360)) % 360;
     r.windGust = in.within(in.number(current, "current", "wind_gusts_10m"), "current.wind_gusts_10m", 0, 400);
     if (!in.ok())
-        return in.problem();
+        return sourceFailure(in.problem());
     if (!observed)
-        return QStringLiteral("upstream answer lacks current.time");
+        return sourceFailure(QStringLiteral("upstream answer lacks current.time"));
     r.observed = *observed;
     r.dewPoint = rounded(dewPoint(r.temperature, r.humidity));
 
@@ -165,13 +165,13 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
         const std::optional<QDateTime> rise = localTime(rises.at(i).toString(), zone);
         const std::optional<QDateTime> set = localTime(sets.at(i).toString(), zone);
         if (!d.date.isValid() || !rise || !set)
-            return QStringLiteral("upstream answer lacks daily dates or sun times of day %1").arg(i);
+            return sourceFailure(QStringLiteral("upstream answer lacks daily dates or sun times of day %1").arg(i));
         d.sunrise = rise->time();
         d.sunset = set->time();
         r.days << d;
     }
     if (!in.ok())
-        return in.problem();
+        return sourceFailure(in.problem());
     return r;
 }
 

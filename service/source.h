@@ -3,16 +3,21 @@
 #pragma once
 #include "communes.h"
 #include "report.h"
+#include "result.h"
 
 #include <QDateTime>
 #include <QString>
 #include <functional>
-#include <variant>
 
 namespace service {
 
-// A full report, or why there is none (the text is logged and sent in the error document).
-using SourceResult = std::variant<WeatherReport, QString>;
+// A full report, or the 502 that says why there is none.
+using SourceResult = Result<WeatherReport>;
+
+inline HttpError sourceFailure(const QString &why)
+{
+    return {502, why.toUtf8()};
+}
 
 // A report of `city` with its place filled in; the station names where the weather comes from.
 inline WeatherReport reportOf(const City &city, const QByteArray &origin)

@@ -6,16 +6,14 @@
 namespace service {
 namespace {
 
-WeatherRequest refused(const QByteArray &why)
+HttpError refused(const QByteArray &why)
 {
-    WeatherRequest r;
-    r.problem = why;
-    return r;
+    return {400, why};
 }
 
 } // namespace
 
-WeatherRequest parseWeatherRequest(const QByteArray &method, const QByteArray &path, const QByteArray &query)
+Result<WeatherRequest> parseWeatherRequest(const QByteArray &method, const QByteArray &path, const QByteArray &query)
 {
     static const QByteArray prefix = "/weather/local/";
     if (method != "GET")
@@ -42,29 +40,24 @@ WeatherRequest parseWeatherRequest(const QByteArray &method, const QByteArray &p
             return refused("only metric units (unit=m) are served");
         }
     }
-    r.ok = true;
     return r;
 }
 
-CommuneQuery parseCommuneQuery(const QByteArray &method, const QByteArray &query)
+Result<QString> parseCommuneQuery(const QByteArray &method, const QByteArray &query)
 {
-    CommuneQuery r;
-    if (method != "GET") {
-        r.problem = "only GET is served";
-        return r;
-    }
+    if (method != "GET")
+        return refused("only GET is served");
     QByteArray text;
     for (const QByteArray &item : query.split('&'))
         if (item.startsWith("q="))
             text = QByteArray::fromPercentEncoding(QByteArray(item.mid(2)).replace('+', ' '));
     QStringDecoder utf8(QStringDecoder::Utf8);
-    r.text = QString(utf8(text)).trimmed();
+    const QString decoded = QString(utf8(text)).trimmed();
     if (text.size() > 64)
-        r.problem = "q is limited to 64 bytes";
-    else if (utf8.hasError() || r.text.isEmpty())
-        r.problem = "q must be a non-empty UTF-8 text";
-    r.ok = r.problem.isEmpty();
-    return r;
+        return refused("q is limited to 64 bytes");
+    if (utf8.hasError() || decoded.isEmpty())
+        return refused("q must be a non-empty UTF-8 text");
+    return decoded;
 }
 
 } // namespace service

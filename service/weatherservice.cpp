@@ -84,33 +84,37 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
              + (client ? QByteArray() : " (client gone)"));
     };
 
+    const auto refuse = [&finish](const HttpError &error, const QByteArray &note) {
+        finish(error.status, errorXml(error.status, error.text), note);
+    };
+
     // Qt's server hands any upgrade to its own missing-request handler as well: this answer is the
     // only one, and the socket says so to that handler.
     if (request.value("Upgrade").size() > 0 || request.value("upgrade").size() > 0) {
         socket->setProperty(kAnswered, true);
-        finish(400, errorXml(400, "protocol upgrades are not served"), "upgrade refused");
+        refuse({400, "protocol upgrades are not served"}, "upgrade refused");
         return true;
     }
     const QByteArray asGet = method == "HEAD" ? QByteArray("GET") : method;
     if (path == "/communes") {
-        const CommuneQuery search = parseCommuneQuery(asGet, query);
-        if (search.ok)
-            finish(200, communesXml(search.text), QByteArray());
+        const Result<QString> search = parseCommuneQuery(asGet, query);
+        if (search.ok())
+            finish(200, communesXml(search.value()), QByteArray());
         else
-            finish(400, errorXml(400, search.problem), search.problem);
+            refuse(search.error(), search.error().text);
         return true;
     }
-    const WeatherRequest asked = parseWeatherRequest(asGet, path, query);
-    if (!asked.ok) {
-        finish(400, errorXml(400, asked.problem), asked.problem);
+    const Result<WeatherRequest> asked = parseWeatherRequest(asGet, path, query);
+    if (!asked.ok()) {
+        refuse(asked.error(), asked.error().text);
         return true;
     }
-    const City *city = findCity(asked.code);
+    const City *city = findCity(asked.value().code);
     if (!city) {
-        finish(404, errorXml(404, "unknown location code"), "unknown code");
+        refuse({404, "unknown location code"}, "unknown code");
         return true;
     }
-    const int days = asked.days;
+    const int days = asked.value().days;
     const QDateTime now = clock_();
     const QByteArray key = city->code + '/' + QByteArray::number(days);
     if (const auto it = rendered_.constFind(key); it != rendered_.cend() && now < it->until) {
@@ -121,12 +125,14 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
     source_.fetch(*city, now, [self, finish, days, key, name = source_.name()](SourceResult result) {
         if (!self)
             return;  // the server went away while the source worked: nothing of it may run
-        if (const auto *report = std::get_if<WeatherReport>(&result)) {
-            const QByteArray xml = toXml(*report, days);
-            self->keep(key, xml, report->validUntil);
+        if (result.ok()) {
+            const QByteArray xml = toXml(result.value(), days);
+            self->keep(key, xml, result.value().validUntil);
             finish(200, xml, name);
-        } else
-            finish(502, errorXml(502, std::get<QString>(result).toUtf8()), name + ": " + std::get<QString>(result).toUtf8());
+        } else {
+            const HttpError &error = result.error();
+            finish(error.status, errorXml(error.status, error.text), name + ": " + error.text);
+        }
     });
     return true;
 }
@@ -153,6 +159,3 @@ void WeatherService::missingHandler(const QHttpServerRequest &request, QTcpSocke
 }
 
 } // namespace service
-
-// Compiled here rather than with the viewer's meta-objects, so the viewer never links the server.
-#include "moc_weatherservice.cpp"

@@ -5,7 +5,7 @@
 #include "app/formprevisions.h"
 #include "testsupport.h"
 #include "weather/display.h"
-#include "weather/error.h"
+#include "common/error.h"
 #include "weather/timetext.h"
 #include "meteo_version.h"
 #include "service/conditions.h"

@@ -95,6 +95,19 @@ private Q_SLOTS:
         QTEST(int(port), "port");
     }
 
+    // A service address that cannot be read is said as such; nothing is asked of port 80 instead.
+    void unreadableServiceAddressIsReported()
+    {
+        TForm1 w;
+        w.setServiceHost("127.0.0.1:99999");
+        const int before = report.count();
+        meteo::atEventBoundary("Request", [&] { w.Request("FR75056"); });
+        QCOMPARE(report.count(), before + 1);
+        QVERIFY2(report.lastMessage().contains(QStringLiteral("adresse du service illisible : http://127.0.0.1:99999/")),
+                 qPrintable(report.lastMessage()));
+        QCOMPARE(w.HTTPClient->Host(), QByteArray());
+    }
+
     // The code is one path segment: it can neither climb the path nor rewrite the query.
     void requestForACode_data()
     {

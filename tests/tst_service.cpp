@@ -1,6 +1,5 @@
 // The weather service: its documents pass the viewer's own reading, its answers and refusals over
 // HTTP, the commune table and its search.
-#include "app/errorreport.h"
 #include "net/request.h"
 #include "service/conditions.h"
 #include "service/simulation.h"
@@ -30,14 +29,9 @@ QDateTime parisTime(QDate date, QTime time)
 
 class ServiceTest : public QObject {
     Q_OBJECT
-    meteo::ErrorReport report;
     QTemporaryDir dir;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        report.setDialogsShown(false);
-    }
 
     // Every city of the shipped list is known to the service, and its document, like that of one
     // commune of each kind, is read whole by the viewer: times, icon, place.

@@ -2,7 +2,7 @@
 // safety, and the translation with its shipped dictionary.
 #include "service/conditions.h"
 #include "testsupport.h"
-#include "weather/error.h"
+#include "common/error.h"
 #include "weather/extraction.h"
 #include "weather/namevaluelist.h"
 #include "weather/translation.h"

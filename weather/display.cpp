@@ -2,7 +2,7 @@
 
 #include "meteo_version.h"
 
-#include "error.h"
+#include "common/error.h"
 #include "timetext.h"
 
 namespace meteo {

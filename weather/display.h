@@ -25,7 +25,7 @@ QByteArray composeLabel(int number, const TConditionMeteo &c, const Translator &
 
 // Whether an icon code from the network may become part of a file name: no separator, no "..",
 // no NUL, at most 32 bytes. Any other code names no icon file.
-bool isSafeIconCode(const QByteArray &code);
+[[nodiscard]] bool isSafeIconCode(const QByteArray &code);
 QString iconPath(const QString &chemin, const QByteArray &iconCode);
 
 // Writes the caption, Label1 ... Label9, the icon, then Label10 ... Label12, each text right after

@@ -1,6 +1,6 @@
 #include "extraction.h"
 
-#include "error.h"
+#include "common/error.h"
 #include "xmlshape.h"
 
 #include <QDomDocument>

@@ -1,6 +1,6 @@
 #include "forecast.h"
 
-#include "error.h"
+#include "common/error.h"
 #include "timetext.h"
 
 #include <QDomElement>

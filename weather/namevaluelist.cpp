@@ -1,6 +1,6 @@
 #include "namevaluelist.h"
 
-#include "error.h"
+#include "common/error.h"
 
 #include <QFile>
 

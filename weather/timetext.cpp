@@ -1,6 +1,6 @@
 #include "timetext.h"
 
-#include "error.h"
+#include "common/error.h"
 
 #include <QRegularExpression>
 

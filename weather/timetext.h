@@ -8,7 +8,7 @@ namespace meteo {
 
 // Reads "h:mm" or "h:mm:ss", optionally followed by AM or PM (blank optional, any letter case).
 // Throws Error naming the text when it is not such a time.
-QTime readTimeOfDay(const QByteArray &text);
+[[nodiscard]] QTime readTimeOfDay(const QByteArray &text);
 
 QByteArray longTimeText(QTime time);   // "19:45:00"
 QByteArray shortDateText(QDate date);  // "06/12/2026"

@@ -18,6 +18,6 @@ struct XmlShapeLimits {
 
 // The reason for refusing `bytes` (in French, for the error report), or an empty text when the
 // shape is within the limits. Not a validator: a malformed document is left to the XML reader.
-QString xmlShapeFault(QByteArrayView bytes, const XmlShapeLimits &limits = {});
+[[nodiscard]] QString xmlShapeFault(QByteArrayView bytes, const XmlShapeLimits &limits = {});
 
 } // namespace meteo

