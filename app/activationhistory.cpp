@@ -21,13 +21,14 @@ bool ActivationHistory::eventFilter(QObject *watched, QEvent *event)
     if (!window->isWindow())
         return false;  // children hear their window's activation too
     if (type == QEvent::WindowActivate && window != current_) {
-        previous_ = current_;
+        fromOwn_ = ownActive_;
+        ownActive_ = true;
         current_ = window;
     } else if (type == QEvent::WindowDeactivate && window == current_ && !QApplication::activeWindow()
                && !window->isHidden()) {
         // Still shown but no window of ours active: the user went to another application. A window
-        // that is closing stays the last active one.
-        previous_ = current_;
+        // that is closing or hiding hands over to the next one of ours.
+        ownActive_ = false;
         current_ = nullptr;
     }
     return false;

@@ -1,5 +1,6 @@
-// Which top-level window of the application was active before the one active now. Returning to the
-// main window straight from the error dialog is no user activation; returning from anywhere else is.
+// Whether the window being activated was reached from another window of this application or from
+// outside it. Moving between our own windows (a dialog, the forecast window, the error report) is
+// not the user coming back to the weather; coming back from another application is.
 #pragma once
 #include <QObject>
 #include <QPointer>
@@ -11,14 +12,16 @@ class ActivationHistory : public QObject {
 public:
     // Watches the activations of every window of the application while it lives.
     explicit ActivationHistory(QObject *parent = nullptr);
-    // The window active before the current one; nullptr when the user came from another application.
-    QWidget *previous() const { return previous_; }
+    // For the window being activated now: whether one of our windows was active just before.
+    bool fromOwnWindow() const { return fromOwn_; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QPointer<QWidget> current_, previous_;
+    QPointer<QWidget> current_;
+    bool ownActive_ = false;  // one of our windows is the active one
+    bool fromOwn_ = false;
 };
 
 } // namespace meteo

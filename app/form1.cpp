@@ -19,7 +19,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QLabel>
-#include <QScreen>
+#include <QTimer>
 #include <cstdio>
 
 using meteo::atEventBoundary;
@@ -41,10 +41,11 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     Q_EMIT OnCreate();
     IniPropStorage->setIniFileName(meteo::Places::current().settingsFile());
     IniPropStorage->Restore();
-    QList<QRect> screens;
-    for (const QScreen *screen : QGuiApplication::screens())
-        screens << screen->availableGeometry();
-    move(meteo::visiblePosition(QRect(pos(), size()), screens));
+    meteo::keepWholeOnScreen(this);
+    Actualisation = new QTimer(this);
+    Actualisation->setObjectName(QStringLiteral("Actualisation"));
+    Actualisation->setSingleShot(true);
+    connect(Actualisation, &QTimer::timeout, this, &TForm1::ActualiserClick);  // again once the window manager has framed it (event())
 }
 
 TForm1::~TForm1() = default;
@@ -81,12 +82,13 @@ bool TForm1::event(QEvent *e)
     case QEvent::StatusTip:
         return true;  // menu hovers must not replace the status text
     case QEvent::WindowActivate: {
-        const meteo::ErrorReport *report = meteo::ErrorReport::current();
-        const bool fromReport = report && report->ownsWindow(activations_->previous());
+        // Only the first showing and a return from another application are activations. Coming
+        // back from one of our own windows is not: the add dialog's town or the city chosen before
+        // opening the forecast stays, and a return from the error dialog does not fail again.
+        const bool activation = !activatedOnce_ || !activations_->fromOwnWindow();
+        activatedOnce_ = true;
         const bool handled = QMainWindow::event(e);
-        // Coming back from our own error dialog is not the user's doing: re-downloading then would
-        // fail again and loop.
-        if (!fromReport)
+        if (activation)
             Q_EMIT OnActivate();
         return handled;
     }
@@ -98,6 +100,7 @@ bool TForm1::event(QEvent *e)
 
 void TForm1::closeEvent(QCloseEvent *e)
 {
+    Actualisation->stop();
     Q_EMIT OnClose();
     try {
         meteo::Places::current().prepareFolderOf(IniPropStorage->IniFileName());

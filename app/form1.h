@@ -13,6 +13,7 @@
 class QAction;
 class QLabel;
 class QMenuBar;
+class QTimer;
 
 namespace meteo {
 class ActivationHistory;
@@ -56,7 +57,12 @@ public:
     QLabel *Imag = nullptr;
     QAction *RetirerVille = nullptr;
     meteo::FormPrevisions *Previsions = nullptr;  // created when first asked for
+    QTimer *Actualisation = nullptr;              // the next download of the current city
     QString Chemin;
+    // How often the current city is downloaded again, and the first wait after a failed download
+    // (milliseconds); tests shorten them.
+    int refreshInterval = 15 * 60 * 1000;
+    int retryInterval = 60 * 1000;
 
     QLabel *label(int number) const;
     QByteArray httpBuffer() const { return HTTPBuffer; }
@@ -73,6 +79,7 @@ public Q_SLOTS:
     void FormCreate();
     void MenuItemClick();
     void AjouterVilleClick();
+    void ActualiserClick();
     void RetirerVilleClick();
     void PrevisionsClick();
     void CloseAppli();
@@ -92,7 +99,10 @@ private:
     void setLabel(int number, const QByteArray &text) override;
     void loadIcon(const QString &path) override;
     void setStatus(const QByteArray &text);
+    void downloadEnded(bool shown);
     void buildCityMenu();
+    void requestStartCity();
+    int cityLine(const QByteArray &code) const;
     void fillCityMenu();
     void updateRetirerVille();
     QByteArray cityListBytes() const;
@@ -101,5 +111,7 @@ private:
     QByteArray HTTPBuffer;
     QByteArray serviceHost_;
     meteo::ActivationHistory *activations_ = nullptr;
+    bool activatedOnce_ = false;
+    int failures_ = 0;  // downloads in a row that did not end with the weather shown
     QString iconStamp_;  // path, size and time of the picture shown, so an unchanged one is not decoded again
 };

@@ -10,10 +10,10 @@
 #include "common/error.h"
 
 #include <QFile>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QMenuBar>
 
 using meteo::atEventBoundary;
@@ -58,12 +58,10 @@ void TForm1::PrevisionsClick()
         if (!Previsions) {
             Previsions = new meteo::FormPrevisions(this);
             Previsions->refresh();
-            // Beside the main window, where it does not hide it, moved back onto a screen if need be.
-            QList<QRect> screens;
-            for (const QScreen *screen : QGuiApplication::screens())
-                screens << screen->availableGeometry();
-            const QPoint beside = frameGeometry().topRight() + QPoint(8, 0);
-            Previsions->move(meteo::visiblePosition(QRect(beside, Previsions->size()), screens));
+            // Beside the main window where it fits, wholly on a screen.
+            Previsions->move(meteo::besideOnScreen(meteo::frameRectOf(this), meteo::frameRectOf(Previsions).size(),
+                                                   meteo::availableScreens()));
+            meteo::keepWholeOnScreen(Previsions);
         }
         Previsions->show();
         Previsions->raise();
@@ -84,6 +82,11 @@ void TForm1::fillCityMenu()
         connect(item, &QAction::triggered, this, &TForm1::MenuItemClick);
         villes->addAction(item);
     }
+    QAction *refresh = menuItem(this, QStringLiteral("Actualiser"), 0);
+    refresh->setObjectName(QStringLiteral("Actualiser"));
+    refresh->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(refresh, &QAction::triggered, this, &TForm1::ActualiserClick);
+    villes->addAction(refresh);
     QAction *separator = menuItem(this, QStringLiteral("-"), 0);
     separator->setSeparator(true);
     separator->setText(QString());  // the caption "-" names it; some styles would draw it
@@ -106,10 +109,7 @@ void TForm1::fillCityMenu()
 // in the list.
 void TForm1::updateRetirerVille()
 {
-    int line = -1;
-    for (int i = 0; Villes && !Ville.isEmpty() && i < Villes->count() && line < 0; ++i)
-        if (Villes->valueAt(i) == Ville)
-            line = i;
+    const int line = cityLine(Ville);
     RetirerVille->setEnabled(line >= 0);
     QString caption = line >= 0 ? QStringLiteral("Retirer ") + QString::fromUtf8(Villes->name(line))
                                       : QStringLiteral("Retirer la ville");
@@ -143,9 +143,39 @@ void TForm1::AjouterVille(const QByteArray &name, const QByteArray &label, const
     Button1->setEnabled(true);
 }
 
+// Asks first (Non by default: Up Up from the top of the menu lands here), then removes the line. A
+// remembered city that is removed is forgotten too, and the start city is shown.
 void TForm1::RetirerVilleClick()
 {
-    atEventBoundary("RetirerVilleClick", [&] { changeCityList(meteo::withCityRemoved(cityListBytes(), Ville)); });
+    atEventBoundary("RetirerVilleClick", [&] {
+        const int line = cityLine(Ville);
+        if (line < 0)
+            return;
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Retirer une ville"),
+                        QStringLiteral("Retirer %1 de la liste des villes ?").arg(QString::fromUtf8(Villes->name(line))),
+                        QMessageBox::NoButton, this);
+        QPushButton *oui = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
+        QPushButton *non = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
+        box.setDefaultButton(non);
+        box.setEscapeButton(non);
+        box.exec();
+        if (box.clickedButton() != oui)
+            return;
+        const QByteArray removed = Ville;
+        changeCityList(meteo::withCityRemoved(cityListBytes(), removed));
+        if (Edit1->text().toUtf8() == removed)
+            Edit1->clear();
+        requestStartCity();
+        Button1->setEnabled(false);
+    });
+}
+
+int TForm1::cityLine(const QByteArray &code) const
+{
+    for (int i = 0; Villes && !code.isEmpty() && i < Villes->count(); ++i)
+        if (Villes->valueAt(i) == code)
+            return i;
+    return -1;
 }
 
 QByteArray TForm1::cityListBytes() const
@@ -173,17 +203,21 @@ void TForm1::changeCityList(const QByteArray &bytes)
 
 void TForm1::FormActivate()
 {
-    atEventBoundary("FormActivate", [&] {
-        Ville = Edit1->text().toUtf8();
-        if (Ville.isEmpty()) {
-            if (!Villes || Villes->count() == 0) {
-                setStatus("Aucune ville configurée : ajoutez des villes dans villes.ini");
-                return;
-            }
-            Ville = Villes->value(Villes->name(0));
+    atEventBoundary("FormActivate", [&] { requestStartCity(); });
+}
+
+// The remembered city, else the first of the list.
+void TForm1::requestStartCity()
+{
+    Ville = Edit1->text().toUtf8();
+    if (Ville.isEmpty()) {
+        if (!Villes || Villes->count() == 0) {
+            setStatus("Aucune ville configurée : ajoutez des villes dans villes.ini");
+            return;
         }
-        Request(Ville);
-    });
+        Ville = Villes->value(Villes->name(0));
+    }
+    Request(Ville);
 }
 
 void TForm1::MenuItemClick()

@@ -4,6 +4,7 @@
 #include "form1.h"
 #include "memotext.h"
 #include "places.h"
+#include "refreshschedule.h"
 #include "net/decomposeurl.h"
 #include "net/request.h"
 #include "net/response.h"
@@ -67,6 +68,7 @@ void TForm1::HTTPClientDoneInput(meteo::HTTPConnection *ASocket)
 
 void TForm1::HTTPClientDisconnect(meteo::HTTPConnection *ASocket)
 {
+    bool shown = false;
     atEventBoundary("HTTPClientDisconnect", [&] {
         // An error answer (our service's 404 or 502, a redirect) is no weather: the last good
         // document stays stored and shown.
@@ -88,10 +90,31 @@ void TForm1::HTTPClientDisconnect(meteo::HTTPConnection *ASocket)
         MemoHTML->SaveToFile(places.weatherFile());
         Mise_A_Jour();
         setStatus(meteo::disconnectStatus(serviceHost_));
+        shown = true;
     });
+    downloadEnded(shown);
 }
 
 void TForm1::HTTPClientError(const QByteArray &msg, meteo::HTTPConnection *)
 {
     atEventBoundary("HTTPClientError", [&] { setStatus(meteo::errorStatus(msg)); });
+    downloadEnded(false);
+}
+
+// Every download, chosen or timed, sets when the current city is downloaded next.
+void TForm1::downloadEnded(bool shown)
+{
+    failures_ = shown ? 0 : failures_ + 1;
+    Actualisation->start(meteo::nextRefreshDelay(failures_, refreshInterval, retryInterval));
+}
+
+// The timer and F5 ask for the current city again by the road of a menu choice; neither changes
+// which city is current or remembered. A download under way makes the timer skip its turn: its end
+// sets the next one.
+void TForm1::ActualiserClick()
+{
+    atEventBoundary("ActualiserClick", [&] {
+        if (!Ville.isEmpty() && (sender() != Actualisation || !HTTPClient->Busy()))
+            Request(Ville);
+    });
 }

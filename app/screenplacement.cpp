@@ -1,32 +1,131 @@
 #include "screenplacement.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+#include <algorithm>
 #include <limits>
 
 namespace meteo {
+namespace {
 
-QPoint visiblePosition(const QRect &window, const QList<QRect> &screens)
+qint64 shownArea(const QRect &frame, const QRect &screen)
 {
-    // Enough of the window to grab and move it counts as visible.
+    const QRect seen = frame.intersected(screen);
+    return seen.isEmpty() ? 0 : qint64(seen.width()) * seen.height();
+}
+
+// The top-left that puts `frame` inside `screen`, moving it as little as possible.
+QPoint clampedInto(const QRect &frame, const QRect &screen)
+{
+    const int x = qMax(screen.left(), qMin(frame.left(), screen.right() + 1 - frame.width()));
+    const int y = qMax(screen.top(), qMin(frame.top(), screen.bottom() + 1 - frame.height()));
+    return {x, y};
+}
+
+bool wholly(const QRect &frame, const QList<QRect> &screens)
+{
+    return std::any_of(screens.begin(), screens.end(), [&](const QRect &s) { return s.contains(frame); });
+}
+
+} // namespace
+
+QPoint wholeOnScreen(const QRect &frame, const QList<QRect> &screens)
+{
+    if (screens.isEmpty() || wholly(frame, screens))
+        return frame.topLeft();
+    const QRect *best = nullptr;
+    qint64 bestArea = 0;
+    double nearest = std::numeric_limits<double>::max();
     for (const QRect &screen : screens) {
-        const QRect seen = window.intersected(screen);
-        if (seen.width() >= 100 && seen.height() >= 50)
-            return window.topLeft();
-    }
-    const QRect *nearest = nullptr;
-    double best = std::numeric_limits<double>::max();
-    for (const QRect &screen : screens) {
-        const QPoint d = window.center() - screen.center();
+        const qint64 area = shownArea(frame, screen);
+        const QPoint d = frame.center() - screen.center();
         const double distance = double(d.x()) * d.x() + double(d.y()) * d.y();
-        if (distance < best) {
-            best = distance;
-            nearest = &screen;
+        if (area > bestArea || (bestArea == 0 && area == 0 && distance < nearest)) {
+            best = &screen;
+            bestArea = area;
+            nearest = distance;
         }
     }
-    if (!nearest)
-        return window.topLeft();
-    const int x = qMax(nearest->left(), qMin(window.left(), nearest->right() + 1 - window.width()));
-    const int y = qMax(nearest->top(), qMin(window.top(), nearest->bottom() + 1 - window.height()));
-    return {x, y};
+    return clampedInto(frame, *best);
+}
+
+QPoint besideOnScreen(const QRect &main, const QSize &size, const QList<QRect> &screens)
+{
+    constexpr int gap = 8;
+    const QRect right(QPoint(main.right() + 1 + gap, main.top()), size);
+    const QRect left(QPoint(main.left() - gap - size.width(), main.top()), size);
+    for (const QRect &candidate : {right, left}) {
+        // Beside, as it is or slid up or down on the screen that shows it: never over `main`.
+        const QRect slid(wholeOnScreen(candidate, screens), size);
+        if (wholly(slid, screens) && !slid.intersects(main))
+            return slid.topLeft();
+    }
+    return wholeOnScreen(QRect(main.topLeft() + QPoint(gap * 4, gap * 4), size), screens);
+}
+
+QList<QRect> availableScreens()
+{
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    return screens;
+}
+
+QMargins frameMarginsOf(const QWidget *window)
+{
+    const QRect frame = window->frameGeometry(), inner = window->geometry();
+    if (window->isVisible() && frame != inner)
+        return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                frame.bottom() - inner.bottom()};
+    // Not framed yet: a usual decoration, so that the first placement already leaves room for it.
+    return window->windowHandle() && window->windowHandle()->frameMargins() != QMargins()
+               ? window->windowHandle()->frameMargins()
+               : QMargins(4, 30, 4, 4);
+}
+
+QRect frameRectOf(const QWidget *window)
+{
+    // A top-level widget's position is its frame's top-left.
+    return {window->pos(), window->size().grownBy(frameMarginsOf(window))};
+}
+
+namespace {
+
+// Waits for the window's first frame, places the window again, and goes away.
+class OnceFramed : public QObject {
+public:
+    explicit OnceFramed(QWidget *window) : QObject(window), window_(window)
+    {
+        setObjectName(QStringLiteral("meteoOnceFramed"));
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        const QEvent::Type t = event->type();
+        if ((t == QEvent::Show || t == QEvent::Move || t == QEvent::Resize || t == QEvent::WindowActivate)
+            && window_->isVisible() && window_->frameGeometry() != window_->geometry()) {
+            window_->move(wholeOnScreen(frameRectOf(window_), availableScreens()));
+            window_->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget *window_;
+};
+
+} // namespace
+
+void keepWholeOnScreen(QWidget *window)
+{
+    window->move(wholeOnScreen(frameRectOf(window), availableScreens()));
+    if (!window->findChild<QObject *>(QStringLiteral("meteoOnceFramed"), Qt::FindDirectChildrenOnly))
+        new OnceFramed(window);
 }
 
 } // namespace meteo

@@ -1,12 +1,34 @@
-// Keeps a window where it was put, unless no screen would show it (a smaller or unplugged monitor):
-// then it moves onto the nearest screen's available area.
+// Where windows go on the screens: whole, frame included (title bar to status bar), inside one
+// screen's available area, since a window cut by a screen edge hides its status bar, where every
+// error is shown. Pure arithmetic on frame rectangles, and the small glue that measures a window's
+// frame.
 #pragma once
 #include <QList>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 
+class QWidget;
+
 namespace meteo {
 
-QPoint visiblePosition(const QRect &window, const QList<QRect> &availableScreens);
+// The frame's top-left: unchanged when the whole frame lies in one screen's available area; else
+// moved, as little as it takes, into the screen that shows most of it (the nearest when none does);
+// the top-left corner first when the frame is larger than that screen.
+QPoint wholeOnScreen(const QRect &frame, const QList<QRect> &screens);
+
+// Where a frame of `size` goes beside the frame `main`: to its right where it fits wholly on a screen,
+// else to its left, else overlapping `main`, always wholly on a screen.
+QPoint besideOnScreen(const QRect &main, const QSize &size, const QList<QRect> &screens);
+
+// The screens' available areas.
+QList<QRect> availableScreens();
+// The window manager's frame around `window`, or a usual title bar and border while it has none yet.
+QMargins frameMarginsOf(const QWidget *window);
+// The rectangle of `window`'s frame, measured or, before the window manager framed it, estimated.
+QRect frameRectOf(const QWidget *window);
+// Moves `window` so that its whole frame is on a screen, now and once more when the window manager
+// has framed it (until then the title bar's height is a guess).
+void keepWholeOnScreen(QWidget *window);
 
 } // namespace meteo

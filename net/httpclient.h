@@ -67,6 +67,9 @@ public:
     bool Secure() const { return secure_; }
     void setSecure(bool secure) { secure_ = secure; }
 
+    // Whether a download is under way.
+    bool Busy() const { return active_; }
+
     // Starts a GET of URI on Host:Port. A download still under way is abandoned first: none of its
     // events reaches a handler afterwards.
     void SendRequest();

@@ -11,6 +11,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
+#include <QApplication>
+#include <QTimer>
 #include <QPushButton>
 #include <QTest>
 
@@ -30,6 +33,21 @@ QByteArray requested(const TForm1 &w)
     if (!uri.startsWith(prefix) || !uri.endsWith(query))
         return "(no request)";
     return QByteArray::fromPercentEncoding(uri.mid(prefix.size(), uri.size() - prefix.size() - query.size()));
+}
+
+// Answers the next question box with the button captioned `answer`, once it is shown; its text is
+// kept in `asked`.
+void answerNextQuestion(const QString &answer, QString *asked)
+{
+    QTimer::singleShot(0, [answer, asked] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return answerNextQuestion(answer, asked);
+        *asked = box->text() + QStringLiteral(" [") + box->defaultButton()->text() + u']';
+        for (QAbstractButton *b : box->buttons())
+            if (b->text() == answer)
+                b->click();
+    });
 }
 
 } // namespace
@@ -58,7 +76,7 @@ private Q_SLOTS:
         TForm1 w;
         QCOMPARE(report.count(), before + 1);
         QVERIFY(report.lastMessage().contains(QStringLiteral("villes.ini")));
-        QCOMPARE(menuItems(w).size(), 4);  // separator, adding, removing and "Quitter"
+        QCOMPARE(menuItems(w).size(), 5);  // refreshing, separator, adding, removing and "Quitter"
         QVERIFY(w.Imag);
         w.FormActivate();  // no city, nothing remembered: no request, and the user is told why
         QCOMPARE(w.HTTPClient->URI(), QByteArray());
@@ -108,13 +126,25 @@ private Q_SLOTS:
         w->AjouterVille("Saint-Étienne", "Saint-Étienne (42)", "FR42218");  // already there
         QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), added);
 
+        QString asked;
+        answerNextQuestion(QStringLiteral("Non"), &asked);
+        w->RetirerVille->trigger();
+        QCOMPARE(asked, QStringLiteral("Retirer Saint-Étienne de la liste des villes ? [Non]"));
+        QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), added);
+        answerNextQuestion(QStringLiteral("Oui"), &asked);
         w->RetirerVille->trigger();
         QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), original);
-        QCOMPARE(menuItems(*w).size(), 2 + 4);
-        QVERIFY(!w->RetirerVille->isEnabled());
-        menuItems(*w).at(1)->trigger();  // Lyon, whose line ends in CR CR LF
+        QCOMPARE(menuItems(*w).size(), 2 + 5);
+        QCOMPARE(requested(*w), QByteArray("FR75056"));  // the start city is shown
+
+        // Removing the remembered city forgets it. Lyon's line ends in CR CR LF.
+        menuItems(*w).at(1)->trigger();
+        w->Button1->click();
+        answerNextQuestion(QStringLiteral("Oui"), &asked);
         w->RetirerVille->trigger();
         QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), QByteArray("\xEF\xBB\xBFParis=FR75056\r\n"));
+        QCOMPARE(w->Edit1->text(), QString());
+        QCOMPARE(requested(*w), QByteArray("FR75056"));
     }
 
     void unreachableServiceIsToldInTheDialog()

@@ -1,6 +1,8 @@
 // The main window: its description, fixed size, remembered values, close paths and error report.
 #include "app/errorreport.h"
 #include "app/form1.h"
+#include "app/formprevisions.h"
+#include "app/screenplacement.h"
 #include "app/simplestatusbar.h"
 #include "testsupport.h"
 
@@ -8,6 +10,7 @@
 #include <QSignalSpy>
 #include <QStatusTipEvent>
 #include <QTest>
+#include <QWindow>
 
 using namespace testing;
 
@@ -52,7 +55,8 @@ private Q_SLOTS:
         // A value that is not a number leaves the position alone instead of moving to 0.
         writeFile(QStringLiteral("meteo.ini"), "[Form1]\nTop=abc\nLeft=20\n");
         TForm1 w;
-        QCOMPARE(w.pos(), QPoint(20, 454));
+        QCOMPARE(w.pos().x(), 20);
+        QVERIFY(w.pos().y() > 0);
     }
 
     void unwritableMeteoIniIsToldOnStderr()
@@ -104,15 +108,14 @@ private Q_SLOTS:
         QCOMPARE(w.BarStatus->SimpleText(), QStringLiteral("Hôte introuvable Erreur..."));
     }
 
-    // Only a return straight from the error dialog is exempt; leaving the dialog for another window
-    // and coming back from there is an activation like any other.
-    void returningFromErrorDialogIsNoActivation()
+    // Only the first showing and a return from another application are activations; moving between
+    // our own windows (the error dialog, the forecast window) is not.
+    void activationIsTheFirstShowingOrAReturnFromElsewhere()
     {
         TempCurrentDir cwd;
         TForm1 w;
-        QWidget other;
         QSignalSpy activations(&w, &TForm1::OnActivate);
-        auto activate = [](QWidget *window) {
+        const auto activate = [](QWidget *window) {
             window->show();
             window->activateWindow();
             QTRY_VERIFY(QApplication::activeWindow() == window);
@@ -126,14 +129,53 @@ private Q_SLOTS:
         activate(box);
         box->close();
         activate(&w);
-        QTest::qWait(50);
-        QCOMPARE(activations.count(), 1);  // straight back from the dialog
-        activate(box);
-        activate(&other);
+        w.PrevisionsClick();
+        activate(w.Previsions);
         activate(&w);
-        QCOMPARE(activations.count(), 2);  // back from another window
-        box->close();
+        QTest::qWait(50);
+        QCOMPARE(activations.count(), 1);
+        QWindow elsewhere;  // a window that is no widget of ours: another application's
+        elsewhere.show();
+        elsewhere.requestActivate();
+        QTRY_VERIFY(!QApplication::activeWindow());
+        activate(&w);
+        QCOMPARE(activations.count(), 2);
         report.setDialogsShown(false);
+    }
+
+    // The whole frame lies in a screen's available area; the forecast window goes beside the main
+    // one where it fits, else on its other side, else over it. Frames of 610 x 390 and 500 x 420.
+    void placementKeepsWholeFramesOnScreen_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QList<QRect>>("screens");
+        QTest::addColumn<QPoint>("whole");
+        QTest::addColumn<QPoint>("beside");
+        const QRect laptop(0, 0, 1280, 770), wide(0, 0, 1920, 1050);
+        QTest::newRow("fits where it is") << QRect(1622, 454, 610, 390) << QList<QRect>{QRect(0, 0, 2560, 1400)}
+                                          << QPoint(1622, 454) << QPoint(1114, 454);
+        QTest::newRow("first start, 1280 x 800") << QRect(1622, 454, 610, 390) << QList<QRect>{laptop}
+                                                 << QPoint(670, 380) << QPoint(162, 350);
+        QTest::newRow("saved on a removed screen") << QRect(2500, 100, 610, 390) << QList<QRect>{wide}
+                                                   << QPoint(1310, 100) << QPoint(802, 100);
+        QTest::newRow("two screens, beside on the next") << QRect(1200, 100, 610, 390) << QList<QRect>{wide, QRect(1920, 0, 1280, 770)}
+                                                         << QPoint(1200, 100) << QPoint(1920, 100);
+        QTest::newRow("80 px off the right edge") << QRect(750, 100, 610, 390) << QList<QRect>{laptop}
+                                                  << QPoint(670, 100) << QPoint(162, 100);
+        QTest::newRow("no room on either side") << QRect(300, 100, 610, 390) << QList<QRect>{QRect(0, 0, 1000, 700)}
+                                                << QPoint(300, 100) << QPoint(332, 132);
+        QTest::newRow("larger than the screen") << QRect(50, 50, 610, 390) << QList<QRect>{QRect(0, 0, 600, 380)}
+                                                << QPoint(0, 0) << QPoint(32, 0);
+    }
+
+    void placementKeepsWholeFramesOnScreen()
+    {
+        QFETCH(QRect, frame);
+        QFETCH(QList<QRect>, screens);
+        QFETCH(QPoint, whole);
+        QFETCH(QPoint, beside);
+        QCOMPARE(meteo::wholeOnScreen(frame, screens), whole);
+        QCOMPARE(meteo::besideOnScreen(QRect(whole, frame.size()), QSize(500, 420), screens), beside);
     }
 };
 
