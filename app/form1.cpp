@@ -42,6 +42,9 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     IniPropStorage->setIniFileName(meteo::Places::current().settingsFile());
     IniPropStorage->Restore();
     meteo::keepWholeOnScreen(this);
+    // The hidden code holder is no field for a screen reader: as a window of its own (never shown)
+    // it leaves the window's accessibility tree, and stays a component found by its name.
+    Edit1->setWindowFlag(Qt::Window);
     Actualisation = new QTimer(this);
     Actualisation->setObjectName(QStringLiteral("Actualisation"));
     Actualisation->setSingleShot(true);
@@ -68,6 +71,11 @@ void TForm1::FormCreate()
         Imag->setObjectName(QStringLiteral("Imag"));
         Imag->move(30, 60);
         Imag->show();
+        // A screen reader reads children in their order: the city and the station first, then the
+        // values, the picture among them.
+        for (QWidget *w : std::initializer_list<QWidget *>{Label1, Label10, Label2, Label3, Label4, Label5, Label6,
+                                                          Label7, Label8, Label9, Imag, Label11, Label12, Button1})
+            w->raise();
     });
 }
 
@@ -132,6 +140,7 @@ void TForm1::setLabel(int number, const QByteArray &text)
 
 void TForm1::loadIcon(const QString &path)
 {
+    Imag->setAccessibleName(Label9->text());  // the condition the picture shows
     // The same unchanged file as last time: its picture is already shown.
     const QFileInfo info(path);
     const QString stamp = path + u'|' + QString::number(info.size()) + u'|'

@@ -36,13 +36,13 @@ void TForm1::buildCityMenu()
     MainMenu = new QMenuBar(this);
     MainMenu->setObjectName(QStringLiteral("MainMenu"));
     setMenuBar(MainMenu);
-    auto *villes = new QMenu(QStringLiteral("Villes"), this);
+    auto *villes = new QMenu(QStringLiteral("&Villes"), this);
     villes->setObjectName(QStringLiteral("MenuVilles"));
     villes->menuAction()->setProperty("Tag", 0);
     villes->menuAction()->setProperty("GroupIndex", 0);
     MainMenu->addMenu(villes);
     fillCityMenu();
-    auto *previsions = new QMenu(QStringLiteral("Prévisions"), this);
+    auto *previsions = new QMenu(QStringLiteral("&Prévisions"), this);
     previsions->setObjectName(QStringLiteral("MenuPrevisions"));
     MainMenu->addMenu(previsions);
     QAction *nineDays = previsions->addAction(QStringLiteral("Prévisions sur 9 jours"));

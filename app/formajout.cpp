@@ -3,6 +3,8 @@
 #include "net/communesearch.h"
 
 #include <QDialogButtonBox>
+#include <QHash>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,9 +21,11 @@ FormAjout::FormAjout(const QByteArray &serviceHost, QWidget *parent)
     EditRecherche = new QLineEdit(this);
     EditRecherche->setObjectName(QStringLiteral("EditRecherche"));
     EditRecherche->setPlaceholderText(QStringLiteral("Nom de la commune ou code postal"));
-    EditRecherche->setMaxLength(64);
+    EditRecherche->setAccessibleName(QStringLiteral("Nom de la commune ou code postal"));
+    EditRecherche->installEventFilter(this);
     ListeCommunes = new QListWidget(this);
     ListeCommunes->setObjectName(QStringLiteral("ListeCommunes"));
+    ListeCommunes->setAccessibleName(QStringLiteral("Communes trouvées"));
     StatutAjout = new QLabel(this);
     StatutAjout->setObjectName(QStringLiteral("StatutAjout"));
     StatutAjout->setTextFormat(Qt::PlainText);
@@ -37,18 +41,30 @@ FormAjout::FormAjout(const QByteArray &serviceHost, QWidget *parent)
     resize(360, 320);
 
     connect(EditRecherche, &QLineEdit::textChanged, this, [this](const QString &text) {
-        if (text.trimmed().isEmpty()) {
-            ListeCommunes->clear();
+        // The service takes 64 bytes of UTF-8: the field stops there, whole characters only.
+        if (const QString kept = atMost64Bytes(text); kept != text) {
+            EditRecherche->setText(kept);
             return;
         }
-        search_->search(text);
-    });
-    connect(search_, &CommuneSearch::found, this, [this](const QString &, const CommuneList &answer) {
         ListeCommunes->clear();
+        StatutAjout->clear();
+        if (text.trimmed().isEmpty())
+            search_->cancel();
+        else
+            search_->search(text);
+    });
+    connect(search_, &CommuneSearch::found, this, [this](const QString &text, const CommuneList &answer) {
+        if (text != EditRecherche->text())
+            return;  // an answer for a text no longer in the field
+        ListeCommunes->clear();
+        QHash<QByteArray, int> names;
+        for (const FoundCommune &c : answer.communes)
+            ++names[c.name()];
         for (const FoundCommune &c : answer.communes) {
             auto *item = new QListWidgetItem(QString::fromUtf8(c.label + " — " + c.postalCode), ListeCommunes);
             item->setData(Qt::UserRole, c.code);
-            item->setData(Qt::UserRole + 1, c.name());
+            // Several communes of one name in the answer: the one added carries its department.
+            item->setData(Qt::UserRole + 1, names.value(c.name()) > 1 ? c.label : c.name());
             item->setData(Qt::UserRole + 2, c.label);
         }
         QStringList status;
@@ -65,6 +81,35 @@ FormAjout::FormAjout(const QByteArray &serviceHost, QWidget *parent)
     connect(ListeCommunes, &QListWidget::itemActivated, this, &FormAjout::choose);
     connect(buttons, &QDialogButtonBox::accepted, this, &FormAjout::choose);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+// Enter adds the selected commune (the only one, when there is just one); Down goes into the list.
+bool FormAjout::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != EditRecherche || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && (ListeCommunes->currentItem() || ListeCommunes->count() == 1)) {
+        if (!ListeCommunes->currentItem())
+            ListeCommunes->setCurrentRow(0);
+        choose();
+        return true;
+    }
+    if (key == Qt::Key_Down && ListeCommunes->count() > 0) {
+        ListeCommunes->setFocus();
+        if (!ListeCommunes->currentItem())
+            ListeCommunes->setCurrentRow(0);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+QString atMost64Bytes(const QString &text)
+{
+    QString kept = text;
+    while (kept.toUtf8().size() > 64)
+        kept.chop(kept.size() >= 2 && kept.back().isLowSurrogate() ? 2 : 1);
+    return kept;
 }
 
 void FormAjout::choose()

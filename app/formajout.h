@@ -12,6 +12,9 @@ namespace meteo {
 
 class CommuneSearch;
 
+// The longest start of `text` that takes at most 64 bytes of UTF-8, as the service counts.
+QString atMost64Bytes(const QString &text);
+
 class FormAjout : public QDialog {
     Q_OBJECT
 public:
@@ -25,6 +28,9 @@ public:
 Q_SIGNALS:
     // name "Saint-Denis", label "Saint-Denis (93)", code "FR93066"
     void communeChosen(const QByteArray &name, const QByteArray &label, const QByteArray &code);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void choose();

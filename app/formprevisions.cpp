@@ -7,6 +7,8 @@
 #include "weather/translation.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QShortcut>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
@@ -17,10 +19,12 @@ namespace {
 struct Column {
     const char *name;
     int x, width;
+    const char *spoken;  // what a screen reader says the column is
 };
-constexpr Column kColumns[] = {{"Jour", 12, 130}, {"IconeJour", 146, 40}, {"IconeNuit", 190, 40},
-                               {"Ciel", 240, 190}, {"Temp", 436, 90}, {"Soleil", 530, 150}};
-constexpr int kTop = 12, kRowHeight = 42, kIcon = 40;
+constexpr Column kColumns[] = {{"Jour", 12, 130, "Jour"},         {"IconeJour", 146, 40, "Ciel de jour"},
+                               {"IconeNuit", 190, 40, "Ciel de nuit"}, {"Ciel", 240, 190, "Ciel"},
+                               {"Temp", 436, 90, "Températures"},  {"Soleil", 530, 150, "Soleil"}};
+constexpr int kTop = 12, kRowHeight = 42, kIcon = 40, kFooter = 28;
 
 } // namespace
 
@@ -28,7 +32,7 @@ FormPrevisions::FormPrevisions(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("FormPrevisions"));
     setStyleSheet(QStringLiteral("QWidget#FormPrevisions { background-color: #C5DBF3; }"));
-    setFixedSize(690, kTop * 2 + kRows * kRowHeight);
+    setFixedSize(690, kTop * 2 + kRows * kRowHeight + kFooter);
     setWindowTitle(QStringLiteral("Prévisions"));
     for (int row = 1; row <= kRows; ++row)
         for (const Column &c : kColumns) {
@@ -36,11 +40,18 @@ FormPrevisions::FormPrevisions(QWidget *parent) : QWidget(parent, Qt::Window)
             label->setObjectName(QString::fromLatin1(c.name) + QString::number(row));
             label->setTextFormat(Qt::PlainText);  // texts from the network are never markup
             label->setGeometry(c.x, kTop + (row - 1) * kRowHeight, c.width, kIcon);
+            label->setAccessibleName(QString::fromUtf8(c.spoken));
         }
     Message = new QLabel(this);
     Message->setObjectName(QStringLiteral("Message"));
     Message->setTextFormat(Qt::PlainText);
     Message->setGeometry(12, kTop, width() - 24, kIcon);
+    Recues = new QLabel(this);
+    Recues->setObjectName(QStringLiteral("Recues"));
+    Recues->setTextFormat(Qt::PlainText);
+    Recues->setGeometry(12, height() - kFooter - 4, width() - 24, kFooter);
+    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
 }
 
 QLabel *FormPrevisions::cell(const char *column, int row) const
@@ -55,11 +66,13 @@ void FormPrevisions::showMessage(const QString &text)
             cell(c.name, row)->hide();
     Message->setText(text);
     Message->show();
+    Recues->clear();
 }
 
-void FormPrevisions::setIcon(QLabel *label, const QByteArray &code)
+void FormPrevisions::setIcon(QLabel *label, const QByteArray &code, const QByteArray &sky)
 {
     label->clear();
+    label->setAccessibleName(QString::fromUtf8(sky));
     QImage image;
     QFile file(iconPath(Places::current().programDir(), code));
     if (isSafeIconCode(code) && file.open(QIODevice::ReadOnly) && image.loadFromData(file.readAll(), "PNG"))
@@ -85,6 +98,12 @@ void FormPrevisions::refresh()
         return;
     }
     setWindowTitle(QStringLiteral("Prévisions — ") + QString::fromUtf8(forecast.place));
+    // When it came, and plainly when that is too long ago to be today's weather (the service was
+    // unreachable since).
+    const QDateTime received = QFileInfo(places.weatherFile()).lastModified();
+    const bool stale = isStale(received, QDateTime::currentDateTime());
+    Recues->setText(QString::fromUtf8(receivedText(received)) + (stale ? QStringLiteral(" — données anciennes") : QString()));
+    Recues->setStyleSheet(stale ? QStringLiteral("color: #B3261E; font-weight: bold;") : QString());
     Message->hide();
     for (int row = 1; row <= kRows; ++row) {
         const bool shown = row <= forecast.days.size();
@@ -94,8 +113,8 @@ void FormPrevisions::refresh()
             continue;
         const ForecastDay &d = forecast.days[row - 1];
         cell("Jour", row)->setText(QString::fromUtf8(d.day));
-        setIcon(cell("IconeJour", row), d.dayIcon);
-        setIcon(cell("IconeNuit", row), d.nightIcon);
+        setIcon(cell("IconeJour", row), d.dayIcon, d.sky);
+        setIcon(cell("IconeNuit", row), d.nightIcon, d.nightSky);
         cell("Ciel", row)->setText(QString::fromUtf8(d.sky));
         cell("Temp", row)->setText(QString::fromUtf8(d.temperatures));
         cell("Soleil", row)->setText(QString::fromUtf8(d.sun));

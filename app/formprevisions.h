@@ -20,8 +20,8 @@ public:
 
 private:
     void showMessage(const QString &text);
-    void setIcon(QLabel *label, const QByteArray &code);
-    QLabel *Message;
+    void setIcon(QLabel *label, const QByteArray &code, const QByteArray &sky);
+    QLabel *Message, *Recues;
 };
 
 } // namespace meteo

@@ -23,18 +23,7 @@ CommuneSearch::CommuneSearch(const QByteArray &serviceHost, QObject *parent)
 
 void CommuneSearch::search(const QString &text)
 {
-    if (busy_) {
-        waiting_ = text;
-        hasWaiting_ = true;
-        return;
-    }
-    send(text);
-}
-
-void CommuneSearch::send(const QString &text)
-{
     asked_ = text;
-    hasWaiting_ = false;
     const QByteArray url = "http://" + host_ + "/communes?q=" + text.toUtf8().toPercentEncoding();
     QByteArray host, uri;
     quint16 port = 0;
@@ -44,21 +33,15 @@ void CommuneSearch::send(const QString &text)
     }
     body_.clear();
     tooLarge_ = false;
-    busy_ = true;
     client_->setHost(host);
     client_->setURI(uri);
     client_->setPort(port);
-    client_->SendRequest();
+    client_->SendRequest();  // abandons the search under way
 }
 
-// Overtaken by a newer text: only that one's answer is shown.
-bool CommuneSearch::sendWaiting()
+void CommuneSearch::cancel()
 {
-    busy_ = false;
-    if (!hasWaiting_)
-        return false;
-    send(waiting_);
-    return true;
+    client_->Abandon();
 }
 
 void CommuneSearch::onInput(HTTPConnection *connection, const char *bytes, qint32 size)
@@ -72,8 +55,6 @@ void CommuneSearch::onInput(HTTPConnection *connection, const char *bytes, qint3
 
 void CommuneSearch::onDisconnect(HTTPConnection *connection)
 {
-    if (sendWaiting())
-        return;
     try {
         if (connection->ResponseStatus() != 200)
             throw Error(QStringLiteral("le service a répondu %1").arg(connection->ResponseStatus()));
@@ -85,8 +66,6 @@ void CommuneSearch::onDisconnect(HTTPConnection *connection)
 
 void CommuneSearch::onError(const QByteArray &message)
 {
-    if (sendWaiting())
-        return;
     Q_EMIT failed(tooLarge_ ? QStringLiteral("réponse du service trop volumineuse")
                             : QStringLiteral("Service météo injoignable (%1)").arg(QString::fromUtf8(message)));
 }

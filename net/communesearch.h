@@ -1,7 +1,7 @@
 // The search of the "Ajouter une ville" dialog: asks the weather service which communes match what
 // the user types (GET /communes?q=), through the same HTTP client as the weather, so a cut-off or
-// broken answer is an error here too. At most one request is in flight; while it is, only the newest
-// text waits, and the answers of texts overtaken by a newer one are never shown.
+// broken answer is an error here too. One search at a time: a new text abandons the one under way,
+// whose answer then never arrives; each search ends within 10 s.
 #pragma once
 #include "communelist.h"
 
@@ -18,14 +18,14 @@ class CommuneSearch : public QObject {
 public:
     explicit CommuneSearch(const QByteArray &serviceHost, QObject *parent = nullptr);
     void search(const QString &text);
+    // Abandons the search under way, if any: nothing of it arrives.
+    void cancel();
 
 Q_SIGNALS:
     void found(const QString &text, const meteo::CommuneList &answer);
     void failed(const QString &message);
 
 private:
-    void send(const QString &text);
-    bool sendWaiting();
     void onInput(HTTPConnection *connection, const char *bytes, qint32 size);
     void onDisconnect(HTTPConnection *connection);
     void onError(const QByteArray &message);
@@ -33,9 +33,8 @@ private:
     QByteArray host_;
     HTTPClient *client_;
     QByteArray body_;
-    bool busy_ = false, tooLarge_ = false;
-    QString asked_, waiting_;
-    bool hasWaiting_ = false;
+    bool tooLarge_ = false;
+    QString asked_;
 };
 
 } // namespace meteo

@@ -67,6 +67,12 @@ public:
     bool Secure() const { return secure_; }
     void setSecure(bool secure) { secure_ = secure; }
 
+    // Ends the download under way, if any: none of its events reaches a handler afterwards.
+    void Abandon()
+    {
+        release();
+        ++generation_;
+    }
     // Whether a download is under way.
     bool Busy() const { return active_; }
 

@@ -11,6 +11,7 @@
 #include "net/response.h"
 #include "testsupport.h"
 
+#include <QAction>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -293,6 +294,33 @@ private Q_SLOTS:
         QVERIFY(!texts(shownTexts).contains(QStringLiteral("Fini.")));
         QCOMPARE(stored(), QByteArray("good old document"));
         QCOMPARE(report.count(), reports);
+    }
+
+    // While the window is open the current city is downloaded again, soon after a failure and then
+    // at the refresh interval, and on F5; what is current or remembered never changes.
+    void currentCityIsDownloadedAgain()
+    {
+        QList<QByteArray> answers{"500 Internal Server Error", "200 OK", "200 OK"};
+        RawServer server([&answers](QTcpSocket *s, const QByteArray &r) {
+            RawServer::document(parisDocument(), answers.isEmpty() ? "200 OK" : answers.takeFirst())(s, r);
+        });
+        auto w = window(server);
+        w->retryInterval = 50;
+        w->refreshInterval = 400;
+        w->Edit1->setText(QStringLiteral("FR69123"));
+        w->Ville = "FR75056";
+        w->Request(w->Ville);
+        QTRY_COMPARE(server.requests.size(), 2);  // the failure is retried
+        QTRY_COMPARE(w->label(1)->text(), QStringLiteral("Paris, France"));
+        QTest::qWait(200);
+        QCOMPARE(server.requests.size(), 2);  // a shown download waits the refresh interval
+        QTRY_COMPARE(server.requests.size(), 3);
+        w->findChild<QAction *>(QStringLiteral("Actualiser"))->trigger();
+        QTRY_COMPARE(server.requests.size(), 4);
+        for (const QByteArray &request : server.requests)
+            QVERIFY(request.startsWith("GET /weather/local/FR75056?"));
+        QCOMPARE(w->Ville, QByteArray("FR75056"));
+        QCOMPARE(w->Edit1->text(), QStringLiteral("FR69123"));
     }
 
     void overlappingRequestsNeverMix()

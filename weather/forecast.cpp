@@ -1,5 +1,7 @@
 #include "forecast.h"
 
+#include <QLocale>
+
 #include "common/error.h"
 #include "timetext.h"
 
@@ -78,13 +80,24 @@ Forecast readForecast(const WeatherDocument &doc, const Translator &traduire)
         const QDomElement dayPart = part(e, "d"), nightPart = part(e, "n");
         d.dayIcon = childText(dayPart, "icon");
         d.nightIcon = childText(nightPart, "icon");
-        const QByteArray sky = childText(dayPart, "t");
+        const QByteArray sky = childText(dayPart, "t"), nightSky = childText(nightPart, "t");
         d.sky = sky.isEmpty() ? QByteArray(kMissing) : traduire(sky);
+        d.nightSky = nightSky.isEmpty() ? QByteArray(kMissing) : traduire(nightSky);
         d.temperatures = degrees(childText(e, "hi")) + " / " + degrees(childText(e, "low"));
         d.sun = timeOrMissing(childText(e, "sunr")) + " – " + timeOrMissing(childText(e, "suns"));
         f.days << d;
     }
     return f;
+}
+
+QByteArray receivedText(const QDateTime &received)
+{
+    return "Reçues le " + QLocale(QLocale::French).toString(received, QStringLiteral("dddd d MMM 'à' HH:mm")).toUtf8();
+}
+
+bool isStale(const QDateTime &received, const QDateTime &now)
+{
+    return received.secsTo(now) > 3 * 3600;
 }
 
 } // namespace meteo

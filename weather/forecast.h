@@ -5,6 +5,7 @@
 #include "display.h"
 #include "extraction.h"
 
+#include <QDateTime>
 #include <QList>
 
 namespace meteo {
@@ -13,6 +14,7 @@ struct ForecastDay {
     QByteArray day;                  // "lundi 7 déc."
     QByteArray dayIcon, nightIcon;   // icon codes as written; may be empty or unsafe
     QByteArray sky;                  // the day part's condition, translated
+    QByteArray nightSky;             // the night part's
     QByteArray temperatures;         // "9°C / 3°C"
     QByteArray sun;                  // "08:34:00 – 16:54:00"
 };
@@ -25,6 +27,11 @@ struct Forecast {
 inline constexpr char kMissing[] = "—";
 
 Forecast readForecast(const WeatherDocument &doc, const Translator &traduire);
+
+// "Reçues le lundi 7 déc. à 03:54": when the document was received (stored).
+QByteArray receivedText(const QDateTime &received);
+// Whether a document received then is too old to be taken as current (more than three hours).
+[[nodiscard]] bool isStale(const QDateTime &received, const QDateTime &now);
 
 // "Monday" and "Dec 7" -> "lundi 7 déc."; each half that cannot be read is "—".
 QByteArray frenchDayText(const QByteArray &weekday, const QByteArray &monthDay);
