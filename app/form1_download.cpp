@@ -73,7 +73,7 @@ void TForm1::HTTPClientDisconnect(meteo::HTTPConnection *ASocket)
         // An error answer (our service's 404 or 502, a redirect) is no weather: the last good
         // document stays stored and shown.
         if (ASocket && !meteo::isSuccess(ASocket->ResponseStatus())) {
-            setStatus(meteo::notStoredStatus(ASocket->ResponseStatus(), ASocket->ResponseReason()));
+            setStatus(meteo::notStoredStatus(ASocket->ResponseStatus(), ASocket->ResponseReason(), HTTPBuffer));
             return;
         }
         Chemin = meteo::executableDir();

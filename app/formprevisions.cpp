@@ -8,7 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
@@ -50,8 +50,14 @@ FormPrevisions::FormPrevisions(QWidget *parent) : QWidget(parent, Qt::Window)
     Recues->setObjectName(QStringLiteral("Recues"));
     Recues->setTextFormat(Qt::PlainText);
     Recues->setGeometry(12, height() - kFooter - 4, width() - 24, kFooter);
-    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(close, &QShortcut::activated, this, &QWidget::close);
+}
+
+void FormPrevisions::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        close();  // as a dialog closes
+    else
+        QWidget::keyPressEvent(event);
 }
 
 QLabel *FormPrevisions::cell(const char *column, int row) const

@@ -18,6 +18,9 @@ public:
     void refresh();
     QLabel *cell(const char *column, int row) const;  // "Jour", 1 -> Jour1
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void showMessage(const QString &text);
     void setIcon(QLabel *label, const QByteArray &code, const QByteArray &sky);

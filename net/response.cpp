@@ -1,5 +1,8 @@
 #include "response.h"
 
+#include <QXmlStreamReader>
+#include <algorithm>
+
 namespace meteo {
 
 QByteArray headersStatus(int code, const QByteArray &reason)
@@ -7,9 +10,38 @@ QByteArray headersStatus(int code, const QByteArray &reason)
     return "Réponse: " + QByteArray::number(code) + " " + reason;
 }
 
-QByteArray notStoredStatus(int code, const QByteArray &reason)
+QByteArray notStoredStatus(int code, const QByteArray &reason, const QByteArray &body)
 {
-    return headersStatus(code, reason) + METEO_UNCHANGED;
+    const QByteArray why = serviceErrorText(body);
+    return headersStatus(code, reason) + (why.isEmpty() ? QByteArray() : " — " + why) + METEO_UNCHANGED;
+}
+
+QByteArray serviceErrorText(const QByteArray &body)
+{
+    if (body.size() > 4096)
+        return {};  // an error document is a line or two; anything larger is not one
+    QXmlStreamReader xml(body);
+    if (!xml.readNextStartElement() || xml.name() != QLatin1String("error"))
+        return {};
+    QString text;
+    bool message = false;
+    while (xml.readNext() != QXmlStreamReader::EndDocument && !xml.hasError()) {
+        if (xml.isStartElement() && xml.name() == QLatin1String("message") && !message) {
+            text = xml.readElementText();
+            message = true;
+        } else if (xml.isCharacters() && !message) {
+            text += xml.text();
+        } else if (xml.isStartElement()) {
+            xml.skipCurrentElement();
+        }
+    }
+    text = text.trimmed();
+    const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f) || c == QChar(0x2028) || c == QChar(0x2029);
+    });
+    if (xml.hasError() || text.isEmpty() || text.size() > 100 || !plain)
+        return {};
+    return text.toUtf8();
 }
 
 QByteArray inputStatus(qint32 size)

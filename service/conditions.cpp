@@ -56,10 +56,13 @@ QByteArray tendencyText(double change)
 
 QByteArray compassText(double degrees, double speed)
 {
+    // French compass letters: O for ouest. The window shows the text as it stands.
     static const char *const points[] = {"N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE",
-                                         "S", "SSW", "SW", "WSW", "W", "WNW", "NW", "NNW"};
-    if (speed < 1.0 || !std::isfinite(degrees))
-        return "CALM";
+                                         "S", "SSO", "SO", "OSO", "O", "ONO", "NO", "NNO"};
+    if (speed < 1.0)
+        return "Calme";
+    if (!std::isfinite(degrees))
+        return "Variable";
     const double d = std::fmod(std::fmod(degrees, 360.0) + 360.0, 360.0);
     return points[int(std::floor(d / 22.5 + 0.5)) % 16];
 }

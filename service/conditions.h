@@ -19,7 +19,7 @@ const Condition &conditionFor(int wmo);
 bool isKnownWmo(int wmo);
 
 QByteArray tendencyText(double pressureChangeOverThreeHours);  // "rising", "falling", "steady"
-QByteArray compassText(double degrees, double speedKmh);       // "SW", "CALM" under 1 km/h
+QByteArray compassText(double degrees, double speedKmh);       // "SO", "Calme" under 1 km/h
 QByteArray uvText(int index);                                  // "Low" ... "Extreme"
 // To the nearest whole number, halves away from zero, as every whole value of the document is written.
 int rounded(double v);

@@ -80,9 +80,9 @@ void OpenMeteoSource::fetch(const City &city, const QDateTime &nowUtc, std::func
             finished(city.code, nowUtc, sourceFailure(QStringLiteral("réponse d'Open-Meteo de plus de %1 Mio, abandonnée")
                                             .arg(kMaxAnswer / (1024 * 1024))));
         else if (status == 0)
-            finished(city.code, nowUtc, sourceFailure(QStringLiteral("upstream unreachable: %1").arg(reply->errorString())));
+            finished(city.code, nowUtc, sourceFailure(QStringLiteral("Open-Meteo injoignable : %1").arg(reply->errorString())));
         else if (status != 200)
-            finished(city.code, nowUtc, sourceFailure(QStringLiteral("upstream answered HTTP %1").arg(status)));
+            finished(city.code, nowUtc, sourceFailure(QStringLiteral("Open-Meteo a répondu HTTP %1").arg(status)));
         else
             finished(city.code, nowUtc, parseOpenMeteo(*body + reply->readAll(), city));
     });

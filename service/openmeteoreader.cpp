@@ -58,14 +58,14 @@ public:
     {
         const int code = rounded(within(v, what, 0, 99));
         if (ok() && (code != v || !isKnownWmo(code)))
-            outOfRange = QStringLiteral("%1 = %2 (unknown WMO code)").arg(QString::fromLatin1(what)).arg(v, 0, 'g', 6);
+            outOfRange = QStringLiteral("%1 = %2 (code WMO inconnu)").arg(QString::fromLatin1(what)).arg(v, 0, 'g', 6);
         return ok() ? code : 0;
     }
     bool ok() const { return missing.isEmpty() && outOfRange.isEmpty(); }
     QString problem() const
     {
-        return missing.isEmpty() ? QStringLiteral("upstream value out of range: ") + outOfRange
-                                 : QStringLiteral("upstream answer lacks ") + missing;
+        return missing.isEmpty() ? QStringLiteral("valeur d'Open-Meteo hors limites : ") + outOfRange
+                                 : QStringLiteral("réponse d'Open-Meteo sans ") + missing;
     }
     QString outOfRange;
 
@@ -102,11 +102,11 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (!document.isObject())
-        return sourceFailure(QStringLiteral("upstream answer is not JSON (%1)").arg(error.errorString()));
+        return sourceFailure(QStringLiteral("réponse d'Open-Meteo illisible (%1)").arg(error.errorString()));
     Reader in(document.object());
     const double offset = in.number("utc_offset_seconds");
     if (!(std::abs(offset) <= 14 * 3600))
-        return sourceFailure(QStringLiteral("upstream answer lacks a usable utc_offset_seconds"));
+        return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans utc_offset_seconds utilisable"));
     const QTimeZone zone{int(offset)};
     const QJsonObject current = in.object("current"), hourly = in.object("hourly"), daily = in.object("daily");
 
@@ -126,7 +126,7 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
     if (!in.ok())
         return sourceFailure(in.problem());
     if (!observed)
-        return sourceFailure(QStringLiteral("upstream answer lacks current.time"));
+        return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans current.time"));
     r.observed = *observed;
     r.dewPoint = rounded(dewPoint(r.temperature, r.humidity));
 
@@ -165,7 +165,7 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
         const std::optional<QDateTime> rise = localTime(rises.at(i).toString(), zone);
         const std::optional<QDateTime> set = localTime(sets.at(i).toString(), zone);
         if (!d.date.isValid() || !rise || !set)
-            return sourceFailure(QStringLiteral("upstream answer lacks daily dates or sun times of day %1").arg(i));
+            return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans dates ou heures de soleil du jour %1").arg(i));
         d.sunrise = rise->time();
         d.sunset = set->time();
         r.days << d;

@@ -45,12 +45,11 @@ QByteArray twelveHourText(QTime t)
            + (t.hour() < 12 ? " AM" : " PM");
 }
 
+// "07/12/2026 03:54 heure locale": the window shows it as it stands, and French readers read
+// day/month.
 QByteArray updateText(const QDateTime &local)
 {
-    const QDate d = local.date();
-    return QByteArray::number(d.month()) + '/' + QByteArray::number(d.day()) + '/'
-           + QByteArray::number(d.year() % 100).rightJustified(2, '0') + ' ' + twelveHourText(local.time())
-           + " Local Time";
+    return local.toString(QStringLiteral("dd/MM/yyyy HH:mm")).toLatin1() + " heure locale";
 }
 
 QByteArray toXml(const WeatherReport &r, int days)

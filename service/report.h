@@ -34,7 +34,7 @@ struct WeatherReport {
 
 // "3:52 PM": the time texts of the document.
 QByteArray twelveHourText(QTime time);
-// "12/6/26 3:52 PM Local Time"
+// "06/12/2026 15:52 heure locale"
 QByteArray updateText(const QDateTime &local);
 
 // The document, with at most `days` forecast days.

@@ -17,12 +17,12 @@ Result<WeatherRequest> parseWeatherRequest(const QByteArray &method, const QByte
 {
     static const QByteArray prefix = "/weather/local/";
     if (method != "GET")
-        return refused("only GET is served");
+        return refused("seule la méthode GET est servie");
     if (!path.startsWith(prefix))
-        return refused("unknown path; ask for /weather/local/<code>");
+        return refused("chemin inconnu ; demandez /weather/local/<code>");
     const QByteArray segment = path.mid(prefix.size());
     if (segment.contains('/'))
-        return refused("a location code is one path segment");
+        return refused("un code de lieu est un seul segment de chemin");
     WeatherRequest r;
     r.code = QByteArray::fromPercentEncoding(segment);
     for (const QByteArray &item : query.split('&')) {
@@ -34,10 +34,10 @@ Result<WeatherRequest> parseWeatherRequest(const QByteArray &method, const QByte
             for (char c : value)
                 number = number && c >= '0' && c <= '9';
             if (!number || value.toInt() < 1)
-                return refused("dayf must be a number of days from 1");
+                return refused("dayf doit être un nombre de jours à partir de 1");
             r.days = qMin(value.toInt(), 9);
         } else if (name == "unit" && value != "m") {
-            return refused("only metric units (unit=m) are served");
+            return refused("seules les unités métriques (unit=m) sont servies");
         }
     }
     return r;
@@ -46,7 +46,7 @@ Result<WeatherRequest> parseWeatherRequest(const QByteArray &method, const QByte
 Result<QString> parseCommuneQuery(const QByteArray &method, const QByteArray &query)
 {
     if (method != "GET")
-        return refused("only GET is served");
+        return refused("seule la méthode GET est servie");
     QByteArray text;
     for (const QByteArray &item : query.split('&'))
         if (item.startsWith("q="))
@@ -54,9 +54,9 @@ Result<QString> parseCommuneQuery(const QByteArray &method, const QByteArray &qu
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString decoded = QString(utf8(text)).trimmed();
     if (text.size() > 64)
-        return refused("q is limited to 64 bytes");
+        return refused("q est limité à 64 octets");
     if (utf8.hasError() || decoded.isEmpty())
-        return refused("q must be a non-empty UTF-8 text");
+        return refused("q doit être un texte UTF-8 non vide");
     return decoded;
 }
 

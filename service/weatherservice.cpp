@@ -92,7 +92,7 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
     // only one, and the socket says so to that handler.
     if (request.value("Upgrade").size() > 0 || request.value("upgrade").size() > 0) {
         socket->setProperty(kAnswered, true);
-        refuse({400, "protocol upgrades are not served"}, "upgrade refused");
+        refuse({400, "changement de protocole non servi"}, "upgrade refused");
         return true;
     }
     const QByteArray asGet = method == "HEAD" ? QByteArray("GET") : method;
@@ -111,7 +111,7 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
     }
     const City *city = findCity(asked.value().code);
     if (!city) {
-        refuse({404, "unknown location code"}, "unknown code");
+        refuse({404, "code de lieu inconnu"}, "unknown code");
         return true;
     }
     const int days = asked.value().days;
@@ -154,7 +154,7 @@ void WeatherService::missingHandler(const QHttpServerRequest &request, QTcpSocke
 {
     if (socket->property(kAnswered).toBool())
         return;
-    makeResponder(request, socket).write(errorXml(400, "not served"), {{"Content-Type", "text/xml; charset=UTF-8"}},
+    makeResponder(request, socket).write(errorXml(400, "requête non servie"), {{"Content-Type", "text/xml; charset=UTF-8"}},
                                          QHttpServerResponder::StatusCode::BadRequest);
 }
 

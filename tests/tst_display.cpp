@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QAccessible>
 #include <QTest>
 
 using namespace testing;
@@ -236,6 +237,40 @@ private Q_SLOTS:
         QVERIFY(hasPicture(forecast->cell("IconeNuit", 4)));
         QVERIFY(forecast->cell("Jour", 9)->isVisibleTo(forecast));
         QVERIFY(!forecast->findChild<QLabel *>(QStringLiteral("Message"))->isVisibleTo(forecast));
+        // A screen reader hears what each column is, and each picture as its sky.
+        QAccessibleInterface *day = QAccessible::queryAccessibleInterface(forecast->cell("Temp", 1));
+        QCOMPARE(day->text(QAccessible::Name), QStringLiteral("Températures"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(forecast->cell("IconeJour", 1))->text(QAccessible::Name),
+                 QStringLiteral("Partiellement nuageux"));
+        QTest::keyClick(forecast, Qt::Key_Escape);
+        QVERIFY(!forecast->isVisible());
+    }
+
+    // The window says when its document came, and plainly when that is more than three hours ago.
+    void forecastSaysTheAgeOfItsDocument_data()
+    {
+        QTest::addColumn<int>("minutesAgo");
+        QTest::addColumn<bool>("stale");
+        QTest::newRow("just received") << 1 << false;
+        QTest::newRow("2 h 59") << 179 << false;
+        QTest::newRow("3 h 01") << 181 << true;
+        QTest::newRow("yesterday") << 24 * 60 << true;
+    }
+
+    void forecastSaysTheAgeOfItsDocument()
+    {
+        QFETCH(int, minutesAgo);
+        QFETCH(bool, stale);
+        const QString path = files.path(QStringLiteral("weather.xml"));
+        files.write(QStringLiteral("weather.xml"), readFile(QStringLiteral(METEO_SAMPLES_DIR "/paris-9days.xml")));
+        const QDateTime received = QDateTime::currentDateTime().addSecs(-60 * minutesAgo);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(received, QFileDevice::FileModificationTime));
+        file.close();
+        TForm1 w;
+        const QString text = openForecast(w)->findChild<QLabel *>(QStringLiteral("Recues"))->text();
+        QVERIFY2(text.startsWith(QStringLiteral("Reçues le ")) && text.contains(received.toString(QStringLiteral("à HH:mm"))), qPrintable(text));
+        QCOMPARE(text.endsWith(QStringLiteral(" — données anciennes")), stale);
     }
 
     void forecastHasOneRowPerDayAndFollowsDownloads()

@@ -187,23 +187,30 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("status");
         QTest::addColumn<QByteArray>("body");
-        QTest::newRow("200 without a body") << QByteArray("200 OK") << QByteArray();
-        QTest::newRow("404 with a weather body") << QByteArray("404 Not Found") << parisDocument();
-        QTest::newRow("502 error document") << QByteArray("502 Bad Gateway") << QByteArray("<error>amont injoignable</error>");
-        QTest::newRow("redirect") << QByteArray("301 Moved Permanently") << QByteArray("moved");
+        QTest::addColumn<QByteArray>("why");  // the service's reason, when its body says it plainly
+        const QByteArray bad = "502 Bad Gateway";
+        QTest::newRow("200 without a body") << QByteArray("200 OK") << QByteArray() << QByteArray();
+        QTest::newRow("404 with a weather body") << QByteArray("404 Not Found") << parisDocument() << QByteArray();
+        QTest::newRow("502 error document") << bad << QByteArray("<error>amont injoignable</error>") << QByteArray(" — amont injoignable");
+        QTest::newRow("502 of our service") << bad << QByteArray("<?xml version=\"1.0\"?><error><code>502</code><message>Open-Meteo injoignable : délai</message></error>")
+                                            << QByteArray(" — Open-Meteo injoignable : délai");
+        QTest::newRow("502 with a line feed") << bad << QByteArray("<error>a&#10;Réponse: 200 OK</error>") << QByteArray();
+        QTest::newRow("502 over 100 characters") << bad << "<error>" + QByteArray(101, 'x') + "</error>" << QByteArray();
+        QTest::newRow("redirect") << QByteArray("301 Moved Permanently") << QByteArray("moved") << QByteArray();
     }
 
     void errorAnswersAreShownNeverStored()
     {
         QFETCH(QByteArray, status);
         QFETCH(QByteArray, body);
+        QFETCH(QByteArray, why);
         files.write(QStringLiteral("weather.xml"), "good old document");
         RawServer server(RawServer::document(body, status + "\r\nLocation: http://127.0.0.1:1/"));
         auto w = window(server);
         QSignalSpy shown(w->BarStatus, &meteo::SimpleStatusBar::simpleTextChanged);
         const int reports = report.count();
         w->Request("FR75056");
-        const QByteArray shownLast = body.isEmpty() ? QByteArray(meteo::kNoBodyStatus) : "Réponse: " + status + " : la météo affichée n'a pas changé";
+        const QByteArray shownLast = body.isEmpty() ? QByteArray(meteo::kNoBodyStatus) : "Réponse: " + status + why + " : la météo affichée n'a pas changé";
         QTRY_COMPARE(w->BarStatus->SimpleText(), QString::fromUtf8(shownLast));
         QCOMPARE(texts(shown).first(), QString::fromUtf8("Réponse: " + status));
         QVERIFY(texts(shown).contains(QStringLiteral("Fini.")));

@@ -97,16 +97,16 @@ private Q_SLOTS:
         outOfRange("pressure_msl", "1016.34", "700", "current.pressure_msl = 700");
         outOfRange("wind_direction_10m", "225", "-45", "current.wind_direction_10m = -45");
         outOfRange("wind_speed_10m", "14.8", "1000", "current.wind_speed_10m = 1000");
-        outOfRange("weather_code", "2,", "42,", "current.weather_code = 42 (unknown WMO code)");
+        outOfRange("weather_code", "2,", "42,", "current.weather_code = 42 (code WMO inconnu)");
         outOfRange("temperature_2m_max", "[\n   9.4", "[\n   75", "daily.temperature_2m_max = 75");
-        QTest::newRow("unreachable") << 0 << QByteArray("upstream unreachable") << QByteArray() << QByteArray();
+        QTest::newRow("unreachable") << 0 << QByteArray("Open-Meteo injoignable") << QByteArray() << QByteArray();
         QTest::newRow("silent") << 1 << QByteArray("Open-Meteo n'a pas répondu en entier en 0,3 s") << QByteArray() << QByteArray();
         QTest::newRow("trickling") << 8 << QByteArray("Open-Meteo n'a pas répondu en entier en 0,3 s") << QByteArray() << QByteArray();
         QTest::newRow("400 MB") << 9 << QByteArray("réponse d'Open-Meteo de plus de 2 Mio") << QByteArray() << QByteArray();
-        QTest::newRow("HTTP 500") << 2 << QByteArray("upstream answered HTTP 500") << QByteArray() << QByteArray();
-        QTest::newRow("missing field") << 3 << QByteArray("lacks current") << QByteArray() << QByteArray();
-        QTest::newRow("null value") << 4 << QByteArray("lacks current.temperature_2m") << QByteArray() << QByteArray();
-        QTest::newRow("not JSON") << 5 << QByteArray("not JSON") << QByteArray() << QByteArray();
+        QTest::newRow("HTTP 500") << 2 << QByteArray("Open-Meteo a répondu HTTP 500") << QByteArray() << QByteArray();
+        QTest::newRow("missing field") << 3 << QByteArray("sans current") << QByteArray() << QByteArray();
+        QTest::newRow("null value") << 4 << QByteArray("sans current.temperature_2m") << QByteArray() << QByteArray();
+        QTest::newRow("illisible") << 5 << QByteArray("illisible") << QByteArray() << QByteArray();
         QTest::newRow("hour not in hourly") << 6 << QByteArray("hourly.pressure_msl") << QByteArray() << QByteArray();
     }
 

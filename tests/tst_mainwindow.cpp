@@ -6,11 +6,13 @@
 #include "app/simplestatusbar.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QWindow>
+#include <functional>
 
 using namespace testing;
 
@@ -141,6 +143,37 @@ private Q_SLOTS:
         activate(&w);
         QCOMPARE(activations.count(), 2);
         report.setDialogsShown(false);
+    }
+
+    // A screen reader hears the city and the station before the values, the picture as its
+    // condition, and never the hidden code holder.
+    void screenReadersHearTheWeatherInOrder()
+    {
+        TempCurrentDir cwd;
+        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
+        files.copyShipped(QStringLiteral("icons"));
+        TForm1 w;
+        w.Edit1->setText(QStringLiteral("FR13055"));
+        w.show();
+        w.HTTPClientInput(nullptr, parisDocument().constData(), qint32(parisDocument().size()));
+        w.HTTPClientDisconnect(nullptr);
+        QStringList heard;  // the whole tree, depth first
+        std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
+            for (int i = 0; i < node->childCount(); ++i) {
+                QAccessibleInterface *child = node->child(i);
+                if (child->state().invisible)
+                    continue;
+                heard << child->text(QAccessible::Name) + u'|' + child->text(QAccessible::Value);
+                walk(child);
+            }
+        };
+        walk(QAccessible::queryAccessibleInterface(&w));
+        const QStringList labels = parisLabels();
+        const qsizetype city = heard.indexOf(labels[0] + u'|'), station = heard.indexOf(labels[9] + u'|');
+        const qsizetype first = heard.indexOf(labels[1] + u'|'), picture = heard.indexOf(labels[8] + u'|', first + 1);
+        QVERIFY2(city >= 0 && city < station && station < first && picture > 0, qPrintable(heard.join(u'\n')));
+        QVERIFY2(!heard.join(u'\n').contains(QStringLiteral("FR13055")), qPrintable(heard.join(u'\n')));
+        files.remove(QStringLiteral("weather.xml"));
     }
 
     // The whole frame lies in a screen's available area; the forecast window goes beside the main
