@@ -138,9 +138,10 @@ void TForm1::setLabel(int number, const QByteArray &text)
     target->adjustSize();  // labels size themselves to their text from their top-left corner
 }
 
-void TForm1::loadIcon(const QString &path)
+void TForm1::loadIcon(const QString &plainPath)
 {
     Imag->setAccessibleName(Label9->text());  // the condition the picture shows
+    const QString path = meteo::sharpIconPath(plainPath, devicePixelRatioF());
     // The same unchanged file as last time: its picture is already shown.
     const QFileInfo info(path);
     const QString stamp = path + u'|' + QString::number(info.size()) + u'|'
@@ -154,6 +155,8 @@ void TForm1::loadIcon(const QString &path)
     QImage image;
     if (!image.loadFromData(file.readAll(), "PNG"))  // PNG whatever the name says
         throw meteo::Error(path + QStringLiteral(": image PNG illisible"));
+    if (path != plainPath)
+        image.setDevicePixelRatio(2);
     Imag->setPixmap(QPixmap::fromImage(image));
     Imag->adjustSize();
     iconStamp_ = stamp;

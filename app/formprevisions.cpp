@@ -80,9 +80,15 @@ void FormPrevisions::setIcon(QLabel *label, const QByteArray &code, const QByteA
     label->clear();
     label->setAccessibleName(QString::fromUtf8(sky));
     QImage image;
-    QFile file(iconPath(Places::current().programDir(), code));
-    if (isSafeIconCode(code) && file.open(QIODevice::ReadOnly) && image.loadFromData(file.readAll(), "PNG"))
-        label->setPixmap(QPixmap::fromImage(image.scaled(kIcon, kIcon, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    // Drawn for the screen's own pixels, so that it stays sharp at any scale.
+    const double ratio = devicePixelRatioF();
+    QFile file(sharpIconPath(iconPath(Places::current().programDir(), code), ratio));
+    if (isSafeIconCode(code) && file.open(QIODevice::ReadOnly) && image.loadFromData(file.readAll(), "PNG")) {
+        const int side = qRound(kIcon * ratio);
+        image = image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        image.setDevicePixelRatio(ratio);
+        label->setPixmap(QPixmap::fromImage(image));
+    }
 }
 
 void FormPrevisions::refresh()

@@ -147,6 +147,48 @@ private Q_SLOTS:
         QCOMPARE(requested(*w), QByteArray("FR75056"));
     }
 
+    // The dialog follows its field: the message goes with the text, a slow answer for a text no
+    // longer there never fills the list, the field stops at 64 bytes of UTF-8, Down enters the list,
+    // Enter adds, and a commune with namesakes in the answer is added with its department.
+    void addDialogFollowsItsField()
+    {
+        TempCurrentDir cwd;
+        RawServer server([](QTcpSocket *s, const QByteArray &request) {
+            const auto communes = [s, request](const QByteArray &list) { RawServer::document("<communes>" + list + "</communes>")(s, request); };
+            if (request.startsWith("GET /communes?q=Saint-Denis "))
+                communes("<commune code=\"FR93066\" cp=\"93200\">Saint-Denis (93)</commune>"
+                         "<commune code=\"FR97411\" cp=\"97400\">Saint-Denis (974)</commune>");
+            else if (request.startsWith("GET /communes?q=Lent "))
+                QTimer::singleShot(300, s, [communes] { communes("<commune code=\"FR69112\" cp=\"69210\">Lentilly (69)</commune>"); });
+            else if (request.startsWith("GET /communes?"))
+                communes(QByteArray());
+            else
+                RawServer::document(parisDocument())(s, request);
+        });
+        auto w = window("Paris=FR75056\n");
+        w->setServiceHost(server.host());
+        w->findChild<QAction *>(QStringLiteral("AjouterVille"))->trigger();
+        auto *dialog = w->findChild<meteo::FormAjout *>(QStringLiteral("FormAjout"));
+        dialog->EditRecherche->setText(QStringLiteral("zzz"));
+        QTRY_COMPARE(dialog->StatutAjout->text(), QStringLiteral("Aucune commune trouvée"));
+        dialog->EditRecherche->clear();
+        QCOMPARE(dialog->StatutAjout->text(), QString());
+        dialog->EditRecherche->setText(QStringLiteral("Lent"));
+        QTRY_VERIFY(server.requests.last().startsWith("GET /communes?q=Lent "));
+        dialog->EditRecherche->clear();
+        QTest::qWait(500);
+        QCOMPARE(dialog->ListeCommunes->count(), 0);
+        dialog->EditRecherche->setText(QStringLiteral("é").repeated(44));
+        QCOMPARE(dialog->EditRecherche->text(), QStringLiteral("é").repeated(32));
+        dialog->EditRecherche->setText(QStringLiteral("Saint-Denis"));
+        QTRY_COMPARE(dialog->ListeCommunes->count(), 2);
+        QTest::keyClick(dialog->EditRecherche, Qt::Key_Down);
+        QCOMPARE(dialog->ListeCommunes->currentRow(), 0);
+        dialog->EditRecherche->setFocus();
+        QTest::keyClick(dialog->EditRecherche, Qt::Key_Return);
+        QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), QByteArray("Paris=FR75056\nSaint-Denis (93)=FR93066\n"));
+    }
+
     void unreachableServiceIsToldInTheDialog()
     {
         TempCurrentDir cwd;

@@ -201,7 +201,7 @@ private Q_SLOTS:
         for (const QString &file : icons.entryList({QStringLiteral("*.png")})) {
             QImage image;
             QVERIFY2(image.loadFromData(readFile(icons.filePath(file)), "PNG"), qPrintable(file));
-            QCOMPARE(image.size(), QSize(100, 100));
+            QCOMPARE(image.size(), file.contains(QStringLiteral("@2x")) ? QSize(200, 200) : QSize(100, 100));
             QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
         }
     }

@@ -2,6 +2,8 @@
 
 #include "meteo_version.h"
 
+#include <QFileInfo>
+
 #include "common/error.h"
 #include "timetext.h"
 
@@ -37,6 +39,14 @@ bool isSafeIconCode(const QByteArray &code)
 {
     return code.size() <= 32 && !code.contains('/') && !code.contains('\\') && !code.contains("..")
            && !code.contains('\0');
+}
+
+QString sharpIconPath(const QString &path, double devicePixelRatio)
+{
+    if (devicePixelRatio <= 1 || !path.endsWith(QStringLiteral(".png")))
+        return path;
+    const QString sharp = path.chopped(4) + QStringLiteral("@2x.png");
+    return QFileInfo::exists(sharp) ? sharp : path;
 }
 
 QString iconPath(const QString &chemin, const QByteArray &iconCode)

@@ -26,6 +26,9 @@ QByteArray composeLabel(int number, const TConditionMeteo &c, const Translator &
 // Whether an icon code from the network may become part of a file name: no separator, no "..",
 // no NUL, at most 32 bytes. Any other code names no icon file.
 [[nodiscard]] bool isSafeIconCode(const QByteArray &code);
+// The icon drawn at twice the size beside `path` ("30@2x.png"), where the screen has more than one
+// device pixel per pixel and it exists; else `path`.
+QString sharpIconPath(const QString &path, double devicePixelRatio);
 QString iconPath(const QString &chemin, const QByteArray &iconCode);
 
 // Writes the caption, Label1 ... Label9, the icon, then Label10 ... Label12, each text right after

@@ -25,8 +25,10 @@ int main(int argc, char **argv)
     const QDir icons(args[1]), generated(args[2]);
     if (!QDir().mkpath(icons.path()) || !QDir().mkpath(generated.path()))
         return 1;
+    // Each icon also at twice the size, for screens of two device pixels per pixel and more.
     for (const QString &code : art::iconCodes())
-        if (!art::drawIcon(code, 100).save(icons.filePath(code + QStringLiteral(".png")), "PNG"))
+        if (!art::drawIcon(code, 100).save(icons.filePath(code + QStringLiteral(".png")), "PNG")
+            || !art::drawIcon(code, 200).save(icons.filePath(code + QStringLiteral("@2x.png")), "PNG"))
             return 1;
     const QImage appIcon = art::drawAppIcon(120);
     QFile ico(generated.filePath(QStringLiteral("meteo.ico")));
