@@ -56,13 +56,19 @@ QPoint besideOnScreen(const QRect &main, const QSize &size, const QList<QRect> &
     constexpr int gap = 8;
     const QRect right(QPoint(main.right() + 1 + gap, main.top()), size);
     const QRect left(QPoint(main.left() - gap - size.width(), main.top()), size);
+    // Beside, as it is or slid onto the screen that shows it; where neither side leaves room, the
+    // side where it hides the least of `main`.
+    QPoint best;
+    qint64 hidden = std::numeric_limits<qint64>::max();
     for (const QRect &candidate : {right, left}) {
-        // Beside, as it is or slid up or down on the screen that shows it: never over `main`.
         const QRect slid(wholeOnScreen(candidate, screens), size);
-        if (wholly(slid, screens) && !slid.intersects(main))
-            return slid.topLeft();
+        const qint64 over = shownArea(slid, main);
+        if (over < hidden) {
+            best = slid.topLeft();
+            hidden = over;
+        }
     }
-    return wholeOnScreen(QRect(main.topLeft() + QPoint(gap * 4, gap * 4), size), screens);
+    return best;
 }
 
 QList<QRect> availableScreens()

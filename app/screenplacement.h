@@ -18,7 +18,7 @@ namespace meteo {
 QPoint wholeOnScreen(const QRect &frame, const QList<QRect> &screens);
 
 // Where a frame of `size` goes beside the frame `main`: to its right where it fits wholly on a screen,
-// else to its left, else overlapping `main`, always wholly on a screen.
+// else to its left, else on the side where it hides the least of `main`, always wholly on a screen.
 QPoint besideOnScreen(const QRect &main, const QSize &size, const QList<QRect> &screens);
 
 // The screens' available areas.
