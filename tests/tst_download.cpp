@@ -221,31 +221,6 @@ private Q_SLOTS:
         QCOMPARE(server.requests.size(), 1);  // redirects are not followed
     }
 
-    // A chunked body, its extensions and trailers, reaches the labels (the framings are the parser's).
-    void completeBodiesAreStored_data()
-    {
-        QTest::addColumn<QByteArray>("answer");
-        QByteArray chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
-        for (qsizetype at = 0; at < parisDocument().size(); at += 1000) {
-            const QByteArray piece = parisDocument().mid(at, 1000);
-            chunked += QByteArray::number(piece.size(), 16) + ";ext=1\r\n" + piece + "\r\n";
-        }
-        QTest::newRow("chunked") << chunked + "0\r\nX-Trailer: 1\r\n\r\n";
-    }
-
-    void completeBodiesAreStored()
-    {
-        QFETCH(QByteArray, answer);
-        RawServer server([answer](QTcpSocket *s, const QByteArray &) {
-            s->write(answer);
-            s->disconnectFromHost();
-        });
-        auto w = window(server);
-        w->Request("FR75056");
-        QTRY_COMPARE(w->label(1)->text(), QStringLiteral("Paris, France"));
-        QCOMPARE(stored(), parisDocument());
-    }
-
     // Whatever goes wrong, the partial body stays in the buffer and nothing reaches weather.xml or
     // the labels. Ending: 0 orderly close, 1 reset, 2 the server goes silent, 3 a byte every 100 ms.
     void failuresKeepThePartialBodyAndTheStoredFile_data()

@@ -157,14 +157,13 @@ private Q_SLOTS:
         w.show();
         w.HTTPClientInput(nullptr, parisDocument().constData(), qint32(parisDocument().size()));
         w.HTTPClientDisconnect(nullptr);
-        QStringList heard;  // the whole tree, depth first
+        QStringList heard;  // the whole tree, depth first, as name|value
         std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
             for (int i = 0; i < node->childCount(); ++i) {
-                QAccessibleInterface *child = node->child(i);
-                if (child->state().invisible)
-                    continue;
-                heard << child->text(QAccessible::Name) + u'|' + child->text(QAccessible::Value);
-                walk(child);
+                if (QAccessibleInterface *child = node->child(i); !child->state().invisible) {
+                    heard << child->text(QAccessible::Name) + u'|' + child->text(QAccessible::Value);
+                    walk(child);
+                }
             }
         };
         walk(QAccessible::queryAccessibleInterface(&w));

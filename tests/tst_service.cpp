@@ -141,7 +141,6 @@ private Q_SLOTS:
         QCOMPARE(ok.contentType, QByteArray("text/xml; charset=UTF-8"));
         QCOMPARE(ok.body, service::toXml(service::simulate(*service::findCity("FR75056"), fixed), 9));
         QCOMPARE(ok.body.count("<day "), 9);
-        QVERIFY(ok.body.contains("<tm>3:52 PM</tm>"));
         QVERIFY(ok.body.contains("<lsup>06/12/2026 15:52 heure locale</lsup>"));
         QCOMPARE(httpGet(base + "/weather/local/FR2A004?dayf=3").body.count("<day "), 3);
         // Answered again from the rendered bytes within the minute, and anew in the next one.
