@@ -60,7 +60,7 @@ Result<CommuneTable> CommuneTable::parse(const QByteArray &tsv)
             c.population = f[4].toInt(&p);
             c.latitude = f[5].toDouble(&la);
             c.longitude = f[6].toDouble(&lo);
-            c.approximate = f[7] == "1";
+            c.approximate = f[7].toInt() >= 3;  // placed at a mean of its neighbours
             ok = p && la && lo && !c.name.isEmpty() && qAbs(c.latitude) <= 90 && qAbs(c.longitude) <= 180
                  && !table.byCode_.contains(c.code);
         }

@@ -27,7 +27,8 @@ struct City {
 class CommuneTable {
 public:
     // One line a commune: INSEE code, name, department, postal codes (comma-separated), population,
-    // latitude, longitude, approximate (0/1), tab-separated; or the line that cannot be read.
+    // latitude, longitude, how it was placed (1 its GeoNames place, 2 by name, 3 to 6 a mean of its
+    // neighbours), tab-separated; or the line that cannot be read.
     static Result<CommuneTable> parse(const QByteArray &tsv);
     // The compiled-in table, read at the first call.
     static const CommuneTable &shipped();

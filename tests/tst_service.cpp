@@ -5,6 +5,7 @@
 #include "service/simulation.h"
 #include "service/weatherrequest.h"
 #include "service/weatherservice.h"
+#include "communebuilder.h"
 #include "testsupport.h"
 #include "weather/extraction.h"
 #include "weather/namevaluelist.h"
@@ -124,6 +125,32 @@ private Q_SLOTS:
             QVERIFY2(!found.isEmpty() && found.first().contains(first), a.body.constData());
         if (count >= 0)
             QCOMPARE(found.size(), count);
+    }
+
+    // The commune table's joining rules on a hand-made sample: by INSEE code (the most populated place
+    // of the code), by name only near where the neighbours put it, else the means, widest last.
+    void communeTableJoiningRules()
+    {
+        const QList<service::CommuneEntry> communes{
+            {"01001", "Alpha", "01", "011", "01100", 100}, {"01002", "Beta", "01", "011", "01100", 100},
+            {"01003", "Gamma", "01", "011", "01100", 100},    // its namesake lies 100 km away
+            {"01004", "Delta", "01", "011", "01100", 100},    // its namesake 3 km from the postal mean
+            {"01005", "Epsilon", "01", "012", "01999", 100},  // nothing placed by code around it
+            {"01006", "Eta", "01", "011", "01555", 100},  {"02001", "Zeta", "02", "021", "02000", 100},
+            {"98901", "Clipperton", "989", "", "98799", 0}};
+        const QList<service::GeoPlace> places{
+            {"Alpha", "01", "01001", 46.0, 5.0, 500}, {"Alpha-Hameau", "01", "01001", 47.0, 6.0, 10},
+            {"Beta", "01", "01002", 46.2, 5.2, 300},  {"Gamma", "01", "", 47.0, 5.1, 50},
+            {"Delta", "01", "", 46.12, 5.12, 50},     {"Zeta-Sud", "02", "", 49.0, 3.0, 10}};
+        const service::BuiltTable table = service::buildCommuneTable(communes, places);
+        QCOMPARE(table.tsv, QByteArray("01001\tAlpha\t01\t01100\t100\t46.0000\t5.0000\t1\n"
+                                       "01002\tBeta\t01\t01100\t100\t46.2000\t5.2000\t1\n"
+                                       "01003\tGamma\t01\t01100\t100\t46.1000\t5.1000\t3\n"
+                                       "01004\tDelta\t01\t01100\t100\t46.1200\t5.1200\t2\n"
+                                       "01005\tEpsilon\t01\t01999\t100\t46.1000\t5.1000\t5\n"
+                                       "01006\tEta\t01\t01555\t100\t46.1000\t5.1000\t4\n"
+                                       "02001\tZeta\t02\t02000\t100\t49.0000\t3.0000\t6\n"));
+        QCOMPARE(table.unplaced, QList<QByteArray>{"98901 Clipperton"});
     }
 
     void answersOverHttp()

