@@ -33,7 +33,12 @@ QUrl OpenMeteoSource::requestUrl(const City &city) const
     q.addQueryItem(QStringLiteral("current"),
                    QStringLiteral("temperature_2m,apparent_temperature,relative_humidity_2m,is_day,weather_code,"
                                   "pressure_msl,wind_speed_10m,wind_direction_10m,wind_gusts_10m"));
-    q.addQueryItem(QStringLiteral("hourly"), QStringLiteral("pressure_msl,visibility,uv_index"));
+    q.addQueryItem(QStringLiteral("hourly"),
+                   QStringLiteral("pressure_msl,visibility,uv_index,temperature_2m,apparent_temperature,"
+                                  "precipitation_probability,precipitation,weather_code,wind_speed_10m,wind_gusts_10m,"
+                                  "wind_direction_10m"));
+    q.addQueryItem(QStringLiteral("minutely_15"), QStringLiteral("precipitation"));
+    q.addQueryItem(QStringLiteral("forecast_minutely_15"), QStringLiteral("12"));
     q.addQueryItem(QStringLiteral("daily"), QStringLiteral("weather_code,temperature_2m_max,temperature_2m_min,sunrise,sunset"));
     url.setQuery(q);
     return url;

@@ -172,6 +172,50 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
     }
     if (!in.ok())
         return sourceFailure(in.problem());
+
+    // The 48 hours from the current one, each range-checked like the rest.
+    const auto series = [&](const char *name) { return in.array(hourly, "hourly", name, hours.size()); };
+    const QJsonArray temps = series("temperature_2m"), feels = series("apparent_temperature"),
+                     chances = series("precipitation_probability"), amounts = series("precipitation"),
+                     codesByHour = series("weather_code"), speeds = series("wind_speed_10m"),
+                     gusts = series("wind_gusts_10m"), directions = series("wind_direction_10m");
+    for (qsizetype i = now; i < now + 48 && in.ok(); ++i) {
+        HourForecast h;
+        const std::optional<QDateTime> at = localTime(hours.at(i).toString(), zone);
+        if (i >= hours.size() || !at)
+            return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans les 48 heures à venir"));
+        h.time = *at;
+        h.temperature = rounded(in.within(in.at(temps, i, "hourly.temperature_2m"), "hourly.temperature_2m", -90, 60));
+        h.feelsLike = rounded(in.within(in.at(feels, i, "hourly.apparent_temperature"), "hourly.apparent_temperature", -90, 60));
+        h.rainChance = rounded(in.within(in.at(chances, i, "hourly.precipitation_probability"), "hourly.precipitation_probability", 0, 100));
+        h.precipitation = in.within(in.at(amounts, i, "hourly.precipitation"), "hourly.precipitation", 0, 500);
+        h.wmo = in.wmo(in.at(codesByHour, i, "hourly.weather_code"), "hourly.weather_code");
+        h.windSpeed = in.within(in.at(speeds, i, "hourly.wind_speed_10m"), "hourly.wind_speed_10m", 0, 400);
+        h.windGust = in.within(in.at(gusts, i, "hourly.wind_gusts_10m"), "hourly.wind_gusts_10m", 0, 400);
+        h.windDirection = rounded(in.within(in.at(directions, i, "hourly.wind_direction_10m"), "hourly.wind_direction_10m", 0, 360)) % 360;
+        for (const DayForecast &d : r.days)
+            if (d.date == h.time.date())
+                h.daylight = h.time.time() >= d.sunrise && h.time.time() < d.sunset;
+        r.hours << h;
+    }
+    // The quarter hours from the one the observation falls in.
+    const QJsonObject minutely = in.object("minutely_15");
+    const QJsonArray quarters = in.array(minutely, "minutely_15", "time", 8);
+    const QJsonArray rain = in.array(minutely, "minutely_15", "precipitation", quarters.size());
+    qsizetype first = -1;
+    for (qsizetype i = 0; i < quarters.size(); ++i)
+        if (const std::optional<QDateTime> start = localTime(quarters.at(i).toString(), zone); start && *start <= r.observed)
+            first = i;
+    for (qsizetype i = first; i >= 0 && i < first + 8 && in.ok(); ++i) {
+        const std::optional<QDateTime> start = localTime(quarters.at(i).toString(), zone);
+        if (i >= quarters.size() || !start)
+            return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans les deux heures à venir"));
+        r.rain << RainQuarter{*start, in.within(in.at(rain, i, "minutely_15.precipitation"), "minutely_15.precipitation", 0, 500)};
+    }
+    if (first < 0)
+        return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans les deux heures à venir"));
+    if (!in.ok())
+        return sourceFailure(in.problem());
     return r;
 }
 

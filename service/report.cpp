@@ -137,6 +137,36 @@ QByteArray toXml(const WeatherReport &r, int days)
         w.writeEndElement();
     }
     w.writeEndElement();
+
+    // After the days: the hours ahead and the rain of the next two hours, for the charts.
+    const auto localTime = [](const QDateTime &t) { return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm")); };
+    w.writeStartElement(QStringLiteral("hours"));
+    for (const HourForecast &h : r.hours) {
+        const Condition &c = conditionFor(h.wmo);
+        w.writeStartElement(QStringLiteral("hour"));
+        w.writeAttribute(QStringLiteral("t"), localTime(h.time));
+        element(w, "tmp", h.temperature);
+        element(w, "flik", h.feelsLike);
+        element(w, "icon", h.daylight ? c.dayIcon : c.nightIcon);
+        element(w, "t", h.daylight ? c.dayPhrase : c.nightPhrase);
+        element(w, "ppcp", h.rainChance);
+        element(w, "prec", number(h.precipitation, 1));
+        w.writeStartElement(QStringLiteral("wind"));
+        element(w, "s", QString::number(std::lround(h.windSpeed)));
+        element(w, "gust", QString::number(std::lround(h.windGust)));
+        element(w, "d", h.windDirection);
+        w.writeEndElement();
+        w.writeEndElement();
+    }
+    w.writeEndElement();
+    w.writeStartElement(QStringLiteral("rain"));
+    for (const RainQuarter &q : r.rain) {
+        w.writeStartElement(QStringLiteral("q"));
+        w.writeAttribute(QStringLiteral("t"), localTime(q.start));
+        element(w, "prec", number(q.precipitation, 2));
+        w.writeEndElement();
+    }
+    w.writeEndElement();
     w.writeEndElement();
     w.writeEndDocument();
     return out;

@@ -14,6 +14,24 @@ struct DayForecast {
     int rainChance = 0;  // percent
 };
 
+// One hour of the 48 ahead, from the current one.
+struct HourForecast {
+    QDateTime time;  // local, on the hour
+    int temperature = 0, feelsLike = 0;
+    int wmo = 0;
+    bool daylight = true;
+    int rainChance = 0;          // percent
+    double precipitation = 0;    // mm in the hour
+    double windSpeed = 0, windGust = 0;  // km/h
+    int windDirection = 0;               // degrees
+};
+
+// One quarter hour of the two ahead: mm of rain in it.
+struct RainQuarter {
+    QDateTime start;  // local
+    double precipitation = 0;
+};
+
 struct WeatherReport {
     QByteArray code, place, station;
     double latitude = 0, longitude = 0;
@@ -29,6 +47,8 @@ struct WeatherReport {
     double visibility = 0;  // km
     int uvIndex = 0;
     QList<DayForecast> days;  // first is today
+    QList<HourForecast> hours;  // 48 from the current hour
+    QList<RainQuarter> rain;    // 8 from the current quarter hour
     QDateTime validUntil;     // UTC; until then the source gives this same report again
 };
 

@@ -98,9 +98,86 @@ int drawCondition(const Climate &climate, QDate date, double meanTemperature, do
     return cold ? dice.pick({75, 86}) : warm ? dice.pick({95, 96, 99, 82}) : dice.pick({65, 82, 95});
 }
 
+// The heaviest rate of a wet condition's showers, mm of water an hour.
+double peakRate(int wmo)
+{
+    if (wmo >= 95)
+        return 10.0;
+    if (wmo >= 71 && wmo <= 86 && wmo != 80 && wmo != 81 && wmo != 82)
+        return 1.2;  // snow, as water
+    if (wmo == 65 || wmo == 67 || wmo == 82)
+        return 8.0;
+    if (wmo == 63 || wmo == 81)
+        return 3.5;
+    return wmo >= 61 ? 1.5 : 0.4;  // rain, else drizzle
+}
+
+double windChill(double temperature, double wind)
+{
+    const double v16 = std::pow(std::max(wind, 0.1), 0.16);
+    return temperature <= 10.0 && wind > 4.8 ? 13.12 + 0.6215 * temperature - 11.37 * v16 + 0.3965 * temperature * v16
+                                             : temperature;
+}
+
 int rainChance(int wmo)
 {
     return wmo >= 80 ? 70 : wmo >= 61 ? 80 : wmo >= 51 ? 60 : wmo == 3 ? 20 : wmo >= 45 ? 10 : wmo == 2 ? 10 : 0;
+}
+
+// The 48 hours and the 8 quarter hours ahead, told by the same days: on a wet day rain comes in
+// showers of an hour or two every few hours; the current hour is the current conditions.
+void simulateHours(WeatherReport &r, const Climate &climate, const QTimeZone &zone)
+{
+    const QDateTime now = r.observed;
+    const QDateTime hour0(now.date(), QTime(now.time().hour(), 0), zone);
+    const auto dayOf = [&](const QDateTime &local) -> const DayForecast & {
+        return r.days[qBound(0, int(now.date().daysTo(local.date())), int(r.days.size()) - 1)];
+    };
+    // mm an hour at `local`; the current hour rains exactly when the current conditions say so.
+    const auto rate = [&](const QDateTime &local) {
+        const DayForecast &day = dayOf(local);
+        const double peak = peakRate(day.dayWmo);
+        const double s = std::sin(kTwoPi * daysOf(local.toUTC()) * 24.0 / 5.0 + climate.phase[2]);
+        const double shower = wet(day.dayWmo) && s > 0.2 ? peak * (s - 0.2) / 0.8 : 0.0;
+        if (local >= hour0 && local < hour0.addSecs(3600))
+            return wet(r.wmo) ? std::max(shower, peak / 2) : 0.0;
+        return shower;
+    };
+    const auto quarter = [&](const QDateTime &start) { return rate(start.addSecs(450)) / 4; };
+
+    for (int i = 0; i < 48; ++i) {
+        const QDateTime at = hour0.addSecs(3600 * i);
+        const DayForecast &day = dayOf(at);
+        HourForecast h;
+        h.time = at;
+        for (int q = 0; q < 4; ++q)
+            h.precipitation += quarter(at.addSecs(900 * q));
+        const bool rainy = h.precipitation >= 0.1;
+        h.wmo = i == 0 ? r.wmo : rainy ? day.dayWmo : wet(day.dayWmo) ? 3 : day.dayWmo;
+        if (!rainy)
+            h.precipitation = 0;
+        h.daylight = i == 0 ? r.daylight : at.time() >= day.sunrise && at.time() < day.sunset;
+        h.rainChance = rainy ? std::max(day.rainChance, 60) : wet(day.dayWmo) ? 30 : day.rainChance;
+        const double t = daysOf(at.toUTC());
+        h.windSpeed = climate.windSpeed(t);
+        h.windGust = h.windSpeed * 1.45 + 3.0;
+        h.windDirection = rounded(climate.windDirection(t)) % 360;
+        // The curve of its day, kept within the first two days' range (the hours that reach into the
+        // third day stay with the forecast they are shown beside).
+        const double lowest = std::min(r.days[0].low, r.days.value(1, r.days[0]).low);
+        const double highest = std::max(r.days[0].high, r.days.value(1, r.days[0]).high);
+        const double temperature = std::clamp((day.high + day.low) / 2.0 + (day.high - day.low) / 2.0
+                                                  * std::cos(kTwoPi * (at.time().hour() - 15.0) / 24.0), lowest, highest);
+        h.temperature = i == 0 ? r.temperature : rounded(temperature);
+        h.feelsLike = i == 0 ? r.feelsLike : rounded(windChill(temperature, h.windSpeed));
+        r.hours << h;
+    }
+    const QDateTime quarter0(now.date(), QTime(now.time().hour(), now.time().minute() / 15 * 15), zone);
+    for (int q = 0; q < 8; ++q) {
+        const QDateTime start = quarter0.addSecs(900 * q);
+        const double mm = quarter(start);
+        r.rain << RainQuarter{start, mm >= 0.01 ? mm : 0.0};
+    }
 }
 
 } // namespace
@@ -155,10 +232,7 @@ WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
     r.windDirection = rounded(climate.windDirection(t)) % 360;
     r.temperature = rounded(temperature);
     // Wind chill below 10 degrees in a wind, as weather services report "feels like".
-    const double v16 = std::pow(std::max(wind, 0.1), 0.16);
-    r.feelsLike = temperature <= 10.0 && wind > 4.8
-                      ? rounded(13.12 + 0.6215 * temperature - 11.37 * v16 + 0.3965 * temperature * v16)
-                      : r.temperature;
+    r.feelsLike = rounded(windChill(temperature, wind));
     r.dewPoint = rounded(dewPoint(temperature, humidity));
 
     Dice dice(fnv(city.code + local.date().toString(Qt::ISODate).toLatin1() + "vis"));
@@ -175,6 +249,7 @@ WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
     const double progress = dayLength > 0 ? today.sunrise.secsTo(now) / dayLength : 0.0;
     const double height = r.daylight ? std::sin(M_PI * std::clamp(progress, 0.0, 1.0)) : 0.0;
     r.uvIndex = rounded(10.0 * std::pow(std::sin(noonElevation), 2.5) * cloud * std::pow(height, 1.5));
+    simulateHours(r, climate, zone);
     return r;
 }
 

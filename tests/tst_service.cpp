@@ -51,9 +51,50 @@ private Q_SLOTS:
             TConditionMeteo c;
             meteo::assigneMeteo(path, c);
             for (const QByteArray &t : {c.Date_Mesure, c.Lever_du_Soleil.Texte, c.Coucher_du_Soleil.Texte})
-                meteo::readTimeOfDay(t);
+                QVERIFY(meteo::readTimeOfDay(t).isValid());
             QVERIFY(QFile::exists(QStringLiteral(METEO_DATA_DIR "/icons/") + QString::fromLatin1(c.Icon_Jour) + QStringLiteral(".png")));
             QCOMPARE(c.Ville_M, city->displayName());
+            // Without the hours and the rain (another service's document), the same record.
+            QByteArray doc = readFile(path);
+            doc.remove(doc.indexOf("<hours>"), doc.indexOf("</rain>") + 7 - doc.indexOf("<hours>"));
+            TConditionMeteo without;
+            meteo::assigneMeteo(meteo::WeatherDocument(doc, path), without);
+            QCOMPARE(QByteArray(without.Station.Texte + without.Vent.Texte + without.Temperature.Texte + without.Nuages),
+                     QByteArray(c.Station.Texte + c.Vent.Texte + c.Temperature.Texte + c.Nuages));
+        }
+    }
+
+    // The hours and the rain ahead say what the rest of the document says, through a year, morning
+    // and evening: the current hour is the current conditions, rain falls in rainy hours only and in
+    // showers, the temperatures stay within the first two days' and reach the next day's.
+    void simulatedHoursAgreeWithTheDocument()
+    {
+        const auto wet = [](int wmo) { return wmo >= 51; };
+        for (const char *code : {"FR75056", "FR29019", "FR13055", "FR67482", "FR97411"}) {
+            const service::City *city = service::findCity(code);
+            for (int day = 0; day < 365; day += 3) {
+                for (const QTime time : {QTime(6, 10), QTime(20, 40)}) {
+                    const service::WeatherReport r = service::simulate(*city, parisTime(QDate(2026, 1, 1).addDays(day), time));
+                    QCOMPARE(r.hours.size(), 48);
+                    QCOMPARE(r.rain.size(), 8);
+                    const service::HourForecast &now = r.hours.first();
+                    QVERIFY(now.temperature == r.temperature && now.wmo == r.wmo && now.daylight == r.daylight);
+                    QCOMPARE(r.rain.first().precipitation > 0, wet(r.wmo));
+                    const double lowest = std::min(r.days[0].low, r.days[1].low), highest = std::max(r.days[0].high, r.days[1].high);
+                    int hi = -100, lo = 100, dry = 0;
+                    for (const service::HourForecast &h : r.hours) {
+                        QVERIFY2((h.precipitation > 0) == wet(h.wmo) || &h == &now, code);
+                        QVERIFY(h.temperature >= lowest - 1 && h.temperature <= highest + 1);
+                        if (h.time.date() == r.days[1].date) {
+                            hi = std::max(hi, h.temperature);
+                            lo = std::min(lo, h.temperature);
+                            dry += h.precipitation == 0;
+                        }
+                    }
+                    QVERIFY(hi >= r.days[1].high - 1 && lo <= r.days[1].low + 1);
+                    QVERIFY2(dry > 0, "a wet day has dry hours between its showers");
+                }
+            }
         }
     }
 
