@@ -17,6 +17,7 @@ class QTimer;
 
 namespace meteo {
 class ActivationHistory;
+class FormHeures;
 class FormPrevisions;
 class MemoText;
 }
@@ -57,6 +58,7 @@ public:
     QLabel *Imag = nullptr;
     QAction *RetirerVille = nullptr;
     meteo::FormPrevisions *Previsions = nullptr;  // created when first asked for
+    meteo::FormHeures *Heures = nullptr;          // likewise
     QTimer *Actualisation = nullptr;              // the next download of the current city
     QString Chemin;
     // How often the current city is downloaded again, and the first wait after a failed download
@@ -82,6 +84,7 @@ public Q_SLOTS:
     void ActualiserClick();
     void RetirerVilleClick();
     void PrevisionsClick();
+    void HeuresClick();
     void CloseAppli();
 
 Q_SIGNALS:

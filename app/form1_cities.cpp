@@ -4,6 +4,7 @@
 #include "errorreport.h"
 #include "form1.h"
 #include "formajout.h"
+#include "formheures.h"
 #include "formprevisions.h"
 #include "places.h"
 #include "screenplacement.h"
@@ -49,6 +50,10 @@ void TForm1::buildCityMenu()
     nineDays->setObjectName(QStringLiteral("PrevisionsNeufJours"));
     nineDays->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(nineDays, &QAction::triggered, this, &TForm1::PrevisionsClick);
+    QAction *hours = previsions->addAction(QStringLiteral("Prochaines 48 heures"));
+    hours->setObjectName(QStringLiteral("PrevisionsHeures"));
+    hours->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    connect(hours, &QAction::triggered, this, &TForm1::HeuresClick);
 }
 
 // Opens the forecast window with the stored document, or brings it forward.
@@ -66,6 +71,23 @@ void TForm1::PrevisionsClick()
         Previsions->show();
         Previsions->raise();
         Previsions->activateWindow();
+    });
+}
+
+// Opens the 48-hour window with the stored document, or brings it forward; placed like the forecast.
+void TForm1::HeuresClick()
+{
+    atEventBoundary("HeuresClick", [&] {
+        if (!Heures) {
+            Heures = new meteo::FormHeures(this);
+            Heures->refresh();
+            Heures->move(meteo::besideOnScreen(meteo::frameRectOf(this), meteo::frameRectOf(Heures).size(),
+                                               meteo::availableScreens()));
+            meteo::keepWholeOnScreen(Heures);
+        }
+        Heures->show();
+        Heures->raise();
+        Heures->activateWindow();
     });
 }
 

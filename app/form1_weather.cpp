@@ -1,6 +1,7 @@
 // The window's weather routines: lookups, fill, translation and the display refresh.
 #include "executable.h"
 #include "form1.h"
+#include "formheures.h"
 #include "formprevisions.h"
 #include "places.h"
 #include "common/error.h"
@@ -31,5 +32,7 @@ void TForm1::Mise_A_Jour()
     meteo::writeDisplay(CondMeteo, [this](const QByteArray &phrase) { return Traduire(phrase); },
                         QDate::currentDate(), Chemin, *this);
     if (Previsions)
-        Previsions->refresh();  // it follows every refresh that succeeded
+        Previsions->refresh();  // they follow every refresh that succeeded
+    if (Heures)
+        Heures->refresh();
 }

@@ -130,9 +130,8 @@ void simulateHours(WeatherReport &r, const Climate &climate, const QTimeZone &zo
 {
     const QDateTime now = r.observed;
     const QDateTime hour0(now.date(), QTime(now.time().hour(), 0), zone);
-    const auto dayOf = [&](const QDateTime &local) -> const DayForecast & {
-        return r.days[qBound(0, int(now.date().daysTo(local.date())), int(r.days.size()) - 1)];
-    };
+    const auto indexOf = [&](const QDateTime &local) { return qBound(0, int(now.date().daysTo(local.date())), int(r.days.size()) - 1); };
+    const auto dayOf = [&](const QDateTime &local) -> const DayForecast & { return r.days[indexOf(local)]; };
     // mm an hour at `local`; the current hour rains exactly when the current conditions say so.
     const auto rate = [&](const QDateTime &local) {
         const DayForecast &day = dayOf(local);
@@ -166,8 +165,14 @@ void simulateHours(WeatherReport &r, const Climate &climate, const QTimeZone &zo
         // third day stay with the forecast they are shown beside).
         const double lowest = std::min(r.days[0].low, r.days.value(1, r.days[0]).low);
         const double highest = std::max(r.days[0].high, r.days.value(1, r.days[0]).high);
-        const double temperature = std::clamp((day.high + day.low) / 2.0 + (day.high - day.low) / 2.0
-                                                  * std::cos(kTwoPi * (at.time().hour() - 15.0) / 24.0), lowest, highest);
+        // Lows at 3 h, highs at 15 h, joined smoothly from one day to the next.
+        const int index = indexOf(at), hour = at.time().hour();
+        const DayForecast &before = r.days[std::max(index - 1, 0)], &after = r.days[std::min(index + 1, int(r.days.size()) - 1)];
+        const auto ease = [](double a, double b, double f) { return a + (b - a) * (1 - std::cos(M_PI * f)) / 2; };
+        const double curve = hour < 3    ? ease(before.high, day.low, (hour + 9) / 12.0)
+                             : hour < 15 ? ease(day.low, day.high, (hour - 3) / 12.0)
+                                         : ease(day.high, after.low, (hour - 15) / 12.0);
+        const double temperature = std::clamp(curve, lowest, highest);
         h.temperature = i == 0 ? r.temperature : rounded(temperature);
         h.feelsLike = i == 0 ? r.feelsLike : rounded(windChill(temperature, h.windSpeed));
         r.hours << h;

@@ -2,6 +2,7 @@
 // icon file chosen, and the shipped icon set.
 #include "app/errorreport.h"
 #include "app/form1.h"
+#include "app/formheures.h"
 #include "app/formprevisions.h"
 #include "testsupport.h"
 #include "weather/display.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QAccessible>
+#include <cmath>
 #include <QTest>
 
 using namespace testing;
@@ -244,6 +246,8 @@ private Q_SLOTS:
                  QStringLiteral("Partiellement nuageux"));
         QTest::keyClick(forecast, Qt::Key_Escape);
         QVERIFY(!forecast->isVisible());
+        w.HeuresClick();  // a document without hours (another service's) says so
+        QCOMPARE(w.Heures->Message->text(), QStringLiteral("Pas de prévision horaire dans ce document"));
     }
 
     // The window says when its document came, and plainly when that is more than three hours ago.
@@ -260,6 +264,86 @@ private Q_SLOTS:
             QVERIFY2(text.startsWith(QStringLiteral("Reçues le ")) && text.contains(received.toString(QStringLiteral("à HH:mm"))), qPrintable(text));
             QCOMPARE(text.endsWith(QStringLiteral(" — données anciennes")), minutesAgo > 180);
         }
+    }
+
+    // --- The 48 hours ---------------------------------------------------------------------------
+
+    // Scales cover the data in round steps, whatever the series: below zero, all dry, one 40 mm hour.
+    void scalesCoverTheirSeries_data()
+    {
+        QTest::addColumn<double>("lo");
+        QTest::addColumn<double>("hi");
+        QTest::newRow("below zero") << -7.3 << -1.2;
+        QTest::newRow("all dry") << 0.0 << 0.0;
+        QTest::newRow("one 40 mm hour") << 0.0 << 40.0;
+        QTest::newRow("summer") << 17.0 << 33.0;
+    }
+
+    void scalesCoverTheirSeries()
+    {
+        QFETCH(double, lo);
+        QFETCH(double, hi);
+        const meteo::Scale s = meteo::niceScale(lo, hi);
+        QVERIFY(s.low < lo && s.high > hi && s.step > 0);
+        const double mantissa = s.step / std::pow(10.0, std::floor(std::log10(s.step)));
+        QVERIFY2(QList<double>({1, 2, 2.5, 5}).contains(mantissa), qPrintable(QString::number(s.step)));
+        QVERIFY((s.high - s.low) / s.step <= 8);
+        QCOMPARE(std::fmod(s.low / s.step, 1.0), 0.0);
+    }
+
+    void rainSentenceTellsTheNextTwoHours_data()
+    {
+        QTest::addColumn<QList<double>>("mm");  // eight quarter hours from 14 h 00
+        QTest::addColumn<QString>("sentence");
+        QTest::newRow("dry") << QList<double>(8, 0.0) << QStringLiteral("Pas de pluie prévue d'ici 16 h 00");
+        QTest::newRow("starting") << QList<double>{0, 0.1, 0.3, 0.2, 0, 0, 0, 0} << QStringLiteral("Pluie faible à partir de 14 h 15");
+        QTest::newRow("ending") << QList<double>{1, 1.2, 0.5, 0.3, 0, 0, 0, 0} << QStringLiteral("Pluie modérée en cours, fin vers 15 h 00");
+        QTest::newRow("lasting") << QList<double>(8, 2.0) << QStringLiteral("Pluie forte en cours, sans fin prévue d'ici 16 h 00");
+    }
+
+    void rainSentenceTellsTheNextTwoHours()
+    {
+        QFETCH(QList<double>, mm);
+        QList<meteo::RainSlot> rain;
+        for (int i = 0; i < mm.size(); ++i)
+            rain << meteo::RainSlot{QDateTime(QDate(2026, 12, 7), QTime(14, 0)).addSecs(900 * i), mm[i]};
+        QTEST(QString::fromUtf8(meteo::rainSentence(rain)), "sentence");
+    }
+
+    // From a document: nights across midnight from the days' sun times, a gap where a value is
+    // missing; drawn, the rainiest hour has the tallest bar and the coldest the lowest point.
+    void hoursAreReadAndDrawn()
+    {
+        QByteArray doc = "<weather><dayf><day d=\"0\"><sunr>8:00 AM</sunr><suns>5:00 PM</suns></day>"
+                         "<day d=\"1\"><sunr>8:01 AM</sunr><suns>5:01 PM</suns></day><day d=\"2\"><sunr>8:02 AM</sunr>"
+                         "<suns>5:02 PM</suns></day></dayf><hours>";
+        for (int i = 0; i < 48; ++i) {
+            const QDateTime t = QDateTime(QDate(2026, 12, 7), QTime(20, 0)).addSecs(3600 * i);
+            doc += "<hour t=\"" + t.toString(QStringLiteral("yyyy-MM-ddTHH:mm")).toLatin1() + "\"><tmp>"
+                   + (i == 5 ? QByteArray("N/A") : QByteArray::number(i == 30 ? -6 : 4 + i % 5)) + "</tmp><ppcp>50</ppcp><prec>"
+                   + (i == 12 ? "40" : i % 7 == 0 ? "1.5" : "0") + "</prec><wind><gust>30</gust></wind></hour>";
+        }
+        const QString path = files.path(QStringLiteral("weather.xml"));
+        files.write(QStringLiteral("weather.xml"), doc + "</hours><rain/></weather>");
+        const meteo::HourlyForecast f = meteo::readHourly(meteo::WeatherDocument(path));
+        QCOMPARE(f.hours.size(), 48);
+        QVERIFY(!f.hours[5].temperature);
+        QCOMPARE(f.nights.first(), std::make_pair(f.hours.first().time, QDateTime(QDate(2026, 12, 8), QTime(8, 1))));
+        QCOMPARE(f.nights[1].first, QDateTime(QDate(2026, 12, 8), QTime(17, 1)));
+        meteo::HourlyChart chart(nullptr);
+        chart.resize(800, 300);
+        chart.setForecast(f);
+        QImage image(chart.size(), QImage::Format_ARGB32);
+        chart.render(&image);
+        QVERIFY(chart.temperaturePoint(5).isNull());  // a gap, not a zero
+        for (int i = 0; i < 48; ++i) {
+            QVERIFY(chart.precipitationBar(i).height() <= chart.precipitationBar(12).height());
+            QVERIFY(i == 5 || chart.temperaturePoint(i).y() <= chart.temperaturePoint(30).y());
+        }
+        const QPointF bar = chart.precipitationBar(12).center();
+        QVERIFY(qBlue(image.pixel(bar.toPoint())) > qRed(image.pixel(bar.toPoint())));  // drawn there
+        QVERIFY(chart.accessibleDescription().startsWith(QStringLiteral("Températures de -6 à 8 °C ; pluie")));
+        files.remove(QStringLiteral("weather.xml"));
     }
 
     void forecastHasOneRowPerDayAndFollowsDownloads()

@@ -1,0 +1,279 @@
+#include "formheures.h"
+
+#include "places.h"
+#include "common/error.h"
+
+#include <QFile>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace meteo {
+namespace {
+
+const QColor kTemperature(200, 60, 40), kRain(30, 100, 200), kGust(90, 90, 90), kNight(20, 40, 90, 28);
+
+QColor intensityColour(RainIntensity i)
+{
+    switch (i) {
+    case RainIntensity::Light: return {150, 195, 240};
+    case RainIntensity::Moderate: return {60, 130, 215};
+    case RainIntensity::Heavy: return {20, 60, 160};
+    default: return {235, 240, 245};
+    }
+}
+
+} // namespace
+
+HourlyChart::HourlyChart(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Graphique"));
+    setMinimumSize(760, 260);
+    setAccessibleName(QStringLiteral("Prochaines 48 heures"));
+}
+
+void HourlyChart::setForecast(const HourlyForecast &forecast)
+{
+    forecast_ = forecast;
+    double tLo = 0, tHi = 0, pHi = 0, gHi = 0;
+    bool first = true;
+    for (const HourPoint &h : forecast_.hours) {
+        if (h.temperature) {
+            tLo = first ? *h.temperature : std::min(tLo, double(*h.temperature));
+            tHi = first ? *h.temperature : std::max(tHi, double(*h.temperature));
+            first = false;
+        }
+        pHi = std::max(pHi, h.precipitation.value_or(0));
+        gHi = std::max(gHi, double(h.gust.value_or(0)));
+    }
+    temperature_ = niceScale(tLo, tHi);
+    precipitation_ = niceScale(0, std::max(pHi, 1.0));
+    precipitation_.low = 0;
+    gust_ = niceScale(0, std::max(gHi, 10.0));
+    gust_.low = 0;
+    setAccessibleDescription(QString::fromUtf8(hourlyDescription(forecast_)));
+    update();
+}
+
+QRectF HourlyChart::plot() const
+{
+    return QRectF(48, 14, width() - 48 - 104, height() - 14 - 40);
+}
+
+double HourlyChart::x(const QDateTime &t) const
+{
+    if (forecast_.hours.isEmpty())
+        return plot().left();
+    const double hours = forecast_.hours.first().time.secsTo(t) / 3600.0;
+    return plot().left() + plot().width() * hours / 48.0;
+}
+
+QPointF HourlyChart::temperaturePoint(int hour) const
+{
+    if (hour < 0 || hour >= forecast_.hours.size() || !forecast_.hours[hour].temperature)
+        return {};
+    const QRectF p = plot();
+    const double y = p.bottom() - p.height() * (*forecast_.hours[hour].temperature - temperature_.low)
+                                        / (temperature_.high - temperature_.low);
+    return {x(forecast_.hours[hour].time.addSecs(1800)), y};
+}
+
+QRectF HourlyChart::precipitationBar(int hour) const
+{
+    if (hour < 0 || hour >= forecast_.hours.size() || forecast_.hours[hour].precipitation.value_or(0) <= 0)
+        return {};
+    const QRectF p = plot();
+    const double h = p.height() * std::min(1.0, *forecast_.hours[hour].precipitation / precipitation_.high);
+    const double left = x(forecast_.hours[hour].time), w = p.width() / 48.0;
+    return {left + 1, p.bottom() - h, w - 2, h};
+}
+
+void HourlyChart::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF p = plot();
+    painter.fillRect(rect(), Qt::white);
+    if (forecast_.hours.isEmpty())
+        return;
+    for (const auto &[from, to] : forecast_.nights)
+        painter.fillRect(QRectF(QPointF(x(from), p.top()), QPointF(x(to), p.bottom())), kNight);
+    // Scales: °C on the left, mm then km/h on the right, the same number of steps.
+    painter.setPen(QColor(210, 210, 210));
+    const int steps = int(std::lround((temperature_.high - temperature_.low) / temperature_.step));
+    const QLocale french(QLocale::French);
+    for (int i = 0; i <= steps; ++i) {
+        const double y = p.bottom() - p.height() * i / steps;
+        painter.setPen(QColor(215, 215, 215));
+        painter.drawLine(QPointF(p.left(), y), QPointF(p.right(), y));
+        painter.setPen(kTemperature);
+        painter.drawText(QRectF(0, y - 8, p.left() - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
+                         QString::number(temperature_.low + i * temperature_.step) + QStringLiteral(" °C"));
+        painter.setPen(kRain);
+        painter.drawText(QRectF(p.right() + 4, y - 8, 44, 16), Qt::AlignLeft | Qt::AlignVCenter,
+                         french.toString(precipitation_.high * i / steps, 'g', 3) + QStringLiteral(" mm"));
+        painter.setPen(kGust);
+        painter.drawText(QRectF(p.right() + 50, y - 8, 54, 16), Qt::AlignLeft | Qt::AlignVCenter,
+                         QString::number(std::lround(gust_.high * i / steps)) + QStringLiteral(" km/h"));
+    }
+    // Bars: darker where rain is more likely.
+    for (int i = 0; i < forecast_.hours.size(); ++i)
+        if (const QRectF bar = precipitationBar(i); !bar.isEmpty()) {
+            QColor c = kRain;
+            c.setAlpha(60 + int(195 * forecast_.hours[i].chance.value_or(100) / 100.0));
+            painter.fillRect(bar, c);
+        }
+    // Curves, broken where a value is missing.
+    const auto curve = [&](auto valueAt, const QPen &pen) {
+        QPainterPath path;
+        bool drawing = false;
+        for (int i = 0; i < forecast_.hours.size(); ++i) {
+            const std::optional<QPointF> pt = valueAt(i);
+            if (!pt) {
+                drawing = false;
+                continue;
+            }
+            drawing ? path.lineTo(*pt) : path.moveTo(*pt);
+            drawing = true;
+        }
+        painter.setPen(pen);
+        painter.drawPath(path);
+    };
+    curve([&](int i) -> std::optional<QPointF> {
+              if (!forecast_.hours[i].gust)
+                  return std::nullopt;
+              return QPointF(x(forecast_.hours[i].time.addSecs(1800)), p.bottom() - p.height() * *forecast_.hours[i].gust / gust_.high);
+          },
+          QPen(kGust, 1, Qt::DashLine));
+    curve([&](int i) -> std::optional<QPointF> {
+              const QPointF pt = temperaturePoint(i);
+              return pt.isNull() ? std::nullopt : std::optional<QPointF>(pt);
+          },
+          QPen(kTemperature, 2.5));
+    // Hours every 3 hours, the day's name at each midnight, the current time.
+    painter.setPen(Qt::black);
+    for (const HourPoint &h : forecast_.hours) {
+        const int hour = h.time.time().hour();
+        if (hour % 3 == 0)
+            painter.drawText(QRectF(x(h.time) - 20, p.bottom() + 2, 40, 16), Qt::AlignCenter, QString::number(hour) + QStringLiteral(" h"));
+        if (hour == 0) {
+            painter.drawLine(QPointF(x(h.time), p.top()), QPointF(x(h.time), p.bottom() + 4));
+            painter.drawText(QRectF(x(h.time) - 40, p.bottom() + 18, 80, 16), Qt::AlignCenter, french.dayName(h.time.date().dayOfWeek()));
+        }
+    }
+    // The first hour is the current one, in the place's own time.
+    painter.setPen(QPen(QColor(230, 120, 0), 2));
+    const double now = x(forecast_.hours.first().time.addSecs(60 * QTime::currentTime().minute()));
+    if (now >= p.left() && now <= p.right())
+        painter.drawLine(QPointF(now, p.top()), QPointF(now, p.bottom()));
+}
+
+bool HourlyChart::event(QEvent *e)
+{
+    if (e->type() == QEvent::ToolTip && !forecast_.hours.isEmpty()) {
+        const auto *help = static_cast<QHelpEvent *>(e);
+        const int hour = int((help->pos().x() - plot().left()) / (plot().width() / 48.0));
+        if (hour >= 0 && hour < forecast_.hours.size())
+            QToolTip::showText(help->globalPos(), QString::fromUtf8(hourTooltip(forecast_.hours[hour])), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+RainStrip::RainStrip(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Pluie"));
+    setMinimumHeight(52);
+    setAccessibleName(QStringLiteral("Pluie dans les 2 heures"));
+}
+
+void RainStrip::setRain(const QList<RainSlot> &rain)
+{
+    rain_ = rain;
+    update();
+}
+
+void RainStrip::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (rain_.isEmpty())
+        return;
+    const double w = double(width()) / rain_.size();
+    for (int i = 0; i < rain_.size(); ++i) {
+        const QRectF cell(i * w + 1, 0, w - 2, 28);
+        painter.fillRect(cell, intensityColour(intensityOf(rain_[i].mm)));
+        painter.drawText(QRectF(i * w, 30, w, 20), Qt::AlignCenter, QString::fromUtf8(hourText(rain_[i].start)));
+    }
+}
+
+FormHeures::FormHeures(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("FormHeures"));
+    setWindowTitle(QStringLiteral("Prochaines 48 heures"));
+    auto *layout = new QVBoxLayout(this);
+    auto *title = new QLabel(QStringLiteral("Pluie dans les 2 heures"), this);
+    title->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    Phrase = new QLabel(this);
+    Phrase->setObjectName(QStringLiteral("Phrase"));
+    Phrase->setTextFormat(Qt::PlainText);
+    Pluie = new RainStrip(this);
+    Graphique = new HourlyChart(this);
+    Message = new QLabel(this);
+    Message->setObjectName(QStringLiteral("Message"));
+    Message->setTextFormat(Qt::PlainText);
+    for (QWidget *w : std::initializer_list<QWidget *>{title, Phrase, Pluie, Graphique, Message})
+        layout->addWidget(w);
+    setFixedSize(sizeHint());
+}
+
+void FormHeures::showMessage(const QString &text)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{Phrase, Pluie, Graphique})
+        w->hide();
+    Message->setText(text);
+    Message->show();
+}
+
+void FormHeures::refresh()
+{
+    const Places &places = Places::current();
+    if (!QFile::exists(places.weatherFile())) {
+        showMessage(QStringLiteral("Aucune prévision : la météo n'a pas encore été téléchargée"));
+        return;
+    }
+    HourlyForecast forecast;
+    try {
+        forecast = readHourly(WeatherDocument(places.weatherFile()));
+    } catch (const Error &e) {
+        showMessage(QStringLiteral("Aucune prévision : ") + QString::fromUtf8(e.what()));
+        return;
+    }
+    if (!forecast.present || forecast.hours.isEmpty()) {
+        showMessage(QStringLiteral("Pas de prévision horaire dans ce document"));
+        return;
+    }
+    Message->hide();
+    Phrase->setText(QString::fromUtf8(rainSentence(forecast.rain)));
+    Pluie->setRain(forecast.rain);
+    Graphique->setForecast(forecast);
+    for (QWidget *w : std::initializer_list<QWidget *>{Phrase, Pluie, Graphique})
+        w->show();
+}
+
+void FormHeures::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
+}
+
+} // namespace meteo
