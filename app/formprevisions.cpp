@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 
 namespace meteo {
@@ -24,15 +25,75 @@ struct Column {
 constexpr Column kColumns[] = {{"Jour", 12, 130, "Jour"},         {"IconeJour", 146, 40, "Ciel de jour"},
                                {"IconeNuit", 190, 40, "Ciel de nuit"}, {"Ciel", 240, 190, "Ciel"},
                                {"Temp", 436, 90, "Températures"},  {"Soleil", 530, 150, "Soleil"}};
-constexpr int kTop = 12, kRowHeight = 42, kIcon = 40, kFooter = 28;
+constexpr int kChart = 110, kTop = 12 + kChart, kRowHeight = 42, kIcon = 40, kFooter = 28;
 
 } // namespace
+
+DaysChart::DaysChart(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Courbes"));
+    setAccessibleName(QStringLiteral("Températures des neuf jours"));
+}
+
+void DaysChart::setDays(const QList<std::pair<std::optional<int>, std::optional<int>>> &highsAndLows)
+{
+    days_ = highsAndLows;
+    std::optional<int> lo, hi;
+    for (const auto &[h, l] : days_)
+        for (const std::optional<int> &v : {h, l})
+            if (v) {
+                lo = std::min(lo.value_or(*v), *v);
+                hi = std::max(hi.value_or(*v), *v);
+            }
+    low_ = lo.value_or(0) - 2;
+    high_ = std::max(hi.value_or(1) + 2.0, low_ + 1);
+    update();
+}
+
+QPointF DaysChart::point(int day, bool high) const
+{
+    if (day < 0 || day >= days_.size())
+        return {};
+    const std::optional<int> v = high ? days_[day].first : days_[day].second;
+    if (!v)
+        return {};
+    // The columns of the rows below: each day's point over the middle of its row's width.
+    const double column = double(width()) / FormPrevisions::kRows;
+    const double top = 16, bottom = height() - 16;
+    return {column * (day + 0.5), bottom - (bottom - top) * (*v - low_) / (high_ - low_)};
+}
+
+void DaysChart::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const bool high : {true, false}) {
+        const QColor colour = high ? QColor(205, 70, 40) : QColor(40, 100, 200);
+        QPointF last;
+        for (int day = 0; day < days_.size(); ++day) {
+            const QPointF p = point(day, high);
+            if (p.isNull()) {
+                last = {};  // a gap, never a zero
+                continue;
+            }
+            painter.setPen(QPen(colour, 2));
+            if (!last.isNull())
+                painter.drawLine(last, p);
+            painter.setBrush(colour);
+            painter.drawEllipse(p, 3, 3);
+            const int value = *(high ? days_[day].first : days_[day].second);
+            painter.drawText(QRectF(p.x() - 30, high ? p.y() - 17 : p.y() + 3, 60, 14), Qt::AlignCenter,
+                             QString::number(value) + QStringLiteral("°"));
+            last = p;
+        }
+    }
+}
 
 FormPrevisions::FormPrevisions(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("FormPrevisions"));
     setStyleSheet(QStringLiteral("QWidget#FormPrevisions { background-color: #C5DBF3; }"));
-    setFixedSize(690, kTop * 2 + kRows * kRowHeight + kFooter);
+    setFixedSize(690, kTop + kRows * kRowHeight + 12 + kFooter);
     setWindowTitle(QStringLiteral("Prévisions"));
     for (int row = 1; row <= kRows; ++row)
         for (const Column &c : kColumns) {
@@ -46,6 +107,8 @@ FormPrevisions::FormPrevisions(QWidget *parent) : QWidget(parent, Qt::Window)
     Message->setObjectName(QStringLiteral("Message"));
     Message->setTextFormat(Qt::PlainText);
     Message->setGeometry(12, kTop, width() - 24, kIcon);
+    Courbes = new DaysChart(this);
+    Courbes->setGeometry(12, 8, width() - 24, kChart - 8);
     Recues = new QLabel(this);
     Recues->setObjectName(QStringLiteral("Recues"));
     Recues->setTextFormat(Qt::PlainText);
@@ -73,6 +136,7 @@ void FormPrevisions::showMessage(const QString &text)
     Message->setText(text);
     Message->show();
     Recues->clear();
+    Courbes->setDays({});
 }
 
 void FormPrevisions::setIcon(QLabel *label, const QByteArray &code, const QByteArray &sky)
@@ -117,6 +181,10 @@ void FormPrevisions::refresh()
     Recues->setText(QString::fromUtf8(receivedText(received)) + (stale ? QStringLiteral(" — données anciennes") : QString()));
     Recues->setStyleSheet(stale ? QStringLiteral("color: #B3261E; font-weight: bold;") : QString());
     Message->hide();
+    QList<std::pair<std::optional<int>, std::optional<int>>> highsAndLows;
+    for (const ForecastDay &d : forecast.days)
+        highsAndLows.append({d.high, d.low});
+    Courbes->setDays(highsAndLows);
     for (int row = 1; row <= kRows; ++row) {
         const bool shown = row <= forecast.days.size();
         for (const Column &c : kColumns)

@@ -3,10 +3,27 @@
 // weather/forecast.h composes.
 #pragma once
 #include <QWidget>
+#include <optional>
 
 class QLabel;
 
 namespace meteo {
+
+// The nine days' highs and lows as two curves, a column per day; a missing value leaves a gap.
+class DaysChart : public QWidget {
+    Q_OBJECT
+public:
+    explicit DaysChart(QWidget *parent);
+    void setDays(const QList<std::pair<std::optional<int>, std::optional<int>>> &highsAndLows);
+    QPointF point(int day, bool high) const;  // null where the value is missing
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QList<std::pair<std::optional<int>, std::optional<int>>> days_;
+    double low_ = 0, high_ = 1;
+};
 
 class FormPrevisions : public QWidget {
     Q_OBJECT
@@ -17,6 +34,7 @@ public:
     // window.
     void refresh();
     QLabel *cell(const char *column, int row) const;  // "Jour", 1 -> Jour1
+    DaysChart *Courbes;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

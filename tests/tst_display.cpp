@@ -244,6 +244,9 @@ private Q_SLOTS:
         QCOMPARE(day->text(QAccessible::Name), QStringLiteral("Températures"));
         QCOMPARE(QAccessible::queryAccessibleInterface(forecast->cell("IconeJour", 1))->text(QAccessible::Name),
                  QStringLiteral("Partiellement nuageux"));
+        // Drawn: the highs above the lows, and a gap, not a zero, where the high is missing.
+        QVERIFY(forecast->Courbes->point(0, true).y() < forecast->Courbes->point(0, false).y());
+        QVERIFY(forecast->Courbes->point(1, true).isNull() && !forecast->Courbes->point(1, false).isNull());
         QTest::keyClick(forecast, Qt::Key_Escape);
         QVERIFY(!forecast->isVisible());
         w.HeuresClick();  // a document without hours (another service's) says so

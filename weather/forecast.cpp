@@ -84,6 +84,12 @@ Forecast readForecast(const WeatherDocument &doc, const Translator &traduire)
         d.sky = sky.isEmpty() ? QByteArray(kMissing) : traduire(sky);
         d.nightSky = nightSky.isEmpty() ? QByteArray(kMissing) : traduire(nightSky);
         d.temperatures = degrees(childText(e, "hi")) + " / " + degrees(childText(e, "low"));
+        for (const auto &[name, value] : {std::pair{"hi", &d.high}, std::pair{"low", &d.low}}) {
+            bool ok = false;
+            const int degreesValue = childText(e, name).toInt(&ok);
+            if (ok)
+                *value = degreesValue;
+        }
         d.sun = timeOrMissing(childText(e, "sunr")) + " – " + timeOrMissing(childText(e, "suns"));
         f.days << d;
     }

@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <optional>
 
 namespace meteo {
 
@@ -16,6 +17,7 @@ struct ForecastDay {
     QByteArray sky;                  // the day part's condition, translated
     QByteArray nightSky;             // the night part's
     QByteArray temperatures;         // "9°C / 3°C"
+    std::optional<int> high, low;    // for the chart; absent when missing or unreadable
     QByteArray sun;                  // "08:34:00 – 16:54:00"
 };
 
