@@ -229,8 +229,11 @@ FormHeures::FormHeures(QWidget *parent) : QWidget(parent, Qt::Window)
     Message = new QLabel(this);
     Message->setObjectName(QStringLiteral("Message"));
     Message->setTextFormat(Qt::PlainText);
-    for (QWidget *w : std::initializer_list<QWidget *>{title, Phrase, Pluie, Graphique, Message})
-        layout->addWidget(w);
+    layout->addWidget(title);
+    layout->addWidget(Phrase);
+    layout->addWidget(Pluie);
+    layout->addWidget(Graphique);
+    layout->addWidget(Message);
     setFixedSize(sizeHint());
 }
 
