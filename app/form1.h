@@ -104,6 +104,8 @@ private:
     void setStatus(const QByteArray &text);
     void downloadEnded(bool shown);
     void buildCityMenu();
+    template <class Window>
+    void openForecastWindow(Window *&window);
     void requestStartCity();
     int cityLine(const QByteArray &code) const;
     void fillCityMenu();

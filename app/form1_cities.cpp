@@ -56,39 +56,31 @@ void TForm1::buildCityMenu()
     connect(hours, &QAction::triggered, this, &TForm1::HeuresClick);
 }
 
-// Opens the forecast window with the stored document, or brings it forward.
-void TForm1::PrevisionsClick()
+// Opens a forecast window with the stored document (made, filled and placed beside the main window
+// where it fits, wholly on a screen, the first time), or brings it forward.
+template <class Window>
+void TForm1::openForecastWindow(Window *&window)
 {
-    atEventBoundary("PrevisionsClick", [&] {
-        if (!Previsions) {
-            Previsions = new meteo::FormPrevisions(this);
-            Previsions->refresh();
-            // Beside the main window where it fits, wholly on a screen.
-            Previsions->move(meteo::besideOnScreen(meteo::frameRectOf(this), meteo::frameRectOf(Previsions).size(),
-                                                   meteo::availableScreens()));
-            meteo::keepWholeOnScreen(Previsions);
-        }
-        Previsions->show();
-        Previsions->raise();
-        Previsions->activateWindow();
-    });
+    if (!window) {
+        window = new Window(this);
+        window->refresh();
+        window->move(meteo::besideOnScreen(meteo::frameRectOf(this), meteo::frameRectOf(window).size(),
+                                           meteo::availableScreens()));
+        meteo::keepWholeOnScreen(window);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
-// Opens the 48-hour window with the stored document, or brings it forward; placed like the forecast.
+void TForm1::PrevisionsClick()
+{
+    atEventBoundary("PrevisionsClick", [&] { openForecastWindow(Previsions); });
+}
+
 void TForm1::HeuresClick()
 {
-    atEventBoundary("HeuresClick", [&] {
-        if (!Heures) {
-            Heures = new meteo::FormHeures(this);
-            Heures->refresh();
-            Heures->move(meteo::besideOnScreen(meteo::frameRectOf(this), meteo::frameRectOf(Heures).size(),
-                                               meteo::availableScreens()));
-            meteo::keepWholeOnScreen(Heures);
-        }
-        Heures->show();
-        Heures->raise();
-        Heures->activateWindow();
-    });
+    atEventBoundary("HeuresClick", [&] { openForecastWindow(Heures); });
 }
 
 // The cities of the list, then the separator, adding and removing a city, and "Quitter".
