@@ -36,6 +36,14 @@ QByteArray City::timeZone() const
         {"977", "America/St_Barthelemy"}, {"978", "America/Marigot"}, {"984", "Indian/Kerguelen"},
         {"986", "Pacific/Wallis"},     {"987", "Pacific/Tahiti"},     {"988", "Pacific/Noumea"},
     };
+    // French Polynesia spans three zones: the Marquesas at -9:30, the Gambier at -9, Tahiti's -10 elsewhere.
+    static const QHash<QByteArray, QByteArray> polynesia{
+        {"FR98718", "Pacific/Marquesas"}, {"FR98723", "Pacific/Marquesas"}, {"FR98731", "Pacific/Marquesas"},
+        {"FR98746", "Pacific/Marquesas"}, {"FR98756", "Pacific/Marquesas"}, {"FR98757", "Pacific/Marquesas"},
+        {"FR98719", "Pacific/Gambier"},
+    };
+    if (department == "987")
+        return polynesia.value(code, "Pacific/Tahiti");
     return overseas.value(department, "Europe/Paris");
 }
 
@@ -69,23 +77,29 @@ Result<CommuneTable> CommuneTable::parse(const QByteArray &tsv)
         table.byCode_.insert(c.code, table.cities_.size());
         table.cities_.append(std::move(c));
     }
+    if (table.cities_.isEmpty())  // a service that knows no commune would refuse every request
+        return HttpError{500, "commune table: no commune in it"};
+    return table;
+}
+
+const Result<CommuneTable> &CommuneTable::loadShipped()
+{
+    static const Result<CommuneTable> table = [] {
+        initCommuneResources();
+        QFile file(QStringLiteral(":/communes/communes.tsv"));
+        return file.open(QIODevice::ReadOnly) ? parse(file.readAll()) : HttpError{500, "commune table: not compiled in"};
+    }();
     return table;
 }
 
 const CommuneTable &CommuneTable::shipped()
 {
-    static const CommuneTable table = [] {
-        initCommuneResources();
-        QFile file(QStringLiteral(":/communes/communes.tsv"));
-        Result<CommuneTable> parsed = file.open(QIODevice::ReadOnly) ? parse(file.readAll())
-                                                                     : HttpError{500, "commune table: not compiled in"};
-        if (!parsed.ok()) {  // the build put it there: without it the service cannot answer at all
-            std::fprintf(stderr, "meteo-service: %s\n", parsed.error().text.constData());
-            std::abort();
-        }
-        return std::move(parsed.value());
-    }();
-    return table;
+    const Result<CommuneTable> &table = loadShipped();
+    if (!table.ok()) {  // main() refuses to start first; nothing else may go on without it
+        std::fprintf(stderr, "meteo-service: %s\n", table.error().text.constData());
+        std::abort();
+    }
+    return table.value();
 }
 
 const City *CommuneTable::find(const QByteArray &code) const

@@ -30,7 +30,9 @@ public:
     // latitude, longitude, how it was placed (1 its GeoNames place, 2 by name, 3 to 6 a mean of its
     // neighbours), tab-separated; or the line that cannot be read.
     static Result<CommuneTable> parse(const QByteArray &tsv);
-    // The compiled-in table, read at the first call.
+    // The compiled-in table, read at the first call, or why it cannot be used (empty, unreadable).
+    [[nodiscard]] static const Result<CommuneTable> &loadShipped();
+    // The same table, once loadShipped() has said it is good.
     static const CommuneTable &shipped();
 
     const City *find(const QByteArray &code) const;  // exact location code, or nullptr

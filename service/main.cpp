@@ -1,4 +1,4 @@
-// meteo-service [--port N] [--bind ADDR] [--source sim|open-meteo] [--upstream URL]:
+// meteo-service [--port N] [--bind ADDR] [--source sim|open-meteo] [--upstream URL] [--cache-cities N]:
 // answers the viewer's weather requests until SIGINT or SIGTERM.
 #include "common/quitsignals.h"
 #include "service/communes.h"
@@ -27,14 +27,26 @@ int main(int argc, char **argv)
                                     QStringLiteral("NAME"), QStringLiteral("sim"));
     const QCommandLineOption upstream(QStringLiteral("upstream"), QStringLiteral("Base URL of the Open-Meteo API."),
                                       QStringLiteral("URL"), QStringLiteral("https://api.open-meteo.com"));
-    parser.addOptions({port, bind, source, upstream});
+    const QCommandLineOption cacheCities(QStringLiteral("cache-cities"),
+                                         QStringLiteral("Live source: how many cities' reports are kept at most."),
+                                         QStringLiteral("N"), QString::number(service::OpenMeteoSource::kDefaultMaxCities));
+    parser.addOptions({port, bind, source, upstream, cacheCities});
     parser.process(app);
 
     std::unique_ptr<service::WeatherSource> weather;
     if (parser.value(source) == QStringLiteral("sim"))
         weather = std::make_unique<service::SimulatedSource>();
-    else if (parser.value(source) == QStringLiteral("open-meteo"))
-        weather = std::make_unique<service::OpenMeteoSource>(parser.value(upstream).toUtf8());
+    else if (parser.value(source) == QStringLiteral("open-meteo")) {
+        bool cacheOk = false;
+        const int kept = parser.value(cacheCities).toInt(&cacheOk);
+        if (!cacheOk || kept < 1) {
+            std::fprintf(stderr, "meteo-service: bad --cache-cities\n");
+            return 2;
+        }
+        auto live = std::make_unique<service::OpenMeteoSource>(parser.value(upstream).toUtf8());
+        live->setMaxCities(kept);
+        weather = std::move(live);
+    }
     if (!weather) {
         std::fprintf(stderr, "meteo-service: unknown source '%s'\n", qPrintable(parser.value(source)));
         return 2;
@@ -52,7 +64,11 @@ int main(int argc, char **argv)
                              "behind a front server such as nginx (share/meteo/nginx/meteo.conf), which limits and "
                              "caches requests; it does not defend itself against many or hostile clients.\n",
                      qPrintable(address.toString()));
-    service::CommuneTable::shipped();  // read once, before the first request waits for it
+    // Read once, before the first request waits for it; without communes there is nothing to serve.
+    if (const auto &table = service::CommuneTable::loadShipped(); !table.ok()) {
+        std::fprintf(stderr, "meteo-service: refusing to start: %s\n", table.error().text.constData());
+        return 1;
+    }
     service::WeatherService server(*weather);
     const quint16 listening = server.listen(address, quint16(portNumber));
     if (listening == 0) {

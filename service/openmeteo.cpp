@@ -27,7 +27,10 @@ QUrl OpenMeteoSource::requestUrl(const City &city) const
     QUrlQuery q;
     q.addQueryItem(QStringLiteral("latitude"), QString::number(city.latitude, 'f', 4));
     q.addQueryItem(QStringLiteral("longitude"), QString::number(city.longitude, 'f', 4));
-    q.addQueryItem(QStringLiteral("timezone"), QStringLiteral("auto"));
+    // Days are cut at the commune's midnights, but every time comes as Unix seconds: Open-Meteo writes
+    // local times with one offset for the whole answer, wrong past a change of legal time.
+    q.addQueryItem(QStringLiteral("timezone"), QString::fromUtf8(city.timeZone()));
+    q.addQueryItem(QStringLiteral("timeformat"), QStringLiteral("unixtime"));
     q.addQueryItem(QStringLiteral("forecast_days"), QStringLiteral("9"));
     q.addQueryItem(QStringLiteral("past_hours"), QStringLiteral("3"));
     q.addQueryItem(QStringLiteral("current"),
@@ -47,6 +50,7 @@ QUrl OpenMeteoSource::requestUrl(const City &city) const
 void OpenMeteoSource::fetch(const City &city, const QDateTime &nowUtc, std::function<void(SourceResult)> done)
 {
     Entry &entry = cache_[city.code];
+    entry.used = ++requests_;
     if (entry.report && entry.fetchedAt.secsTo(nowUtc) < kCacheSeconds) {
         done(*entry.report);
         return;
@@ -89,7 +93,7 @@ void OpenMeteoSource::fetch(const City &city, const QDateTime &nowUtc, std::func
         else if (status != 200)
             finished(city.code, nowUtc, sourceFailure(QStringLiteral("Open-Meteo a répondu HTTP %1").arg(status)));
         else
-            finished(city.code, nowUtc, parseOpenMeteo(*body + reply->readAll(), city));
+            finished(city.code, nowUtc, parseOpenMeteo(*body + reply->readAll(), city, nowUtc));
     });
 }
 
@@ -102,8 +106,26 @@ void OpenMeteoSource::finished(const QByteArray &code, const QDateTime &startedA
         entry.fetchedAt = startedAt;
     }
     const QList<std::function<void(SourceResult)>> waiting = std::exchange(entry.waiting, {});
+    if (!entry.report)
+        cache_.remove(code);  // nothing to keep of a failure
+    forgetLeastRecentlyUsed();
     for (const auto &done : waiting)
         done(result);
+}
+
+// Bounded memory whatever the number of communes asked for: the reports least recently asked for go
+// first; a city with an upstream call under way stays.
+void OpenMeteoSource::forgetLeastRecentlyUsed()
+{
+    while (cache_.size() > maxCities_) {
+        auto oldest = cache_.end();
+        for (auto it = cache_.begin(); it != cache_.end(); ++it)
+            if (it->waiting.isEmpty() && (oldest == cache_.end() || it->used < oldest->used))
+                oldest = it;
+        if (oldest == cache_.end())
+            return;
+        cache_.erase(oldest);
+    }
 }
 
 } // namespace service

@@ -6,13 +6,15 @@
 
 #include <QHash>
 #include <QUrl>
+#include <algorithm>
 
 class QNetworkAccessManager;
 
 namespace service {
 
-// The report in an Open-Meteo answer, or what is missing from it.
-SourceResult parseOpenMeteo(const QByteArray &json, const City &city);
+// The report in an Open-Meteo answer (times asked as Unix seconds), or what is missing from it; the
+// hours and quarters start at the ones that hold `nowUtc`.
+SourceResult parseOpenMeteo(const QByteArray &json, const City &city, const QDateTime &nowUtc);
 
 class OpenMeteoSource : public WeatherSource {
 public:
@@ -25,6 +27,9 @@ public:
     QUrl requestUrl(const City &city) const;
     // The longest one upstream exchange may take, from the request to the last byte.
     void setTimeout(int ms) { timeoutMs_ = ms; }
+    // At most this many cities' reports are kept, the least recently asked for going first.
+    void setMaxCities(qsizetype n) { maxCities_ = std::max<qsizetype>(n, 1); }
+    static constexpr qsizetype kDefaultMaxCities = 2000;
     // A larger answer is abandoned unread: a forecast takes about 30 KB.
     static constexpr qint64 kMaxAnswer = 2 * 1024 * 1024;
 
@@ -33,13 +38,17 @@ private:
         QDateTime fetchedAt;
         std::optional<WeatherReport> report;
         QList<std::function<void(SourceResult)>> waiting;
+        quint64 used = 0;  // when it was last asked for, in requests
     };
+    void forgetLeastRecentlyUsed();
     void finished(const QByteArray &code, const QDateTime &startedAt, SourceResult result);
 
     QByteArray base_;
     int timeoutMs_ = 10000;
     std::unique_ptr<QNetworkAccessManager> manager_;
     QHash<QByteArray, Entry> cache_;
+    qsizetype maxCities_ = kDefaultMaxCities;
+    quint64 requests_ = 0;
 };
 
 } // namespace service

@@ -14,6 +14,8 @@
 namespace service {
 namespace {
 
+constexpr qsizetype kMaxDays = 9;  // what the document serves at the most
+
 // Reads the answer strictly: any field missing or of the wrong kind is reported by name, so that no
 // half-filled document is ever served.
 class Reader {
@@ -87,31 +89,132 @@ private:
     QJsonObject root_;
 };
 
-std::optional<QDateTime> localTime(const QString &text, const QTimeZone &zone)
+// An instant of the answer (asked as Unix seconds), in the commune's own zone; nullopt when it is not
+// a whole number of seconds within the years the forecast can be about.
+std::optional<QDateTime> instantOf(const QJsonValue &v, const QTimeZone &zone)
 {
-    const QDateTime t = QDateTime::fromString(text, QStringLiteral("yyyy-MM-ddTHH:mm"));
-    if (!t.isValid())
+    const double seconds = v.toDouble(std::nan(""));
+    if (!v.isDouble() || !(seconds >= 0 && seconds < 8e9) || seconds != std::floor(seconds))
         return std::nullopt;
-    return QDateTime(t.date(), t.time(), zone);
+    return QDateTime::fromSecsSinceEpoch(qint64(seconds), zone);
+}
+
+// The instants of a series, or the first fault: unreadable, or not `step` seconds after the last.
+Result<QList<QDateTime>> series(const QJsonArray &times, const char *name, qint64 step, const QTimeZone &zone)
+{
+    QList<QDateTime> out;
+    for (qsizetype i = 0; i < times.size(); ++i) {
+        const std::optional<QDateTime> t = instantOf(times.at(i), zone);
+        if (!t)
+            return HttpError{502, QByteArray(name) + "[" + QByteArray::number(i) + "] n'est pas un instant"};
+        if (!out.isEmpty() && out.last().secsTo(*t) != step)
+            return HttpError{502, QByteArray(name) + "[" + QByteArray::number(i) + "] ne suit pas le précédent de "
+                                      + QByteArray::number(step) + " s"};
+        out << *t;
+    }
+    return out;
+}
+
+// The index of the step that holds `now`, or -1.
+qsizetype holding(const QList<QDateTime> &starts, const QDateTime &now, qint64 step)
+{
+    for (qsizetype i = 0; i < starts.size(); ++i)
+        if (starts[i] <= now && now < starts[i].addSecs(step))
+            return i;
+    return -1;
+}
+
+qsizetype indexOfInstant(const QJsonArray &times, const QDateTime &t)
+{
+    for (qsizetype i = 0; i < times.size(); ++i)
+        if (times.at(i).isDouble() && qint64(times.at(i).toDouble()) == t.toSecsSinceEpoch())
+            return i;
+    return -1;
+}
+
+// The 48 hours from the one that holds `now`: a section the main window does without, so a fault in
+// it is said and the section left out rather than the whole answer refused.
+Result<QList<HourForecast>> readHours(const QJsonObject &hourly, const QList<DayForecast> &days,
+                                      const QList<std::pair<QDateTime, QDateTime>> &suns, const QDateTime &now,
+                                      const QTimeZone &zone)
+{
+    Reader in(QJsonObject{{QStringLiteral("hourly"), hourly}});
+    const QJsonArray times = in.array(hourly, "hourly", "time", 48);
+    if (!in.ok())
+        return HttpError{502, in.problem().toUtf8()};
+    const Result<QList<QDateTime>> starts = series(times, "hourly.time", 3600, zone);
+    if (!starts.ok())
+        return starts.error();
+    const qsizetype first = holding(starts.value(), now, 3600);
+    if (first < 0 || first + 48 > starts.value().size())
+        return HttpError{502, "hourly.time ne couvre pas les 48 heures à venir"};
+    const auto column = [&](const char *name) { return in.array(hourly, "hourly", name, times.size()); };
+    const QJsonArray temps = column("temperature_2m"), feels = column("apparent_temperature"),
+                     chances = column("precipitation_probability"), amounts = column("precipitation"),
+                     codes = column("weather_code"), speeds = column("wind_speed_10m"), gusts = column("wind_gusts_10m"),
+                     directions = column("wind_direction_10m");
+    QList<HourForecast> out;
+    for (qsizetype i = first; i < first + 48 && in.ok(); ++i) {
+        HourForecast h;
+        h.time = starts.value()[i];
+        h.temperature = rounded(in.within(in.at(temps, i, "hourly.temperature_2m"), "hourly.temperature_2m", -90, 60));
+        h.feelsLike = rounded(in.within(in.at(feels, i, "hourly.apparent_temperature"), "hourly.apparent_temperature", -90, 60));
+        h.rainChance = rounded(in.within(in.at(chances, i, "hourly.precipitation_probability"), "hourly.precipitation_probability", 0, 100));
+        h.precipitation = in.within(in.at(amounts, i, "hourly.precipitation"), "hourly.precipitation", 0, 500);
+        h.wmo = in.wmo(in.at(codes, i, "hourly.weather_code"), "hourly.weather_code");
+        h.windSpeed = in.within(in.at(speeds, i, "hourly.wind_speed_10m"), "hourly.wind_speed_10m", 0, 400);
+        h.windGust = in.within(in.at(gusts, i, "hourly.wind_gusts_10m"), "hourly.wind_gusts_10m", 0, 400);
+        h.windDirection = rounded(in.within(in.at(directions, i, "hourly.wind_direction_10m"), "hourly.wind_direction_10m", 0, 360)) % 360;
+        // Day or night by the instants of the sun of its own date.
+        for (qsizetype d = 0; d < days.size(); ++d)
+            if (days[d].date == h.time.date())
+                h.daylight = h.time >= suns[d].first && h.time < suns[d].second;
+        out << h;
+    }
+    if (!in.ok())
+        return HttpError{502, in.problem().toUtf8()};
+    return out;
+}
+
+// The 8 quarter hours from the one that holds `now`; optional like the hours.
+Result<QList<RainQuarter>> readQuarters(const QJsonObject &root, const QDateTime &now, const QTimeZone &zone)
+{
+    Reader in(root);
+    const QJsonObject minutely = in.object("minutely_15");
+    const QJsonArray times = in.array(minutely, "minutely_15", "time", 8);
+    const QJsonArray rain = in.array(minutely, "minutely_15", "precipitation", times.size());
+    if (!in.ok())
+        return HttpError{502, in.problem().toUtf8()};
+    const Result<QList<QDateTime>> starts = series(times, "minutely_15.time", 900, zone);
+    if (!starts.ok())
+        return starts.error();
+    const qsizetype first = holding(starts.value(), now, 900);
+    if (first < 0 || first + 8 > starts.value().size())
+        return HttpError{502, "minutely_15.time ne couvre pas les deux heures à venir"};
+    QList<RainQuarter> out;
+    for (qsizetype i = first; i < first + 8; ++i)
+        out << RainQuarter{starts.value()[i], in.within(in.at(rain, i, "minutely_15.precipitation"), "minutely_15.precipitation", 0, 500)};
+    if (!in.ok())
+        return HttpError{502, in.problem().toUtf8()};
+    return out;
 }
 
 } // namespace
 
-SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
+SourceResult parseOpenMeteo(const QByteArray &json, const City &city, const QDateTime &nowUtc)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (!document.isObject())
         return sourceFailure(QStringLiteral("réponse d'Open-Meteo illisible (%1)").arg(error.errorString()));
     Reader in(document.object());
-    const double offset = in.number("utc_offset_seconds");
-    if (!(std::abs(offset) <= 14 * 3600))
-        return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans utc_offset_seconds utilisable"));
-    const QTimeZone zone{int(offset)};
+    // Every moment is read as an instant and shown in the commune's own zone: Open-Meteo writes local
+    // times with the offset of the day it answers, an hour off past a change of legal time.
+    const QTimeZone zone(city.timeZone());
     const QJsonObject current = in.object("current"), hourly = in.object("hourly"), daily = in.object("daily");
 
     WeatherReport r = reportOf(city, "Open-Meteo");
-    const std::optional<QDateTime> observed = localTime(in.string(current, "current", "time"), zone);
+    const std::optional<QDateTime> observed = instantOf(current.value(QLatin1StringView("time")), zone);
     // Physical ranges: anything outside is a broken answer, never served.
     r.temperature = rounded(in.within(in.number(current, "current", "temperature_2m"), "current.temperature_2m", -90, 60));
     r.feelsLike = rounded(in.within(in.number(current, "current", "apparent_temperature"), "current.apparent_temperature", -90, 60));
@@ -127,19 +230,25 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
         return sourceFailure(in.problem());
     if (!observed)
         return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans current.time"));
+    // Old data (a stale cache upstream) or data from the future (a wrong clock) is no current weather.
+    if (observed->secsTo(nowUtc) > 3 * 3600)
+        return sourceFailure(QStringLiteral("Open-Meteo : données périmées (du %1)").arg(observed->toString(Qt::ISODate)));
+    if (nowUtc.secsTo(*observed) > 3 * 3600)
+        return sourceFailure(QStringLiteral("Open-Meteo : données datées du futur (%1)").arg(observed->toString(Qt::ISODate)));
     r.observed = *observed;
     r.dewPoint = rounded(dewPoint(r.temperature, r.humidity));
 
-    // Hourly values of the current hour, and the pressure three hours before it.
+    // The hour that holds the observation, and the pressure three hours before it, found by instant
+    // (on UTC hours, which are not local hours in a half-hour zone).
     const QJsonArray hours = in.array(hourly, "hourly", "time", 1);
-    const QString thisHour = r.observed.toString(QStringLiteral("yyyy-MM-ddTHH:00"));
     qsizetype now = -1;
-    for (qsizetype i = 0; i < hours.size(); ++i)
-        if (hours.at(i).toString() == thisHour)
+    for (qsizetype i = 0; i < hours.size() && now < 0; ++i)
+        if (const std::optional<QDateTime> t = instantOf(hours.at(i), zone); t && *t <= r.observed && r.observed < t->addSecs(3600))
             now = i;
+    const qsizetype before = now < 0 ? -1 : indexOfInstant(hours, instantOf(hours.at(now), zone)->addSecs(-3 * 3600));
     const QJsonArray pressures = in.array(hourly, "hourly", "pressure_msl", hours.size());
     const double change = in.within(in.at(pressures, now, "hourly.pressure_msl of this hour"), "hourly.pressure_msl", 850, 1100)
-                          - in.within(in.at(pressures, now - 3, "hourly.pressure_msl of three hours before"), "hourly.pressure_msl", 850, 1100);
+                          - in.within(in.at(pressures, before, "hourly.pressure_msl of three hours before"), "hourly.pressure_msl", 850, 1100);
     r.tendency = tendencyText(change);
     const double visibility = current.value(QLatin1StringView("visibility")).isDouble()
                                   ? current.value(QLatin1StringView("visibility")).toDouble()
@@ -150,72 +259,55 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city)
                                       : in.at(in.array(hourly, "hourly", "uv_index", hours.size()), now, "hourly.uv_index"),
                                   "uv_index", 0, 20));
 
+    // The days from today, one date after the other; only the nine the document can hold are kept.
     const QJsonArray days = in.array(daily, "daily", "time", 1);
     const QJsonArray codes = in.array(daily, "daily", "weather_code", days.size());
     const QJsonArray highs = in.array(daily, "daily", "temperature_2m_max", days.size());
     const QJsonArray lows = in.array(daily, "daily", "temperature_2m_min", days.size());
     const QJsonArray rises = in.array(daily, "daily", "sunrise", days.size());
     const QJsonArray sets = in.array(daily, "daily", "sunset", days.size());
-    for (qsizetype i = 0; i < days.size() && in.ok(); ++i) {
+    QList<std::pair<QDateTime, QDateTime>> suns;
+    const QDate today = r.observed.date();
+    for (qsizetype i = 0; i < days.size() && in.ok() && r.days.size() < kMaxDays; ++i) {
+        // A day is written as the instant of its local midnight, reckoned with the answer's one
+        // offset: half a day later is within the right date whatever that offset's error.
+        const std::optional<QDateTime> midnight = instantOf(days.at(i), zone);
+        const QDate date = midnight ? midnight->addSecs(12 * 3600).date() : QDate();
+        if (!date.isValid())
+            return sourceFailure(QStringLiteral("daily.time[%1] n'est pas une date").arg(i));
+        if (date < today)
+            continue;  // yesterday's, in a zone that has passed midnight
+        if (r.days.isEmpty() ? date != today : r.days.last().date.daysTo(date) != 1)
+            return sourceFailure(QStringLiteral("daily.time[%1] : le %2 ne suit pas le jour précédent")
+                                     .arg(i).arg(date.toString(Qt::ISODate)));
         DayForecast d;
-        d.date = QDate::fromString(days.at(i).toString(), Qt::ISODate);
+        d.date = date;
         d.dayWmo = d.nightWmo = in.wmo(in.at(codes, i, "daily.weather_code"), "daily.weather_code");
         d.high = rounded(in.within(in.at(highs, i, "daily.temperature_2m_max"), "daily.temperature_2m_max", -90, 60));
         d.low = rounded(in.within(in.at(lows, i, "daily.temperature_2m_min"), "daily.temperature_2m_min", -90, 60));
-        const std::optional<QDateTime> rise = localTime(rises.at(i).toString(), zone);
-        const std::optional<QDateTime> set = localTime(sets.at(i).toString(), zone);
-        if (!d.date.isValid() || !rise || !set)
-            return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans dates ou heures de soleil du jour %1").arg(i));
+        const std::optional<QDateTime> rise = instantOf(rises.at(i), zone), set = instantOf(sets.at(i), zone);
+        if (!rise || !set || rise->date() != date || set->date() != date || *set <= *rise)
+            return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans heures de soleil du %1").arg(date.toString(Qt::ISODate)));
         d.sunrise = rise->time();
         d.sunset = set->time();
+        suns.append({*rise, *set});
         r.days << d;
     }
     if (!in.ok())
         return sourceFailure(in.problem());
+    if (r.days.isEmpty())
+        return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans le jour du %1").arg(today.toString(Qt::ISODate)));
 
-    // The 48 hours from the current one, each range-checked like the rest.
-    const auto series = [&](const char *name) { return in.array(hourly, "hourly", name, hours.size()); };
-    const QJsonArray temps = series("temperature_2m"), feels = series("apparent_temperature"),
-                     chances = series("precipitation_probability"), amounts = series("precipitation"),
-                     codesByHour = series("weather_code"), speeds = series("wind_speed_10m"),
-                     gusts = series("wind_gusts_10m"), directions = series("wind_direction_10m");
-    for (qsizetype i = now; i < now + 48 && in.ok(); ++i) {
-        HourForecast h;
-        const std::optional<QDateTime> at = localTime(hours.at(i).toString(), zone);
-        if (i >= hours.size() || !at)
-            return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans les 48 heures à venir"));
-        h.time = *at;
-        h.temperature = rounded(in.within(in.at(temps, i, "hourly.temperature_2m"), "hourly.temperature_2m", -90, 60));
-        h.feelsLike = rounded(in.within(in.at(feels, i, "hourly.apparent_temperature"), "hourly.apparent_temperature", -90, 60));
-        h.rainChance = rounded(in.within(in.at(chances, i, "hourly.precipitation_probability"), "hourly.precipitation_probability", 0, 100));
-        h.precipitation = in.within(in.at(amounts, i, "hourly.precipitation"), "hourly.precipitation", 0, 500);
-        h.wmo = in.wmo(in.at(codesByHour, i, "hourly.weather_code"), "hourly.weather_code");
-        h.windSpeed = in.within(in.at(speeds, i, "hourly.wind_speed_10m"), "hourly.wind_speed_10m", 0, 400);
-        h.windGust = in.within(in.at(gusts, i, "hourly.wind_gusts_10m"), "hourly.wind_gusts_10m", 0, 400);
-        h.windDirection = rounded(in.within(in.at(directions, i, "hourly.wind_direction_10m"), "hourly.wind_direction_10m", 0, 360)) % 360;
-        for (const DayForecast &d : r.days)
-            if (d.date == h.time.date())
-                h.daylight = h.time.time() >= d.sunrise && h.time.time() < d.sunset;
-        r.hours << h;
-    }
-    // The quarter hours from the one the observation falls in.
-    const QJsonObject minutely = in.object("minutely_15");
-    const QJsonArray quarters = in.array(minutely, "minutely_15", "time", 8);
-    const QJsonArray rain = in.array(minutely, "minutely_15", "precipitation", quarters.size());
-    qsizetype first = -1;
-    for (qsizetype i = 0; i < quarters.size(); ++i)
-        if (const std::optional<QDateTime> start = localTime(quarters.at(i).toString(), zone); start && *start <= r.observed)
-            first = i;
-    for (qsizetype i = first; i >= 0 && i < first + 8 && in.ok(); ++i) {
-        const std::optional<QDateTime> start = localTime(quarters.at(i).toString(), zone);
-        if (i >= quarters.size() || !start)
-            return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans les deux heures à venir"));
-        r.rain << RainQuarter{*start, in.within(in.at(rain, i, "minutely_15.precipitation"), "minutely_15.precipitation", 0, 500)};
-    }
-    if (first < 0)
-        return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans les deux heures à venir"));
-    if (!in.ok())
-        return sourceFailure(in.problem());
+    // The sections of the charts: left out, and said, when they cannot be served whole.
+    const QDateTime clock = nowUtc.toTimeZone(zone);
+    if (const Result<QList<HourForecast>> h = readHours(hourly, r.days, suns, clock, zone); h.ok())
+        r.hours = h.value();
+    else
+        r.omitted << "heures omises : " + h.error().text;
+    if (const Result<QList<RainQuarter>> q = readQuarters(document.object(), clock, zone); q.ok())
+        r.rain = q.value();
+    else
+        r.omitted << "pluie omise : " + q.error().text;
     return r;
 }
 

@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include "conditions.h"
+#include "common/instanttext.h"
 
 #include <QXmlStreamWriter>
 #include <cmath>
@@ -83,7 +84,8 @@ QByteArray toXml(const WeatherReport &r, int days)
         element(w, "sunr", twelveHourText(r.days.first().sunrise));
         element(w, "suns", twelveHourText(r.days.first().sunset));
     }
-    element(w, "zone", QString::number(r.observed.offsetFromUtc() / 3600));
+    // Hours east of UTC; half-hour zones (the Marquesas) keep their half.
+    element(w, "zone", QString::number(r.observed.offsetFromUtc() / 3600.0));
     w.writeEndElement();
 
     const Condition &now = conditionFor(r.wmo);
@@ -138,35 +140,40 @@ QByteArray toXml(const WeatherReport &r, int days)
     }
     w.writeEndElement();
 
-    // After the days: the hours ahead and the rain of the next two hours, for the charts.
-    const auto localTime = [](const QDateTime &t) { return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm")); };
-    w.writeStartElement(QStringLiteral("hours"));
-    for (const HourForecast &h : r.hours) {
-        const Condition &c = conditionFor(h.wmo);
-        w.writeStartElement(QStringLiteral("hour"));
-        w.writeAttribute(QStringLiteral("t"), localTime(h.time));
-        element(w, "tmp", h.temperature);
-        element(w, "flik", h.feelsLike);
-        element(w, "icon", h.daylight ? c.dayIcon : c.nightIcon);
-        element(w, "t", h.daylight ? c.dayPhrase : c.nightPhrase);
-        element(w, "ppcp", h.rainChance);
-        element(w, "prec", number(h.precipitation, 1));
-        w.writeStartElement(QStringLiteral("wind"));
-        element(w, "s", QString::number(std::lround(h.windSpeed)));
-        element(w, "gust", QString::number(std::lround(h.windGust)));
-        element(w, "d", h.windDirection);
-        w.writeEndElement();
-        w.writeEndElement();
-    }
-    w.writeEndElement();
-    w.writeStartElement(QStringLiteral("rain"));
-    for (const RainQuarter &q : r.rain) {
-        w.writeStartElement(QStringLiteral("q"));
-        w.writeAttribute(QStringLiteral("t"), localTime(q.start));
-        element(w, "prec", number(q.precipitation, 2));
+    // After the days: the hours ahead and the rain of the next two hours, for the charts. Each time
+    // carries its offset, so that the repeated hour of an October night is still two hours. A source
+    // that could not give one of them leaves it out.
+    if (!r.hours.isEmpty()) {
+        w.writeStartElement(QStringLiteral("hours"));
+        for (const HourForecast &h : r.hours) {
+            const Condition &c = conditionFor(h.wmo);
+            w.writeStartElement(QStringLiteral("hour"));
+            w.writeAttribute(QStringLiteral("t"), meteo::instantText(h.time));
+            element(w, "tmp", h.temperature);
+            element(w, "flik", h.feelsLike);
+            element(w, "icon", h.daylight ? c.dayIcon : c.nightIcon);
+            element(w, "t", h.daylight ? c.dayPhrase : c.nightPhrase);
+            element(w, "ppcp", h.rainChance);
+            element(w, "prec", number(h.precipitation, 1));
+            w.writeStartElement(QStringLiteral("wind"));
+            element(w, "s", QString::number(std::lround(h.windSpeed)));
+            element(w, "gust", QString::number(std::lround(h.windGust)));
+            element(w, "d", h.windDirection);
+            w.writeEndElement();
+            w.writeEndElement();
+        }
         w.writeEndElement();
     }
-    w.writeEndElement();
+    if (!r.rain.isEmpty()) {
+        w.writeStartElement(QStringLiteral("rain"));
+        for (const RainQuarter &q : r.rain) {
+            w.writeStartElement(QStringLiteral("q"));
+            w.writeAttribute(QStringLiteral("t"), meteo::instantText(q.start));
+            element(w, "prec", number(q.precipitation, 2));
+            w.writeEndElement();
+        }
+        w.writeEndElement();
+    }
     w.writeEndElement();
     w.writeEndDocument();
     return out;

@@ -16,7 +16,7 @@ struct DayForecast {
 
 // One hour of the 48 ahead, from the current one.
 struct HourForecast {
-    QDateTime time;  // local, on the hour
+    QDateTime time;  // in the place's zone, on its local hour
     int temperature = 0, feelsLike = 0;
     int wmo = 0;
     bool daylight = true;
@@ -28,7 +28,7 @@ struct HourForecast {
 
 // One quarter hour of the two ahead: mm of rain in it.
 struct RainQuarter {
-    QDateTime start;  // local
+    QDateTime start;  // in the place's zone
     double precipitation = 0;
 };
 
@@ -50,6 +50,8 @@ struct WeatherReport {
     QList<HourForecast> hours;  // 48 from the current hour
     QList<RainQuarter> rain;    // 8 from the current quarter hour
     QDateTime validUntil;     // UTC; until then the source gives this same report again
+    // What the source left out and why ("heures omises : …"), for the request's log line.
+    QByteArrayList omitted;
 };
 
 // "3:52 PM": the time texts of the document.

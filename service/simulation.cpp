@@ -126,10 +126,14 @@ int rainChance(int wmo)
 
 // The 48 hours and the 8 quarter hours ahead, told by the same days: on a wet day rain comes in
 // showers of an hour or two every few hours; the current hour is the current conditions.
-void simulateHours(WeatherReport &r, const Climate &climate, const QTimeZone &zone)
+void simulateHours(WeatherReport &r, const Climate &climate)
 {
+    // Counted as instants from the current one: every hour 3,600 s after the last, so that the
+    // October night's repeated hour is two hours and March's missing one none. Rebuilding the hour
+    // from its wall-clock fields would pick one of the two 02:00s.
     const QDateTime now = r.observed;
-    const QDateTime hour0(now.date(), QTime(now.time().hour(), 0), zone);
+    const QTime wall = now.time();
+    const QDateTime hour0 = now.addSecs(-(wall.minute() * 60 + wall.second()));
     const auto indexOf = [&](const QDateTime &local) { return qBound(0, int(now.date().daysTo(local.date())), int(r.days.size()) - 1); };
     const auto dayOf = [&](const QDateTime &local) -> const DayForecast & { return r.days[indexOf(local)]; };
     // mm an hour at `local`; the current hour rains exactly when the current conditions say so.
@@ -177,7 +181,7 @@ void simulateHours(WeatherReport &r, const Climate &climate, const QTimeZone &zo
         h.feelsLike = i == 0 ? r.feelsLike : rounded(windChill(temperature, h.windSpeed));
         r.hours << h;
     }
-    const QDateTime quarter0(now.date(), QTime(now.time().hour(), now.time().minute() / 15 * 15), zone);
+    const QDateTime quarter0 = now.addSecs(-(wall.minute() % 15 * 60 + wall.second()));
     for (int q = 0; q < 8; ++q) {
         const QDateTime start = quarter0.addSecs(900 * q);
         const double mm = quarter(start);
@@ -254,7 +258,7 @@ WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
     const double progress = dayLength > 0 ? today.sunrise.secsTo(now) / dayLength : 0.0;
     const double height = r.daylight ? std::sin(M_PI * std::clamp(progress, 0.0, 1.0)) : 0.0;
     r.uvIndex = rounded(10.0 * std::pow(std::sin(noonElevation), 2.5) * cloud * std::pow(height, 1.5));
-    simulateHours(r, climate, zone);
+    simulateHours(r, climate);
     return r;
 }
 

@@ -9,7 +9,9 @@
 #include <QTcpSocket>
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <memory>
+#include <optional>
 
 namespace service {
 namespace {
@@ -44,6 +46,40 @@ QByteArray communesXml(const QString &text)
     return xml + "</communes>\n";
 }
 
+// The answers owed on one connection, sent in the order of its requests whatever order the source
+// finishes them in: a pipelining client reads each answer as that of its own request.
+class AnswerQueue : public QObject {
+public:
+    explicit AnswerQueue(QTcpSocket *socket) : QObject(socket) { setObjectName(QString::fromLatin1(kName)); }
+    static AnswerQueue *of(QTcpSocket *socket)
+    {
+        // Found by its name: a class without a meta-object of its own cannot be told apart by type.
+        QObject *queue = socket->findChild<QObject *>(QString::fromLatin1(kName), Qt::FindDirectChildrenOnly);
+        return queue ? static_cast<AnswerQueue *>(queue) : new AnswerQueue(socket);
+    }
+    quint64 reserve()
+    {
+        owed_.emplace_back();
+        return first_ + owed_.size() - 1;
+    }
+    // Sends the answer of `ticket` once every earlier one has gone.
+    void fill(quint64 ticket, std::function<void()> send)
+    {
+        owed_[size_t(ticket - first_)] = std::move(send);
+        while (!owed_.empty() && owed_.front()) {
+            const std::function<void()> next = std::move(*owed_.front());
+            owed_.pop_front();
+            ++first_;
+            next();
+        }
+    }
+
+private:
+    static constexpr char kName[] = "meteoAnswerQueue";
+    std::deque<std::optional<std::function<void()>>> owed_;
+    quint64 first_ = 0;
+};
+
 } // namespace
 
 WeatherService::WeatherService(WeatherSource &source, QObject *parent)
@@ -66,18 +102,23 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
     const QByteArray peer = request.remoteAddress().toString().toUtf8();
     auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
     QPointer<QTcpSocket> client(socket);
+    QPointer<AnswerQueue> queue(AnswerQueue::of(socket));
+    const quint64 ticket = queue->reserve();
 
-    auto finish = [this, responder, client, timer, method, target, peer](int status, const QByteArray &body,
-                                                                          const QByteArray &note) {
-        if (client && method == "HEAD") {  // the GET's headers, its length included, and no body
-            responder->writeStatusLine(QHttpServerResponder::StatusCode(status));
-            responder->writeHeaders({{"Content-Type", "text/xml; charset=UTF-8"},
-                                     {"Content-Length", QByteArray::number(body.size())}});
-            responder->writeBody(QByteArray());
-        } else if (client) {
-            responder->write(body, {{"Content-Type", "text/xml; charset=UTF-8"}},
-                             QHttpServerResponder::StatusCode(status));
-        }
+    auto finish = [this, responder, client, queue, ticket, timer, method, target, peer](int status, const QByteArray &body,
+                                                                                         const QByteArray &note) {
+        if (client && queue)
+            queue->fill(ticket, [responder, method, status, body] {
+                if (method == "HEAD") {  // the GET's headers, its length included, and no body
+                    responder->writeStatusLine(QHttpServerResponder::StatusCode(status));
+                    responder->writeHeaders({{"Content-Type", "text/xml; charset=UTF-8"},
+                                             {"Content-Length", QByteArray::number(body.size())}});
+                    responder->writeBody(QByteArray());
+                } else {
+                    responder->write(body, {{"Content-Type", "text/xml; charset=UTF-8"}},
+                                     QHttpServerResponder::StatusCode(status));
+                }
+            });
         log_(QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8() + ' ' + peer + " \"" + method + ' '
              + target + "\" " + QByteArray::number(status) + ' ' + QByteArray::number(body.size()) + "B "
              + QByteArray::number(timer.elapsed()) + "ms" + (note.isEmpty() ? QByteArray() : " " + note)
@@ -128,7 +169,7 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
         if (result.ok()) {
             const QByteArray xml = toXml(result.value(), days);
             self->keep(key, xml, result.value().validUntil);
-            finish(200, xml, name);
+            finish(200, xml, result.value().omitted.isEmpty() ? name : name + "; " + result.value().omitted.join("; "));
         } else {
             const HttpError &error = result.error();
             finish(error.status, errorXml(error.status, error.text), name + ": " + error.text);

@@ -1,12 +1,17 @@
 // The live source: Open-Meteo answers (our own fixtures, served by a fake upstream on 127.0.0.1)
 // become documents the viewer reads; every upstream failure is a 502 with its cause; answers are
 // cached and shared.
+#include "common/instanttext.h"
 #include "service/openmeteo.h"
 #include "service/weatherservice.h"
 #include "testsupport.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QDomDocument>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimeZone>
@@ -44,6 +49,96 @@ struct LiveService {
     HttpAnswer get(const char *code) { return httpGet(base + "/weather/local/" + code + "?r&cc=*&unit=m&dayf=9"); }
 };
 
+// The instant the fixture's current conditions were observed: the clock of a test that serves it.
+QDateTime observedIn(const QByteArray &json)
+{
+    const qint64 t = qint64(QJsonDocument::fromJson(json).object().value(QStringLiteral("current")).toObject()
+                               .value(QStringLiteral("time")).toDouble());
+    return QDateTime::fromSecsSinceEpoch(t, QTimeZone::utc());
+}
+
+double temperatureAt(qint64 t)  // a value that says which instant it belongs to
+{
+    return double((t / 3600) % 50) - 20;
+}
+
+// An answer written the way Open-Meteo writes one for our query at `now` (timezone=`zone`,
+// timeformat=unixtime, past_hours=3): its days cut at midnights reckoned with the one offset valid now, every
+// time in Unix seconds, the sun at 07:30 and 17:30 local on each date, hourly temperatures that
+// tell their own instant.
+QJsonObject generatedAnswer(const QDateTime &now, const QByteArray &zoneId)
+{
+    const QTimeZone zone(zoneId);
+    const qint64 offset = zone.offsetFromUtc(now), n = now.toSecsSinceEpoch();
+    const qint64 midnight = (n + offset) / 86400 * 86400 - offset;
+    const QDate today = QDateTime::fromSecsSinceEpoch(n + offset, QTimeZone::utc()).date();
+    QJsonArray hours, temps, constants[9], days, codes, highs, lows, rises, sets, quarters, rain;
+    // past_hours=3: the hours from three before the current one to the end of the ninth day.
+    const qint64 firstHour = n / 3600 * 3600 - 3 * 3600;
+    for (qint64 t = firstHour; t < midnight + 9 * 86400; t += 3600) {
+        hours << t;
+        temps << temperatureAt(t);
+        const double values[] = {1015, 20000, 1, temperatureAt(t) - 2, 10, 0.0, 2, 12, 20};
+        for (int k = 0; k < 9; ++k)
+            constants[k] << values[k];
+    }
+    for (int d = 0; d < 9; ++d) {
+        const QDate date = today.addDays(d);
+        days << midnight + 86400 * d;
+        codes << 2;
+        highs << 10;
+        lows << 2;
+        rises << QDateTime(date, QTime(7, 30), zone).toSecsSinceEpoch();
+        sets << QDateTime(date, QTime(17, 30), zone).toSecsSinceEpoch();
+    }
+    const qint64 quarter0 = n / 900 * 900 - 2 * 900;
+    for (int q = 0; q < 12; ++q) {
+        quarters << quarter0 + 900 * q;
+        rain << 0.1;
+    }
+    const char *names[] = {"pressure_msl", "visibility", "uv_index", "apparent_temperature", "precipitation_probability",
+                           "precipitation", "weather_code", "wind_speed_10m", "wind_gusts_10m"};
+    QJsonObject hourly{{QStringLiteral("time"), hours}, {QStringLiteral("temperature_2m"), temps},
+                       {QStringLiteral("wind_direction_10m"), constants[8]}};
+    for (int k = 0; k < 9; ++k)
+        hourly.insert(QString::fromLatin1(names[k]), constants[k]);
+    return QJsonObject{
+        {QStringLiteral("utc_offset_seconds"), offset},
+        {QStringLiteral("timezone"), QString::fromUtf8(zoneId)},
+        {QStringLiteral("current"),
+         QJsonObject{{QStringLiteral("time"), n / 900 * 900}, {QStringLiteral("temperature_2m"), 6.4},
+                     {QStringLiteral("apparent_temperature"), 4.0}, {QStringLiteral("relative_humidity_2m"), 80},
+                     {QStringLiteral("is_day"), 1}, {QStringLiteral("weather_code"), 2}, {QStringLiteral("pressure_msl"), 1015},
+                     {QStringLiteral("wind_speed_10m"), 12}, {QStringLiteral("wind_direction_10m"), 200},
+                     {QStringLiteral("wind_gusts_10m"), 25}}},
+        {QStringLiteral("hourly"), hourly},
+        {QStringLiteral("daily"),
+         QJsonObject{{QStringLiteral("time"), days}, {QStringLiteral("weather_code"), codes},
+                     {QStringLiteral("temperature_2m_max"), highs}, {QStringLiteral("temperature_2m_min"), lows},
+                     {QStringLiteral("sunrise"), rises}, {QStringLiteral("sunset"), sets}}},
+        {QStringLiteral("minutely_15"), QJsonObject{{QStringLiteral("time"), quarters}, {QStringLiteral("precipitation"), rain}}}};
+}
+
+QByteArray json(const QJsonObject &o)
+{
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+// `o` with `group`.`name`[index] set to `value`, or the whole member when index is -1.
+QJsonObject with(QJsonObject o, const char *group, const char *name, int index, const QJsonValue &value)
+{
+    QJsonObject g = o.value(QLatin1StringView(group)).toObject();
+    if (index < 0) {
+        g.insert(QLatin1StringView(name), value);
+    } else {
+        QJsonArray a = g.value(QLatin1StringView(name)).toArray();
+        a.replace(index, value);
+        g.insert(QLatin1StringView(name), a);
+    }
+    o.insert(QLatin1StringView(group), g);
+    return o;
+}
+
 } // namespace
 
 class LiveSourceTest : public QObject {
@@ -72,6 +167,7 @@ private Q_SLOTS:
             answerJson(s, readFile(samples + QStringLiteral(".json")));
         });
         LiveService live("http://" + upstream.host());
+        live.now = observedIn(readFile(samples + QStringLiteral(".json")));
         const HttpAnswer answer = live.get(code.constData());
         QCOMPARE(answer.status, 200);
         const service::City *city = service::findCity(code);
@@ -99,9 +195,6 @@ private Q_SLOTS:
         outOfRange("wind_speed_10m", "14.8", "1000", "current.wind_speed_10m = 1000");
         outOfRange("weather_code", "2,", "42,", "current.weather_code = 42 (code WMO inconnu)");
         outOfRange("temperature_2m_max", "[\n   9.4", "[\n   75", "daily.temperature_2m_max = 75");
-        const QByteArray hours = "[\n   5,\n   5,\n   5,\n   ";  // the fourth is the current hour
-        outOfRange("precipitation_probability", hours + "5", hours + "150", "hourly.precipitation_probability = 150");
-        outOfRange("precipitation", "[\n   0.0,\n   0.0,\n   0.0,\n   0.0", "[\n   0.0,\n   0.0,\n   0.0,\n   600", "hourly.precipitation = 600");
         QTest::newRow("unreachable") << 0 << QByteArray("Open-Meteo injoignable") << QByteArray() << QByteArray();
         QTest::newRow("silent") << 1 << QByteArray("Open-Meteo n'a pas répondu en entier en 0,3 s") << QByteArray() << QByteArray();
         QTest::newRow("trickling") << 8 << QByteArray("Open-Meteo n'a pas répondu en entier en 0,3 s") << QByteArray() << QByteArray();
@@ -127,7 +220,7 @@ private Q_SLOTS:
             case 3: json.replace("\"current\":", "\"currently\":"); break;
             case 4: json.replace("\"temperature_2m\": 6.4", "\"temperature_2m\": null"); break;
             case 5: json = "<html>maintenance</html>"; break;
-            case 6: json.replace("2026-12-06T15:00", "2026-12-06T15:30"); break;
+            case 6: json.replace("1796565600,", "1796567400,"); break;  // the observation's hour, moved by half
             case 7: QVERIFY(json.contains(from)); json.replace(from, to); break;
             case 8: {  // a valid head, then a byte every 50 ms
                 s->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(json.size()) + "\r\n\r\n");
@@ -160,6 +253,164 @@ private Q_SLOTS:
         QVERIFY2(live.log[0].contains(" 502 ") && live.log[0].contains(cause), live.log[0].constData());
     }
 
+    // Open-Meteo writes every time of its answer with the offset valid when it answers; read as
+    // instants, the hours across the October and March changes are each 3,600 s after the one
+    // before and carry the value of their own instant, the first holds the clock, and the sunrise of
+    // the day after the change is at its own local hour.
+    void hoursAcrossClockChangesKeepTheirInstant_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QByteArray>("code");
+        QTest::addColumn<QByteArray>("zone");
+        const auto utc = [](int y, int mo, int d, int h, int mi) { return QDateTime(QDate(y, mo, d), QTime(h, mi), QTimeZone::utc()); };
+        QTest::newRow("Paris, October") << utc(2026, 10, 24, 22, 40) << QByteArray("FR75056") << QByteArray("Europe/Paris");
+        QTest::newRow("Paris, October, second 02:10") << utc(2026, 10, 25, 1, 10) << QByteArray("FR75056") << QByteArray("Europe/Paris");
+        QTest::newRow("Paris, March") << utc(2027, 3, 27, 23, 5) << QByteArray("FR75056") << QByteArray("Europe/Paris");
+        QTest::newRow("Nuku-Hiva") << utc(2026, 12, 7, 10, 5) << QByteArray("FR98731") << QByteArray("Pacific/Marquesas");
+    }
+
+    void hoursAcrossClockChangesKeepTheirInstant()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(QByteArray, code);
+        QFETCH(QByteArray, zone);
+        QByteArray asked;
+        RawServer upstream([&](QTcpSocket *s, const QByteArray &request) {
+            asked = request.left(request.indexOf("\r\n"));
+            answerJson(s, json(generatedAnswer(now, zone)));
+        });
+        LiveService live("http://" + upstream.host());
+        live.now = now;
+        const HttpAnswer answer = live.get(code.constData());
+        QVERIFY2(answer.status == 200, answer.body.constData());
+        QVERIFY2(asked.contains("timeformat=unixtime"), asked.constData());
+        QDomDocument doc;
+        QVERIFY(doc.setContent(answer.body));
+        const QDomNodeList hours = doc.elementsByTagName(QStringLiteral("hour"));
+        QCOMPARE(hours.size(), 48);
+        std::optional<QDateTime> last;
+        for (int i = 0; i < hours.size(); ++i) {
+            const QDomElement h = hours.at(i).toElement();
+            const std::optional<QDateTime> t = meteo::readInstantText(h.attribute(QStringLiteral("t")));
+            QVERIFY(t);
+            QVERIFY(i > 0 ? last->secsTo(*t) == 3600 : *t <= now && now < t->addSecs(3600));
+            QCOMPARE(h.firstChildElement(QStringLiteral("tmp")).text().toInt(), int(temperatureAt(t->toSecsSinceEpoch())));
+            last = t;
+        }
+        const QDomNodeList quarters = doc.elementsByTagName(QStringLiteral("q"));
+        QCOMPARE(quarters.size(), 8);
+        const QDateTime q0 = *meteo::readInstantText(quarters.at(0).toElement().attribute(QStringLiteral("t")));
+        QVERIFY(q0 <= now && now < q0.addSecs(900));
+        const QDomNodeList days = doc.elementsByTagName(QStringLiteral("day"));
+        QCOMPARE(days.size(), 9);
+        for (int d = 0; d < days.size(); ++d) {
+            QCOMPARE(days.at(d).firstChildElement(QStringLiteral("sunr")).text(), QStringLiteral("7:30 AM"));
+            QCOMPARE(days.at(d).firstChildElement(QStringLiteral("suns")).text(), QStringLiteral("5:30 PM"));
+        }
+        const QDate today = now.toTimeZone(QTimeZone(zone)).date();
+        QCOMPARE(days.at(1).toElement().attribute(QStringLiteral("dt")), QLocale::c().toString(today.addDays(1), QStringLiteral("MMM d")));
+    }
+
+    // The hours and the quarters are extras: a fault in them leaves that section out, said in the
+    // log line, and the answer still serves the main and nine-day windows. Faults in the current
+    // conditions or the days, or data too old or from the future, stay a 502.
+    void upstreamSeriesAreChecked_data()
+    {
+        QTest::addColumn<QJsonObject>("answer");
+        QTest::addColumn<int>("clockShift");  // seconds added to the service's clock
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("cause");
+        const QDateTime now(QDate(2026, 10, 24), QTime(22, 40), QTimeZone::utc());
+        const QJsonObject a = generatedAnswer(now, "Europe/Paris");
+        const QJsonArray hourTimes = a.value(QStringLiteral("hourly")).toObject().value(QStringLiteral("time")).toArray();
+        const QJsonArray dayTimes = a.value(QStringLiteral("daily")).toObject().value(QStringLiteral("time")).toArray();
+        const QJsonArray quarterTimes = a.value(QStringLiteral("minutely_15")).toObject().value(QStringLiteral("time")).toArray();
+        QJsonObject withoutQuarters = a;
+        withoutQuarters.remove(QStringLiteral("minutely_15"));
+        QTest::newRow("one null among the hours") << with(a, "hourly", "temperature_2m", 30, QJsonValue()) << 0 << 200 << QByteArray("heures omises");
+        QTest::newRow("hours reversed") << with(with(a, "hourly", "time", 30, hourTimes[31]), "hourly", "time", 31, hourTimes[30]) << 0 << 200 << QByteArray("heures omises");
+        QTest::newRow("hours with a gap") << with(a, "hourly", "time", 40, hourTimes[40].toDouble() + 3600) << 0 << 200 << QByteArray("heures omises");
+        QTest::newRow("hours too few") << with(a, "hourly", "time", -1, QJsonArray::fromVariantList(hourTimes.toVariantList().mid(0, 30))) << 0 << 200 << QByteArray("heures omises");
+        QTest::newRow("chance 150") << with(a, "hourly", "precipitation_probability", 30, 150) << 0 << 200 << QByteArray("heures omises : valeur d'Open-Meteo hors limites : hourly.precipitation_probability = 150");
+        QTest::newRow("precipitation 600") << with(a, "hourly", "precipitation", 30, 600) << 0 << 200 << QByteArray("hourly.precipitation = 600");
+        QTest::newRow("no minutely_15") << withoutQuarters << 0 << 200 << QByteArray("pluie omise");
+        QTest::newRow("quarters with a gap") << with(a, "minutely_15", "time", 4, quarterTimes[4].toDouble() + 60) << 0 << 200 << QByteArray("pluie omise");
+        QTest::newRow("quarter unreadable") << with(a, "minutely_15", "precipitation", 3, QStringLiteral("beaucoup")) << 0 << 200 << QByteArray("pluie omise");
+        QTest::newRow("data two days old") << a << 2 * 86400 << 502 << QByteArray("Open-Meteo : données périmées");
+        QTest::newRow("data from the future") << a << -4 * 3600 << 502 << QByteArray("Open-Meteo : données datées du futur");
+        QTest::newRow("days with a gap") << with(a, "daily", "time", 3, dayTimes[4]) << 0 << 502 << QByteArray("ne suit pas le jour précédent");
+        QTest::newRow("days reversed") << with(with(a, "daily", "time", 1, dayTimes[2]), "daily", "time", 2, dayTimes[1]) << 0 << 502 << QByteArray("ne suit pas le jour précédent");
+        QTest::newRow("current time as text") << with(a, "current", "time", -1, QStringLiteral("2026-10-25T00:30")) << 0 << 502 << QByteArray("sans current.time");
+    }
+
+    void upstreamSeriesAreChecked()
+    {
+        QFETCH(QJsonObject, answer);
+        QFETCH(int, clockShift);
+        QFETCH(int, status);
+        QFETCH(QByteArray, cause);
+        RawServer upstream([&](QTcpSocket *s, const QByteArray &) { answerJson(s, json(answer)); });
+        LiveService live("http://" + upstream.host());
+        live.now = QDateTime(QDate(2026, 10, 24), QTime(22, 40), QTimeZone::utc()).addSecs(clockShift);
+        const HttpAnswer got = live.get("FR75056");
+        QVERIFY2(got.status == status, got.body.constData());
+        QCOMPARE(live.log.size(), 1);
+        QVERIFY2(live.log[0].contains(cause), live.log[0].constData());
+        if (status == 502)
+            return;
+        QVERIFY2(got.body.contains("<cc>") && got.body.contains("<dayf>"), got.body.constData());
+        const bool hoursOut = cause.startsWith("heures") || cause.startsWith("hourly");
+        QCOMPARE(got.body.contains("<hours>"), !hoursOut);
+        QCOMPARE(got.body.contains("<rain>"), hoursOut);
+    }
+
+    // Two requests pipelined on one connection, the first one slower at the source: the answers
+    // leave in the order of the requests.
+    void pipelinedAnswersKeepTheirOrder()
+    {
+        const QDateTime now(QDate(2026, 12, 7), QTime(9, 0), QTimeZone::utc());
+        const QByteArray paris = "latitude=" + QByteArray::number(service::findCity("FR75056")->latitude, 'f', 4);
+        RawServer upstream([&](QTcpSocket *s, const QByteArray &request) {
+            const QByteArray body = json(generatedAnswer(now, "Europe/Paris"));
+            if (request.contains(paris))
+                QTimer::singleShot(400, s, [s, body] { answerJson(s, body); });
+            else
+                answerJson(s, body);
+        });
+        LiveService live("http://" + upstream.host());
+        live.now = now;
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, QUrl(QString::fromLatin1(live.base)).port());
+        QVERIFY(client.waitForConnected(5000));
+        client.write("GET /weather/local/FR75056?dayf=2 HTTP/1.1\r\nHost: x\r\n\r\n"
+                     "GET /weather/local/FR69123?dayf=2 HTTP/1.1\r\nHost: x\r\n\r\n");
+        QByteArray received;
+        QTRY_VERIFY_WITH_TIMEOUT((received += client.readAll()).count("</weather>") == 2, 5000);
+        QCOMPARE(received.count("HTTP/1.1 200"), 2);
+        QVERIFY2(received.indexOf("id=\"FR75056\"") < received.indexOf("id=\"FR69123\""), received.constData());
+    }
+
+    // The reports kept are bounded: past the limit, the city least recently asked for is fetched again.
+    void cacheForgetsTheLeastRecentlyUsedCity()
+    {
+        const QDateTime now(QDate(2026, 12, 7), QTime(9, 0), QTimeZone::utc());
+        QList<QByteArray> asked;
+        RawServer upstream([&](QTcpSocket *s, const QByteArray &request) {
+            asked << request.mid(request.indexOf("latitude="), 16);
+            answerJson(s, json(generatedAnswer(now, "Europe/Paris")));
+        });
+        service::OpenMeteoSource source("http://" + upstream.host());
+        source.setMaxCities(2);
+        for (const char *code : {"FR75056", "FR69123", "FR75056", "FR29019", "FR75056", "FR69123"}) {
+            bool served = false;
+            source.fetch(*service::findCity(code), now, [&served](service::SourceResult r) { served = r.ok(); });
+            QTRY_VERIFY(served);
+        }
+        // Paris, asked again before Brest came, stays; Lyon went for Brest and is fetched again.
+        QCOMPARE(asked.size(), 4);
+        QVERIFY(asked[3] == asked[1] && asked[3] != asked[0] && asked[2] != asked[0]);
+    }
+
     // A server destroyed with an upstream call under way: when the call ends, nothing of the server
     // runs (the sanitizer build reads freed memory otherwise).
     void serverGoneBeforeTheUpstreamAnswers()
@@ -187,6 +438,7 @@ private Q_SLOTS:
             answerJson(s, fixture("openmeteo-paris-winter-day.json"));
         });
         LiveService live("http://" + upstream.host());
+        live.now = observedIn(fixture("openmeteo-paris-winter-day.json"));
         QCOMPARE(live.get("FR75056").status, 200);
         live.now = live.now.addSecs(9 * 60);
         QCOMPARE(live.get("FR75056").status, 200);

@@ -1,5 +1,6 @@
 // The weather service: its documents pass the viewer's own reading, its answers and refusals over
 // HTTP, the commune table and its search.
+#include "common/instanttext.h"
 #include "net/request.h"
 #include "service/conditions.h"
 #include "service/simulation.h"
@@ -11,6 +12,8 @@
 #include "weather/namevaluelist.h"
 #include "weather/timetext.h"
 
+#include <QDomDocument>
+#include <QSet>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimeZone>
@@ -96,6 +99,93 @@ private Q_SLOTS:
                 }
             }
         }
+    }
+
+    // On the nights the legal time changes, the hours and quarters are counted as instants: each is
+    // 3,600 s (900 s) after the one before, the first holds the current time, and the document
+    // says each with the offset of its own instant, which the viewer reads back to the same instant.
+    void simulationCountsInstantsAcrossClockChanges_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<int>("offsets");  // how many the 48 hours show: 2 when they cross the change
+        const auto utc = [](int y, int mo, int d, int h, int mi) { return QDateTime(QDate(y, mo, d), QTime(h, mi), QTimeZone::utc()); };
+        QTest::newRow("October, first 02:30") << utc(2026, 10, 25, 0, 30) << 2;
+        QTest::newRow("October, second 02:30") << utc(2026, 10, 25, 1, 30) << 1;
+        QTest::newRow("October, the evening before") << utc(2026, 10, 24, 19, 55) << 2;
+        QTest::newRow("March, before the gap") << utc(2027, 3, 28, 0, 50) << 2;
+        QTest::newRow("March, the evening before") << utc(2027, 3, 27, 20, 5) << 2;
+    }
+
+    void simulationCountsInstantsAcrossClockChanges()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(int, offsets);
+        const service::WeatherReport r = service::simulate(*service::findCity("FR75056"), now);
+        QVERIFY(r.hours.first().time <= now && now < r.hours.first().time.addSecs(3600));
+        QVERIFY(r.rain.first().start <= now && now < r.rain.first().start.addSecs(900));
+        QDomDocument doc;
+        QVERIFY(doc.setContent(service::toXml(r, 9)));
+        std::optional<QDateTime> last;
+        QSet<QByteArray> seen;
+        const QDomNodeList hours = doc.elementsByTagName(QStringLiteral("hour"));
+        QCOMPARE(hours.size(), 48);
+        for (int i = 0; i < hours.size(); ++i) {
+            const QString text = hours.at(i).toElement().attribute(QStringLiteral("t"));
+            const std::optional<QDateTime> t = meteo::readInstantText(text);
+            QVERIFY2(t && (!last || last->secsTo(*t) == 3600), qPrintable(text));
+            QCOMPARE(*t, r.hours[i].time);
+            seen << text.right(6).toLatin1();
+            last = t;
+        }
+        QCOMPARE(seen.size(), offsets);
+        const QDomNodeList quarters = doc.elementsByTagName(QStringLiteral("q"));
+        for (int i = 1; i < quarters.size(); ++i)
+            QCOMPARE(meteo::readInstantText(quarters.at(i - 1).toElement().attribute(QStringLiteral("t")))->secsTo(
+                         *meteo::readInstantText(quarters.at(i).toElement().attribute(QStringLiteral("t")))),
+                     900);
+    }
+
+    // Every commune in its own legal time: French Polynesia's three zones, the half hour of the
+    // Marquesas kept in the document's offsets and in its zone.
+    void communesKeepTheirOwnZone_data()
+    {
+        QTest::addColumn<QByteArray>("code");
+        QTest::addColumn<QString>("offset");
+        QTest::addColumn<QByteArray>("zone");
+        QTest::newRow("Nuku-Hiva, Marquesas") << QByteArray("FR98731") << QStringLiteral("-09:30") << QByteArray("-9.5");
+        QTest::newRow("Hiva-Oa, Marquesas") << QByteArray("FR98723") << QStringLiteral("-09:30") << QByteArray("-9.5");
+        QTest::newRow("Gambier") << QByteArray("FR98719") << QStringLiteral("-09:00") << QByteArray("-9");
+        QTest::newRow("Papeete, Tahiti") << QByteArray("FR98735") << QStringLiteral("-10:00") << QByteArray("-10");
+        QTest::newRow("Saint-Denis, Réunion") << QByteArray("FR97411") << QStringLiteral("+04:00") << QByteArray("4");
+        QTest::newRow("Paris in winter") << QByteArray("FR75056") << QStringLiteral("+01:00") << QByteArray("1");
+    }
+
+    void communesKeepTheirOwnZone()
+    {
+        QFETCH(QByteArray, code);
+        QFETCH(QString, offset);
+        QFETCH(QByteArray, zone);
+        const QDateTime now(QDate(2026, 12, 7), QTime(10, 7), QTimeZone::utc());
+        const service::WeatherReport r = service::simulate(*service::findCity(code), now);
+        QDomDocument doc;
+        QVERIFY(doc.setContent(service::toXml(r, 9)));
+        QCOMPARE(doc.documentElement().firstChildElement(QStringLiteral("loc")).firstChildElement(QStringLiteral("zone")).text().toLatin1(), zone);
+        const QString first = doc.elementsByTagName(QStringLiteral("hour")).at(0).toElement().attribute(QStringLiteral("t"));
+        QVERIFY2(first.endsWith(offset), qPrintable(first));
+        // The local hour starts on the place's own hour: at :30 UTC in the Marquesas.
+        const QDateTime hour0 = *meteo::readInstantText(first);
+        QCOMPARE(hour0.time().minute(), 0);
+        QVERIFY(hour0 <= now && now < hour0.addSecs(3600));
+    }
+
+    // A table that holds no commune, or a line it cannot read, is refused: the service would
+    // answer nothing with it.
+    void unusableCommuneTablesAreRefused()
+    {
+        QVERIFY(!service::CommuneTable::parse("").ok());
+        QVERIFY(!service::CommuneTable::parse("\n\n").ok());
+        QVERIFY(!service::CommuneTable::parse("75056\tParis\t75\t75001\tmany\t48.85\t2.35\t1\n").ok());
+        QVERIFY(service::CommuneTable::parse("75056\tParis\t75\t75001\t2100000\t48.85\t2.35\t1\n").ok());
     }
 
     // HEAD gets the GET's headers and no body (the next request on the connection is read right);

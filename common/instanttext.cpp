@@ -1,0 +1,52 @@
+#include "instanttext.h"
+
+#include <QRegularExpression>
+#include <cstdlib>
+
+namespace meteo {
+namespace {
+
+constexpr char kLocalFormat[] = "yyyy-MM-ddTHH:mm";
+constexpr int kMaxOffset = 14 * 3600;
+
+} // namespace
+
+QString offsetText(int seconds)
+{
+    const int minutes = std::abs(seconds) / 60;
+    return QString(seconds < 0 ? u'-' : u'+') + QString::number(minutes / 60).rightJustified(2, u'0') + u':'
+           + QString::number(minutes % 60).rightJustified(2, u'0');
+}
+
+QString instantText(const QDateTime &t)
+{
+    return t.toString(QString::fromLatin1(kLocalFormat)) + offsetText(t.offsetFromUtc());
+}
+
+std::optional<QDateTime> readInstantText(QStringView text, std::optional<int> offsetWhenNone)
+{
+    static const QRegularExpression form(
+        QStringLiteral(R"(^\s*(\d{4}-\d{2}-\d{2}T\d{2}:\d{2})(?::00)?(Z|([+-])(\d{2}):(\d{2}))?\s*$)"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QDateTime fields = QDateTime::fromString(m.captured(1), QString::fromLatin1(kLocalFormat));
+    if (!fields.isValid())
+        return std::nullopt;
+    std::optional<int> offset = offsetWhenNone;
+    if (m.captured(2) == QLatin1String("Z")) {
+        offset = 0;
+    } else if (m.hasCaptured(3)) {
+        const int minutes = m.captured(5).toInt();
+        if (minutes >= 60)
+            return std::nullopt;
+        offset = (m.captured(3) == QLatin1String("-") ? -1 : 1) * (m.captured(4).toInt() * 3600 + minutes * 60);
+    }
+    if (!offset)
+        return QDateTime(fields.date(), fields.time());  // this computer's own zone
+    if (std::abs(*offset) > kMaxOffset)
+        return std::nullopt;
+    return QDateTime(fields.date(), fields.time(), Qt::OffsetFromUTC, *offset);
+}
+
+} // namespace meteo
