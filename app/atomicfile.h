@@ -5,8 +5,9 @@
 
 namespace meteo {
 
-// Writes `bytes` beside `path` and renames them over it (QSaveFile). On failure `path` is untouched
-// and Error names it with the cause.
+// Writes `bytes` beside `path` and renames them over it. A symbolic link at `path` is replaced by the
+// file itself, its target never written. On failure `path` is untouched and Error names it with the
+// cause.
 void writeFileAtomically(const QString &path, const QByteArray &bytes);
 
 } // namespace meteo

@@ -62,6 +62,7 @@ void TForm1::FormCreate()
         Villes = std::make_unique<meteo::NameValueList>();
         try {
             Villes->loadFromFile(meteo::Places::current().citiesFile());
+            limitCities();
         } catch (const meteo::Error &e) {
             // Reported, but the window is still built whole: a menu with only "Quitter", and Imag.
             meteo::ErrorReport::report("FormCreate", QString::fromUtf8(e.what()));
@@ -108,6 +109,9 @@ bool TForm1::event(QEvent *e)
 
 void TForm1::closeEvent(QCloseEvent *e)
 {
+    // A download under way ends here: its end would otherwise schedule the next one.
+    closed_ = true;
+    HTTPClient->Abandon();
     Actualisation->stop();
     Q_EMIT OnClose();
     try {

@@ -17,6 +17,7 @@ class QTimer;
 
 namespace meteo {
 class ActivationHistory;
+class WeatherDocument;
 class FormHeures;
 class FormPrevisions;
 class MemoText;
@@ -60,6 +61,8 @@ public:
     meteo::FormPrevisions *Previsions = nullptr;  // created when first asked for
     meteo::FormHeures *Heures = nullptr;          // likewise
     QTimer *Actualisation = nullptr;              // the next download of the current city
+    // The stored weather.xml as parsed once by the download that stored it; every window reads it.
+    std::shared_ptr<const meteo::WeatherDocument> Document;
     QString Chemin;
     // How often the current city is downloaded again, and the first wait after a failed download
     // (milliseconds); tests shorten them.
@@ -104,6 +107,7 @@ private:
     void setStatus(const QByteArray &text);
     void downloadEnded(bool shown);
     void buildCityMenu();
+    void limitCities();
     template <class Window>
     void openForecastWindow(Window *&window);
     void requestStartCity();
@@ -118,5 +122,6 @@ private:
     meteo::ActivationHistory *activations_ = nullptr;
     bool activatedOnce_ = false;
     int failures_ = 0;  // downloads in a row that did not end with the weather shown
+    bool closed_ = false;  // once closed, nothing downloads or schedules a download again
     QString iconStamp_;  // path, size and time of the picture shown, so an unchanged one is not decoded again
 };

@@ -63,7 +63,7 @@ void TForm1::openForecastWindow(Window *&window)
 {
     if (!window) {
         window = new Window(this);
-        window->refresh();
+        window->refresh(Document.get());
         window->move(meteo::besideOnScreen(meteo::frameRectOf(this), meteo::frameRectOf(window).size(),
                                            meteo::availableScreens()));
         meteo::keepWholeOnScreen(window);
@@ -212,7 +212,23 @@ void TForm1::changeCityList(const QByteArray &bytes)
     if (!Villes)
         Villes = std::make_unique<meteo::NameValueList>();
     Villes->loadFromBytes(bytes);
+    limitCities();
     fillCityMenu();
+}
+
+// A menu of a thousand towns is already more than anyone reads; a larger file (an export, a mistake)
+// must not hold the window back, so the rest is left out and said.
+void TForm1::limitCities()
+{
+    constexpr int kMaxCities = 1000;
+    if (!Villes || Villes->count() <= kMaxCities)
+        return;
+    const int all = Villes->count();
+    Villes->keepFirst(kMaxCities);
+    meteo::ErrorReport::report("villes.ini", QStringLiteral("%1 : %2 lignes, seules les %3 premières sont lues, les autres sont ignorées")
+                                                 .arg(meteo::Places::current().citiesFile())
+                                                 .arg(all)
+                                                 .arg(kMaxCities));
 }
 
 void TForm1::FormActivate()

@@ -85,9 +85,11 @@ void TForm1::HTTPClientDisconnect(meteo::HTTPConnection *ASocket)
         const meteo::Places &places = meteo::Places::current();
         // A body the refresh would refuse (a captive portal's page, a hostile shape) never replaces
         // the last good weather: it is checked as the refresh reads it, before it is stored.
-        meteo::checkWeatherDocument(HTTPBuffer, places.weatherFile());
+        // The one parse of this download: the refresh and the forecast windows read it.
+        std::shared_ptr<const meteo::WeatherDocument> parsed = meteo::checkWeatherDocument(HTTPBuffer, places.weatherFile());
         places.prepareFolderOf(places.weatherFile());
         MemoHTML->SaveToFile(places.weatherFile());
+        Document = std::move(parsed);
         Mise_A_Jour();
         setStatus(meteo::disconnectStatus(serviceHost_));
         shown = true;
@@ -104,6 +106,8 @@ void TForm1::HTTPClientError(const QByteArray &msg, meteo::HTTPConnection *)
 // Every download, chosen or timed, sets when the current city is downloaded next.
 void TForm1::downloadEnded(bool shown)
 {
+    if (closed_)
+        return;
     failures_ = shown ? 0 : failures_ + 1;
     Actualisation->start(meteo::nextRefreshDelay(failures_, refreshInterval, retryInterval));
 }

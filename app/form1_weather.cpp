@@ -12,7 +12,11 @@
 
 void TForm1::Assigne_Meteo(const QString &Nam)
 {
-    meteo::assigneMeteo(Nam, CondMeteo);
+    // The stored file was parsed by the download that stored it: its bytes are that document's.
+    if (Document && Document->fileName() == Nam)
+        meteo::assigneMeteo(*Document, CondMeteo);
+    else
+        meteo::assigneMeteo(Nam, CondMeteo);
 }
 
 QByteArray TForm1::Traduire(const QByteArray &Phrase) const
@@ -32,7 +36,7 @@ void TForm1::Mise_A_Jour()
     meteo::writeDisplay(CondMeteo, [this](const QByteArray &phrase) { return Traduire(phrase); },
                         QDate::currentDate(), Chemin, *this);
     if (Previsions)
-        Previsions->refresh();  // they follow every refresh that succeeded
+        Previsions->refresh(Document.get());  // they follow every refresh that succeeded
     if (Heures)
-        Heures->refresh();
+        Heures->refresh(Document.get());
 }

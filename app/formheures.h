@@ -1,12 +1,15 @@
 // "Prochaines 48 heures": the rain of the next two hours by quarter hour, with its sentence, and the
 // 48 hours ahead drawn as a chart (temperature curve, precipitation bars shaded by their chance,
-// gusts, nights, the current time). It only draws what weather/hourly.h reads and computes.
+// gusts, nights, the current time). It only draws what weather/hourly.h reads and computes, and
+// only what is still ahead by the clock: it repaints every minute while it is shown.
 #pragma once
 #include "weather/hourly.h"
 
 #include <QWidget>
+#include <functional>
 
 class QLabel;
+class QTimer;
 
 namespace meteo {
 
@@ -16,7 +19,8 @@ class HourlyChart : public QWidget {
     Q_OBJECT
 public:
     explicit HourlyChart(QWidget *parent);
-    void setForecast(const HourlyForecast &forecast);
+    // The hours still ahead at `now`, the nights among them, and `now` itself.
+    void setForecast(const QList<HourPoint> &hours, const QList<std::pair<QDateTime, QDateTime>> &nights, const QDateTime &now);
     QPointF temperaturePoint(int hour) const;  // in widget coordinates; null when unknown
     QRectF precipitationBar(int hour) const;   // empty when dry or unknown
 
@@ -27,11 +31,14 @@ protected:
 private:
     QRectF plot() const;
     double x(const QDateTime &t) const;
-    HourlyForecast forecast_;
+    QList<HourPoint> hours_;
+    QList<std::pair<QDateTime, QDateTime>> nights_;
+    QDateTime now_;
     Scale temperature_, precipitation_, gust_;
 };
 
-// The eight quarter hours, coloured by intensity, their times under them.
+// The quarter hours still ahead, coloured by intensity (grey with "?" when unreadable), their times
+// under them.
 class RainStrip : public QWidget {
     Q_OBJECT
 public:
@@ -49,17 +56,27 @@ class FormHeures : public QWidget {
     Q_OBJECT
 public:
     explicit FormHeures(QWidget *parent);
-    // Reads the stored document again; never raises: what cannot be read is said in the window.
-    void refresh();
-    QLabel *Phrase, *Message;
+    // Shows `doc` (the one just parsed by the download), or reads the stored document when it is
+    // null; never raises: what cannot be read is said in the window.
+    void refresh(const WeatherDocument *doc = nullptr);
+    // Says again what is ahead by the clock, from what was read last.
+    void present();
+    QLabel *Phrase, *Message, *Recues;
     RainStrip *Pluie;
     HourlyChart *Graphique;
+    // The real time; tests set their own.
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void showMessage(const QString &text);
+    HourlyForecast forecast_;
+    QDateTime received_;
+    QTimer *minute_;
 };
 
 } // namespace meteo

@@ -1,6 +1,7 @@
 #include "formprevisions.h"
 
 #include "places.h"
+#include "receivedlabel.h"
 #include "common/error.h"
 #include "weather/forecast.h"
 #include "weather/namevaluelist.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <cmath>
 
 namespace meteo {
 namespace {
@@ -35,18 +37,18 @@ DaysChart::DaysChart(QWidget *parent) : QWidget(parent)
     setAccessibleName(QStringLiteral("Températures des neuf jours"));
 }
 
-void DaysChart::setDays(const QList<std::pair<std::optional<int>, std::optional<int>>> &highsAndLows)
+void DaysChart::setDays(const QList<std::pair<std::optional<double>, std::optional<double>>> &highsAndLows)
 {
     days_ = highsAndLows;
-    std::optional<int> lo, hi;
+    std::optional<double> lo, hi;
     for (const auto &[h, l] : days_)
-        for (const std::optional<int> &v : {h, l})
+        for (const std::optional<double> &v : {h, l})
             if (v) {
                 lo = std::min(lo.value_or(*v), *v);
                 hi = std::max(hi.value_or(*v), *v);
             }
     low_ = lo.value_or(0) - 2;
-    high_ = std::max(hi.value_or(1) + 2.0, low_ + 1);
+    high_ = std::max(hi.value_or(1) + 2, low_ + 1);
     update();
 }
 
@@ -54,7 +56,7 @@ QPointF DaysChart::point(int day, bool high) const
 {
     if (day < 0 || day >= days_.size())
         return {};
-    const std::optional<int> v = high ? days_[day].first : days_[day].second;
+    const std::optional<double> v = high ? days_[day].first : days_[day].second;
     if (!v)
         return {};
     // The columns of the rows below: each day's point over the middle of its row's width.
@@ -81,9 +83,9 @@ void DaysChart::paintEvent(QPaintEvent *)
                 painter.drawLine(last, p);
             painter.setBrush(colour);
             painter.drawEllipse(p, 3, 3);
-            const int value = *(high ? days_[day].first : days_[day].second);
+            const double value = *(high ? days_[day].first : days_[day].second);
             painter.drawText(QRectF(p.x() - 30, high ? p.y() - 17 : p.y() + 3, 60, 14), Qt::AlignCenter,
-                             QString::number(value) + QStringLiteral("°"));
+                             QString::number(std::lround(value)) + QStringLiteral("°"));
             last = p;
         }
     }
@@ -155,10 +157,10 @@ void FormPrevisions::setIcon(QLabel *label, const QByteArray &code, const QByteA
     }
 }
 
-void FormPrevisions::refresh()
+void FormPrevisions::refresh(const WeatherDocument *doc)
 {
     const Places &places = Places::current();
-    if (!QFile::exists(places.weatherFile())) {
+    if (!doc && !QFile::exists(places.weatherFile())) {
         setWindowTitle(QStringLiteral("Prévisions"));
         showMessage(QStringLiteral("Aucune prévision : la météo n'a pas encore été téléchargée"));
         return;
@@ -167,21 +169,16 @@ void FormPrevisions::refresh()
     try {
         NameValueList dictionary;
         dictionary.loadFromFile(places.programDir() + QStringLiteral("/Dictionnaire.ini"));
-        forecast = readForecast(WeatherDocument(places.weatherFile()),
-                                [&dictionary](const QByteArray &phrase) { return translate(phrase, dictionary); });
+        const auto traduire = [&dictionary](const QByteArray &phrase) { return translate(phrase, dictionary); };
+        forecast = doc ? readForecast(*doc, traduire) : readForecast(WeatherDocument(places.weatherFile()), traduire);
     } catch (const Error &e) {
         showMessage(QStringLiteral("Aucune prévision : ") + QString::fromUtf8(e.what()));
         return;
     }
     setWindowTitle(QStringLiteral("Prévisions — ") + QString::fromUtf8(forecast.place));
-    // When it came, and plainly when that is too long ago to be today's weather (the service was
-    // unreachable since).
-    const QDateTime received = QFileInfo(places.weatherFile()).lastModified();
-    const bool stale = isStale(received, QDateTime::currentDateTime());
-    Recues->setText(QString::fromUtf8(receivedText(received)) + (stale ? QStringLiteral(" — données anciennes") : QString()));
-    Recues->setStyleSheet(stale ? QStringLiteral("color: #B3261E; font-weight: bold;") : QString());
+    showReceived(Recues, QFileInfo(places.weatherFile()).lastModified(), QDateTime::currentDateTime());
     Message->hide();
-    QList<std::pair<std::optional<int>, std::optional<int>>> highsAndLows;
+    QList<std::pair<std::optional<double>, std::optional<double>>> highsAndLows;
     for (const ForecastDay &d : forecast.days)
         highsAndLows.append({d.high, d.low});
     Courbes->setDays(highsAndLows);

@@ -8,20 +8,21 @@
 class QLabel;
 
 namespace meteo {
+class WeatherDocument;
 
 // The nine days' highs and lows as two curves, a column per day; a missing value leaves a gap.
 class DaysChart : public QWidget {
     Q_OBJECT
 public:
     explicit DaysChart(QWidget *parent);
-    void setDays(const QList<std::pair<std::optional<int>, std::optional<int>>> &highsAndLows);
+    void setDays(const QList<std::pair<std::optional<double>, std::optional<double>>> &highsAndLows);
     QPointF point(int day, bool high) const;  // null where the value is missing
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QList<std::pair<std::optional<int>, std::optional<int>>> days_;
+    QList<std::pair<std::optional<double>, std::optional<double>>> days_;
     double low_ = 0, high_ = 1;
 };
 
@@ -30,9 +31,9 @@ class FormPrevisions : public QWidget {
 public:
     static constexpr int kRows = 9;
     explicit FormPrevisions(QWidget *parent);
-    // Reads the stored document again. Never raises an error: what cannot be read is said in the
-    // window.
-    void refresh();
+    // Shows `doc` (the one just parsed by the download), or reads the stored document when it is
+    // null. Never raises an error: what cannot be read is said in the window.
+    void refresh(const WeatherDocument *doc = nullptr);
     QLabel *cell(const char *column, int row) const;  // "Jour", 1 -> Jour1
     DaysChart *Courbes;
 

@@ -30,8 +30,11 @@ std::optional<QDateTime> readInstantText(QStringView text, std::optional<int> of
     const QRegularExpressionMatch m = form.match(text);
     if (!m.hasMatch())
         return std::nullopt;
-    const QDateTime fields = QDateTime::fromString(m.captured(1), QString::fromLatin1(kLocalFormat));
-    if (!fields.isValid())
+    // Date and time apart: read as a QDateTime they would be taken in this computer's zone, where
+    // the place's 02:30 may be an hour that does not exist.
+    const QDate date = QDate::fromString(m.captured(1).left(10), QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(m.captured(1).mid(11), QStringLiteral("HH:mm"));
+    if (!date.isValid() || !time.isValid())
         return std::nullopt;
     std::optional<int> offset = offsetWhenNone;
     if (m.captured(2) == QLatin1String("Z")) {
@@ -43,10 +46,10 @@ std::optional<QDateTime> readInstantText(QStringView text, std::optional<int> of
         offset = (m.captured(3) == QLatin1String("-") ? -1 : 1) * (m.captured(4).toInt() * 3600 + minutes * 60);
     }
     if (!offset)
-        return QDateTime(fields.date(), fields.time());  // this computer's own zone
+        return QDateTime(date, time);  // this computer's own zone
     if (std::abs(*offset) > kMaxOffset)
         return std::nullopt;
-    return QDateTime(fields.date(), fields.time(), Qt::OffsetFromUTC, *offset);
+    return QDateTime(date, time, Qt::OffsetFromUTC, *offset);
 }
 
 } // namespace meteo

@@ -84,6 +84,24 @@ private Q_SLOTS:
         QCOMPARE(report.count(), before + 1);
     }
 
+    // A huge city list (an export, a mistake) is cut at a thousand towns, said once, and the window
+    // is built with them; a link in the list's place is replaced, never written through.
+    void hugeCityListIsCutAndSaid()
+    {
+        TempCurrentDir cwd;
+        QByteArray villes;
+        for (int i = 1; i <= 100000; ++i)
+            villes += "Ville " + QByteArray::number(i) + "=FR" + QByteArray::number(10000 + i % 80000) + '\n';
+        const int before = report.count();
+        auto w = window(villes);
+        QCOMPARE(report.count(), before + 1);
+        QVERIFY2(report.lastMessage().contains(QStringLiteral("100000 lignes, seules les 1000 premières sont lues")),
+                 qPrintable(report.lastMessage()));
+        QCOMPARE(w->Villes->count(), 1000);
+        QCOMPARE(menuItems(*w).size(), 1000 + 5);
+        QCOMPARE(w->Villes->name(999), QByteArray("Ville 1000"));
+    }
+
     // The "Ajouter une ville" dialog against a local service: the search fills the list, adding
     // appends one line (the rest of the file byte for byte, its byte-order mark included), rebuilds
     // the menu and requests the city at once; adding it again adds nothing; removing takes the line

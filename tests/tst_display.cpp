@@ -7,6 +7,7 @@
 #include "testsupport.h"
 #include "weather/display.h"
 #include "common/error.h"
+#include "common/instanttext.h"
 #include "weather/timetext.h"
 #include "meteo_version.h"
 #include "service/conditions.h"
@@ -15,7 +16,10 @@
 #include <QLabel>
 #include <QAccessible>
 #include <cmath>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTimeZone>
+#include <QTimer>
 
 using namespace testing;
 
@@ -294,23 +298,180 @@ private Q_SLOTS:
         QCOMPARE(std::fmod(s.low / s.step, 1.0), 0.0);
     }
 
+    // The sentence as seen by the clock: what has ended is not ahead, what has not begun is not
+    // "en cours", nothing is said of rain that cannot be read or of a forecast that is all past.
     void rainSentenceTellsTheNextTwoHours_data()
     {
-        QTest::addColumn<QList<double>>("mm");  // eight quarter hours from 14 h 00
+        QTest::addColumn<QList<double>>("mm");  // eight quarter hours from 14 h 00; NaN: unreadable
+        QTest::addColumn<int>("minutes");       // the clock, after 14 h 00
         QTest::addColumn<QString>("sentence");
-        QTest::newRow("dry") << QList<double>(8, 0.0) << QStringLiteral("Pas de pluie prévue d'ici 16 h 00");
-        QTest::newRow("starting") << QList<double>{0, 0.1, 0.3, 0.2, 0, 0, 0, 0} << QStringLiteral("Pluie faible à partir de 14 h 15");
-        QTest::newRow("ending") << QList<double>{1, 1.2, 0.5, 0.3, 0, 0, 0, 0} << QStringLiteral("Pluie modérée en cours, fin vers 15 h 00");
-        QTest::newRow("lasting") << QList<double>(8, 2.0) << QStringLiteral("Pluie forte en cours, sans fin prévue d'ici 16 h 00");
+        const double nan = std::nan("");
+        QTest::newRow("dry") << QList<double>(8, 0.0) << 5 << QStringLiteral("Pas de pluie prévue d'ici 16 h 00");
+        QTest::newRow("starting") << QList<double>{0, 0.1, 0.3, 0.2, 0, 0, 0, 0} << 5 << QStringLiteral("Pluie faible à partir de 14 h 15");
+        QTest::newRow("ending") << QList<double>{1, 1.2, 0.5, 0.3, 0, 0, 0, 0} << 5 << QStringLiteral("Pluie modérée en cours, fin vers 15 h 00");
+        QTest::newRow("lasting") << QList<double>(8, 2.0) << 5 << QStringLiteral("Pluie forte en cours, sans fin prévue d'ici 16 h 00");
+        QTest::newRow("started since") << QList<double>{0, 1, 1, 1, 0, 0, 0, 0} << 20 << QStringLiteral("Pluie modérée en cours, fin vers 15 h 00");
+        QTest::newRow("ended since") << QList<double>{2, 2, 0, 0, 0, 0, 0, 0} << 35 << QStringLiteral("Pas de pluie prévue d'ici 16 h 00");
+        QTest::newRow("not begun yet") << QList<double>(8, 2.0) << -10 << QStringLiteral("Pluie forte à partir de 14 h 00");
+        QTest::newRow("all past") << QList<double>(8, 2.0) << 4 * 60 << QStringLiteral("Pas de prévision de pluie à jour");
+        QTest::newRow("one unreadable") << QList<double>{0, 0, 0, 0, 0, 0, nan, 0} << 5 << QStringLiteral("Données de pluie illisibles");
     }
 
     void rainSentenceTellsTheNextTwoHours()
     {
         QFETCH(QList<double>, mm);
+        QFETCH(int, minutes);
+        const QDateTime start(QDate(2026, 12, 7), QTime(14, 0), Qt::OffsetFromUTC, 3600);
         QList<meteo::RainSlot> rain;
         for (int i = 0; i < mm.size(); ++i)
-            rain << meteo::RainSlot{QDateTime(QDate(2026, 12, 7), QTime(14, 0)).addSecs(900 * i), mm[i]};
-        QTEST(QString::fromUtf8(meteo::rainSentence(rain)), "sentence");
+            rain << meteo::RainSlot{start.addSecs(900 * i), std::isnan(mm[i]) ? std::nullopt : std::optional<double>(mm[i])};
+        QTEST(QString::fromUtf8(meteo::rainSentence(rain, start.addSecs(60 * minutes))), "sentence");
+    }
+
+    // Times are read with their offset and said in the place's own time, whatever this computer's
+    // zone (ctest runs this program in Paris's): Réunion's rain at 02:45 on the night Paris skips
+    // from 02:00 to 03:00 is at 2 h 45. Older documents without offsets are read at loc/zone.
+    void timesAreThePlacesOwn_data()
+    {
+        QTest::addColumn<QByteArray>("first");  // the first quarter's t
+        QTest::addColumn<QByteArray>("zone");   // loc/zone
+        QTest::addColumn<QDateTime>("instant");  // that quarter's instant
+        const QDateTime utc(QDate(2027, 3, 27), QTime(22, 0), QTimeZone::utc());
+        QTest::newRow("with offset") << QByteArray("2027-03-28T02:00+04:00") << QByteArray("4") << utc;
+        QTest::newRow("offset beats zone") << QByteArray("2027-03-28T02:00+04:00") << QByteArray("1") << utc;
+        QTest::newRow("older document") << QByteArray("2027-03-28T02:00") << QByteArray("4") << utc;
+        QTest::newRow("Marquesas") << QByteArray("2027-03-28T02:00-09:30") << QByteArray("-9.5") << utc.addSecs(13 * 3600 + 1800);
+    }
+
+    void timesAreThePlacesOwn()
+    {
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, zone);
+        QFETCH(QDateTime, instant);
+        QByteArray doc = "<weather><loc><dnam>Saint-Denis, France</dnam><zone>" + zone + "</zone></loc><hours>";
+        QByteArray rain = "<rain>";
+        for (int i = 0; i < 8; ++i) {  // 02:00 to 03:45, as the place writes them
+            const QByteArray t = first.left(12) + QByteArray::number(2 + i / 4) + ':'
+                                 + QByteArray::number(15 * (i % 4)).rightJustified(2, '0') + first.mid(16);
+            rain += "<q t=\"" + t + "\"><prec>" + (i >= 3 ? "2.5" : "0") + "</prec></q>";
+        }
+        for (int i = 0; i < 48; ++i)
+            doc += "<hour t=\"" + first.left(11) + "02:00" + first.mid(16) + "\"><tmp>20</tmp></hour>";
+        const QString path = files.path(QStringLiteral("weather.xml"));
+        files.write(QStringLiteral("weather.xml"), doc + "</hours>" + rain + "</rain></weather>");
+        const meteo::HourlyForecast f = meteo::readHourly(meteo::WeatherDocument(path));
+        QVERIFY2(f.rain.size() == 8, readFile(path).constData());
+        QCOMPARE(f.rain.first().start, instant);
+        QCOMPARE(f.rain.first().start.secsTo(f.rain[3].start), 2700);
+        QCOMPARE(QString::fromUtf8(meteo::rainSentence(f.rain, instant)), QStringLiteral("Pluie forte à partir de 2 h 45"));
+        QCOMPARE(f.place, QByteArray("Saint-Denis"));
+        files.remove(QStringLiteral("weather.xml"));
+    }
+
+    // The window knows the clock: on a document received four hours ago it says so, presents no hour
+    // already past as ahead, and no longer speaks of the rain of two hours that are over; its title
+    // names the place; it repaints every minute only while it is shown.
+    void hoursWindowKnowsTheClockAndItsAge()
+    {
+        const QDateTime first(QDate(2026, 12, 7), QTime(9, 0), Qt::OffsetFromUTC, 3600);
+        QByteArray doc = "<weather><loc><dnam>Brest, France</dnam></loc><hours>";
+        for (int i = 0; i < 48; ++i)
+            doc += "<hour t=\"" + meteo::instantText(first.addSecs(3600 * i)).toLatin1() + "\"><tmp>" + QByteArray::number(i % 9)
+                   + "</tmp><prec>" + (i < 6 ? "3" : "0") + "</prec></hour>";
+        doc += "</hours><rain>";
+        for (int i = 0; i < 8; ++i)
+            doc += "<q t=\"" + meteo::instantText(first.addSecs(900 * i)).toLatin1() + "\"><prec>2</prec></q>";
+        files.write(QStringLiteral("weather.xml"), doc + "</rain></weather>");
+        QFile file(files.path(QStringLiteral("weather.xml")));
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(first.addSecs(10 * 60), QFileDevice::FileModificationTime));
+        file.close();
+
+        meteo::FormHeures window(nullptr);
+        QDateTime now = first.addSecs(20 * 60);
+        window.clock = [&now] { return now; };
+        window.refresh();
+        QCOMPARE(window.windowTitle(), QStringLiteral("Prochaines 48 heures — Brest"));
+        QCOMPARE(window.Phrase->text(), QStringLiteral("Pluie forte en cours, sans fin prévue d'ici 11 h 00"));
+        QVERIFY(!window.Recues->text().contains(QStringLiteral("anciennes")));
+
+        now = first.addSecs(4 * 3600 + 20 * 60);  // the service unreachable since
+        window.present();
+        QCOMPARE(window.Phrase->text(), QStringLiteral("Pas de prévision de pluie à jour"));
+        QVERIFY2(window.Recues->text().endsWith(QStringLiteral(" — données anciennes")), qPrintable(window.Recues->text()));
+        window.Graphique->resize(800, 300);
+        window.present();
+        // The first hour drawn is the one that holds the clock (13 h): the rainy hours before it are
+        // past, 13 h and 14 h are ahead.
+        QVERIFY(!window.Graphique->precipitationBar(1).isEmpty() && window.Graphique->precipitationBar(2).isEmpty());
+        QVERIFY2(window.Graphique->accessibleDescription().startsWith(QStringLiteral("Températures de 0 à 8 °C ; pluie lundi de 13 h 00 à 15 h 00")),
+                 qPrintable(window.Graphique->accessibleDescription()));
+
+        now = first.addSecs(3 * 86400);
+        window.present();
+        QVERIFY(window.Message->isVisibleTo(&window) && !window.Graphique->isVisibleTo(&window));
+
+        auto *minute = window.findChild<QTimer *>();
+        QVERIFY(!minute->isActive());
+        window.show();
+        QVERIFY(minute->isActive());
+        window.hide();
+        QVERIFY(!minute->isActive());
+        files.remove(QStringLiteral("weather.xml"));
+    }
+
+    // Hostile numbers reach both windows as gaps, never as values: no overflow (the sanitizer build
+    // runs this), no bar, no point, no label; unreadable rain is said to be so.
+    void hostileNumbersAreGaps_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        for (const char *v : {"-2147483648", "2000000000", "4294967304", "1.7e308", "NaN", "inf", "-inf", "beaucoup",
+                              "2,5", "-5", "", "99999999999999999999", "0x10", "1e2", "600"})
+            QTest::newRow(v) << QByteArray(v);
+    }
+
+    void hostileNumbersAreGaps()
+    {
+        QFETCH(QByteArray, value);
+        const QDateTime first = QDateTime::currentDateTime().addSecs(-600);
+        QByteArray doc = parisDocument();
+        doc.truncate(doc.indexOf("</weather>"));
+        QByteArray hours = "<hours>", rain = "<rain>";
+        for (int i = 0; i < 48; ++i) {
+            const QByteArray v = i == 3 ? value : "5";
+            hours += "<hour t=\"" + meteo::instantText(first.addSecs(3600 * i)).toLatin1() + "\"><tmp>" + v + "</tmp><flik>" + v
+                     + "</flik><ppcp>" + v + "</ppcp><prec>" + v + "</prec><wind><gust>" + v + "</gust></wind></hour>";
+        }
+        for (int i = 0; i < 8; ++i)
+            rain += "<q t=\"" + meteo::instantText(first.addSecs(900 * i)).toLatin1() + "\"><prec>" + (i == 2 ? value : "0") + "</prec></q>";
+        doc += hours + "</hours>" + rain + "</rain></weather>";
+        QRegularExpression day(QStringLiteral("<low>[^<]*</low>"));
+        QString text = QString::fromUtf8(doc);
+        text.replace(day, QStringLiteral("<low>") + QString::fromUtf8(value) + QStringLiteral("</low>"));
+        doc = text.toUtf8();
+        files.write(QStringLiteral("weather.xml"), doc);
+        const QString path = files.path(QStringLiteral("weather.xml"));
+
+        const meteo::HourlyForecast f = meteo::readHourly(meteo::WeatherDocument(path));
+        QCOMPARE(f.hours.size(), 48);
+        const meteo::HourPoint &h = f.hours[3];
+        const bool aTemperature = value == "-5";  // -5 °C is weather; -5 mm, % or km/h are not
+        QVERIFY(bool(h.temperature) == aTemperature && bool(h.feelsLike) == aTemperature);
+        QVERIFY(!h.chance && !h.precipitation && !h.gust);
+        QCOMPARE(QString::fromUtf8(meteo::rainSentence(f.rain, first.addSecs(60))), QStringLiteral("Données de pluie illisibles"));
+
+        meteo::FormHeures hoursWindow(nullptr);
+        hoursWindow.refresh();
+        hoursWindow.grab();  // paints the chart and the strip
+        QVERIFY(hoursWindow.Graphique->precipitationBar(3).isEmpty());
+        QCOMPARE(hoursWindow.Graphique->temperaturePoint(3).isNull(), !aTemperature);
+        QCOMPARE(hoursWindow.Phrase->text(), QStringLiteral("Données de pluie illisibles"));
+
+        meteo::FormPrevisions daysWindow(nullptr);
+        daysWindow.refresh();
+        daysWindow.grab();
+        QCOMPARE(daysWindow.Courbes->point(0, false).isNull(), !aTemperature);  // a gap where the low was
+        QCOMPARE(daysWindow.cell("Temp", 1)->text().endsWith(QStringLiteral("/ —")), !aTemperature);
+        files.remove(QStringLiteral("weather.xml"));
     }
 
     // From a document: nights across midnight from the days' sun times, a gap where a value is
@@ -335,7 +496,7 @@ private Q_SLOTS:
         QCOMPARE(f.nights[1].first, QDateTime(QDate(2026, 12, 8), QTime(17, 1)));
         meteo::HourlyChart chart(nullptr);
         chart.resize(800, 300);
-        chart.setForecast(f);
+        chart.setForecast(f.hours, f.nights, f.hours.first().time);
         QImage image(chart.size(), QImage::Format_ARGB32);
         chart.render(&image);
         QVERIFY(chart.temperaturePoint(5).isNull());  // a gap, not a zero

@@ -10,8 +10,10 @@
 #include "net/request.h"
 #include "net/response.h"
 #include "testsupport.h"
+#include "weather/extraction.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -179,6 +181,64 @@ private Q_SLOTS:
         QCOMPARE(w->MemoHTML->Text(), parisDocument());
         QCOMPARE(w->MemoHTML->SelStart(), parisDocument().size());
         QCOMPARE(w->label(1)->text(), QStringLiteral("Paris, France"));
+    }
+
+    // One download, one parse: the check before storing parses the body, and the main window and
+    // both forecast windows are refreshed from that document.
+    void oneParsePerDownload()
+    {
+        RawServer server(RawServer::document(readFile(QStringLiteral(METEO_SAMPLES_DIR "/paris-9days.xml"))));
+        auto w = window(server);
+        w->findChild<QAction *>(QStringLiteral("PrevisionsNeufJours"))->trigger();
+        w->findChild<QAction *>(QStringLiteral("PrevisionsHeures"))->trigger();
+        const quint64 before = meteo::WeatherDocument::parseCount();
+        w->Request("FR75056");
+        QTRY_COMPARE(w->label(1)->text(), QStringLiteral("Paris, France"));
+        QCOMPARE(meteo::WeatherDocument::parseCount() - before, quint64(1));
+        QCOMPARE(w->findChild<QWidget *>(QStringLiteral("FormPrevisions"))->windowTitle(), QStringLiteral("Prévisions — Paris, France"));
+    }
+
+    // weather.xml and meteo.ini are replaced as files: a symbolic link in their place is replaced,
+    // and the file it pointed to is never written.
+    void linksAreReplacedNeverWrittenThrough()
+    {
+        QTemporaryDir elsewhere;
+        const QString victim = elsewhere.filePath(QStringLiteral("victim")), settings = elsewhere.filePath(QStringLiteral("victim.ini"));
+        writeFile(victim, "precious bytes\n");
+        writeFile(settings, "[other]\nkey=value\n");
+        QVERIFY(QFile::link(victim, files.path(QStringLiteral("weather.xml"))));
+        QVERIFY(QFile::link(settings, QDir::current().filePath(QStringLiteral("meteo.ini"))));
+        {
+            RawServer server(RawServer::document(parisDocument()));
+            auto w = window(server);
+            w->Request("FR75056");
+            QTRY_COMPARE(w->label(1)->text(), QStringLiteral("Paris, France"));
+            w->close();
+        }
+        QCOMPARE(readFile(victim), QByteArray("precious bytes\n"));
+        QCOMPARE(readFile(settings), QByteArray("[other]\nkey=value\n"));
+        QVERIFY(!QFileInfo(files.path(QStringLiteral("weather.xml"))).isSymLink());
+        QCOMPARE(stored(), parisDocument());
+        const QFileInfo ini(QDir::current().filePath(QStringLiteral("meteo.ini")));
+        QVERIFY(!ini.isSymLink() && readFile(ini.filePath()).contains("Edit1"));
+        QFile::remove(ini.filePath());
+    }
+
+    // Closing the window abandons the download under way: nothing of it arrives, and no download
+    // is scheduled after the close.
+    void closingAbandonsTheDownload()
+    {
+        RawServer server(RawServer::chunks({"HTTP/1.1 200 OK\r\nContent-Length: 20000\r\n\r\n<weather>", "</weather>"}, 300));
+        auto w = window(server);
+        w->show();
+        w->Request("FR75056");
+        QTRY_VERIFY(w->HTTPClient->Busy() && server.requests.size() == 1);
+        const QString status = w->BarStatus->SimpleText();
+        w->close();
+        QVERIFY(!w->HTTPClient->Busy());
+        QTest::qWait(500);
+        QVERIFY(!w->Actualisation->isActive());
+        QCOMPARE(w->BarStatus->SimpleText(), status);
     }
 
     // The status decides, not the body: an answer outside 200-299 is shown and never stored; nor is

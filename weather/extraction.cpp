@@ -32,8 +32,11 @@ WeatherDocument::WeatherDocument(const QByteArray &bytes, const QString &nam) : 
     parse(bytes);
 }
 
+std::atomic<quint64> WeatherDocument::parses_{0};
+
 void WeatherDocument::parse(const QByteArray &bytes)
 {
+    ++parses_;
     const QString &nam = nam_;
     if (const QString fault = xmlShapeFault(bytes); !fault.isEmpty())
         throw Error(nam + QStringLiteral(": document refusé, ") + fault);
@@ -74,10 +77,12 @@ void assigneMeteo(const QString &nam, TConditionMeteo &cond)
     assigneMeteo(WeatherDocument(nam), cond);
 }
 
-void checkWeatherDocument(const QByteArray &bytes, const QString &nam)
+std::shared_ptr<const WeatherDocument> checkWeatherDocument(const QByteArray &bytes, const QString &nam)
 {
+    auto doc = std::make_shared<const WeatherDocument>(bytes, nam);
     TConditionMeteo scratch;
-    assigneMeteo(WeatherDocument(bytes, nam), scratch);
+    assigneMeteo(*doc, scratch);
+    return doc;
 }
 
 void assigneMeteo(const WeatherDocument &Nam, TConditionMeteo &c)

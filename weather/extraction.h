@@ -6,7 +6,9 @@
 
 #include <QDomDocument>
 #include <QString>
+#include <atomic>
 #include <initializer_list>
+#include <memory>
 
 namespace meteo {
 
@@ -23,8 +25,11 @@ public:
     QByteArray text(std::initializer_list<const char *> path) const;
     QDomElement root() const { return doc_.documentElement(); }
     const QString &fileName() const { return nam_; }
+    // How many documents this program has parsed: a download should cost one, whatever window is open.
+    static quint64 parseCount() { return parses_; }
 
 private:
+    static std::atomic<quint64> parses_;
     void parse(const QByteArray &bytes);
     QString nam_;
     QDomDocument doc_;
@@ -39,7 +44,8 @@ void assigneMeteo(const QString &nam, TConditionMeteo &cond);
 void assigneMeteo(const WeatherDocument &doc, TConditionMeteo &cond);
 
 // Throws the Error the refresh would throw on `bytes` stored as `nam` (shape, XML, the 22 lookups),
-// so that a body is checked before it replaces a good document.
-void checkWeatherDocument(const QByteArray &bytes, const QString &nam);
+// so that a body is checked before it replaces a good document; returns the document parsed, which
+// the refresh and the forecast windows then read instead of parsing the stored file again.
+std::shared_ptr<const WeatherDocument> checkWeatherDocument(const QByteArray &bytes, const QString &nam);
 
 } // namespace meteo

@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include "common/error.h"
+#include "hourly.h"
 #include "timetext.h"
 
 #include <QDomElement>
@@ -83,13 +84,10 @@ Forecast readForecast(const WeatherDocument &doc, const Translator &traduire)
         const QByteArray sky = childText(dayPart, "t"), nightSky = childText(nightPart, "t");
         d.sky = sky.isEmpty() ? QByteArray(kMissing) : traduire(sky);
         d.nightSky = nightSky.isEmpty() ? QByteArray(kMissing) : traduire(nightSky);
-        d.temperatures = degrees(childText(e, "hi")) + " / " + degrees(childText(e, "low"));
-        for (const auto &[name, value] : {std::pair{"hi", &d.high}, std::pair{"low", &d.low}}) {
-            bool ok = false;
-            const int degreesValue = childText(e, name).toInt(&ok);
-            if (ok)
-                *value = degreesValue;
-        }
+        // Temperatures on Earth only: anything else is shown as missing, never as a value.
+        d.high = readMeasure(childText(e, "hi"), -90, 60);
+        d.low = readMeasure(childText(e, "low"), -90, 60);
+        d.temperatures = degrees(d.high ? childText(e, "hi") : QByteArray()) + " / " + degrees(d.low ? childText(e, "low") : QByteArray());
         d.sun = timeOrMissing(childText(e, "sunr")) + " – " + timeOrMissing(childText(e, "suns"));
         f.days << d;
     }

@@ -16,8 +16,8 @@ struct ForecastDay {
     QByteArray dayIcon, nightIcon;   // icon codes as written; may be empty or unsafe
     QByteArray sky;                  // the day part's condition, translated
     QByteArray nightSky;             // the night part's
-    QByteArray temperatures;         // "9°C / 3°C"
-    std::optional<int> high, low;    // for the chart; absent when missing or unreadable
+    QByteArray temperatures;         // "9°C / 3°C", "—" for a value that cannot be read
+    std::optional<double> high, low;  // for the chart; absent when missing, unreadable or impossible
     QByteArray sun;                  // "08:34:00 – 16:54:00"
 };
 

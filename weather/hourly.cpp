@@ -1,10 +1,12 @@
 #include "hourly.h"
 
 #include "common/error.h"
+#include "common/instanttext.h"
 #include "timetext.h"
 
 #include <QDomElement>
 #include <QLocale>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -13,21 +15,25 @@ namespace {
 
 const QLocale french(QLocale::French);
 
-std::optional<double> number(const QDomElement &parent, const char *name)
+// Physical ranges: a value outside is a broken document, never drawn.
+constexpr double kTemperature[] = {-90, 60}, kPrecipitation[] = {0, 500}, kPercent[] = {0, 100}, kWind[] = {0, 500};
+
+std::optional<double> measure(const QDomElement &parent, const char *name, const double (&range)[2])
 {
-    bool ok = false;
-    const double v = parent.firstChildElement(QString::fromLatin1(name)).text().trimmed().toDouble(&ok);
-    return ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+    return readMeasure(parent.firstChildElement(QString::fromLatin1(name)).text().toUtf8(), range[0], range[1]);
 }
 
-std::optional<int> whole(std::optional<double> v)
+// The place's offset as loc/zone gives it in hours ("1", "-9.5"), for times written without one.
+std::optional<int> zoneOffset(const QDomElement &root)
 {
-    return v ? std::optional<int>(int(std::lround(*v))) : std::nullopt;
+    const std::optional<double> hours =
+        readMeasure(root.firstChildElement(QStringLiteral("loc")).firstChildElement(QStringLiteral("zone")).text().toUtf8(), -14, 14);
+    return hours ? std::optional<int>(int(std::lround(*hours * 4)) * 900) : std::nullopt;
 }
 
-QDateTime localTime(const QDomElement &e)
+QByteArray whole(double v)
 {
-    return QDateTime::fromString(e.attribute(QStringLiteral("t")), QStringLiteral("yyyy-MM-ddTHH:mm"));
+    return QByteArray::number(std::lround(v));
 }
 
 QByteArray decimal(double v, int decimals)
@@ -47,46 +53,67 @@ const char *intensityName(RainIntensity i)
 
 } // namespace
 
+std::optional<double> readMeasure(const QByteArray &text, double lo, double hi)
+{
+    static const QRegularExpression decimal(QStringLiteral(R"(^\s*-?[0-9]{1,12}(\.[0-9]{1,12})?\s*$)"));
+    if (!decimal.match(QString::fromLatin1(text)).hasMatch())
+        return std::nullopt;
+    const double v = text.trimmed().toDouble();
+    return v >= lo && v <= hi ? std::optional<double>(v) : std::nullopt;
+}
+
 HourlyForecast readHourly(const WeatherDocument &doc)
 {
     HourlyForecast f;
     const QDomElement root = doc.root(), hours = root.firstChildElement(QStringLiteral("hours"));
     f.present = !hours.isNull();
+    f.place = root.firstChildElement(QStringLiteral("loc")).firstChildElement(QStringLiteral("dnam")).text().section(u',', 0, 0).trimmed().toUtf8();
+    const std::optional<int> zone = zoneOffset(root);
     for (QDomElement e = hours.firstChildElement(QStringLiteral("hour")); !e.isNull() && f.hours.size() < 48;
          e = e.nextSiblingElement(QStringLiteral("hour"))) {
-        HourPoint h;
-        h.time = localTime(e);
-        if (!h.time.isValid())
+        const std::optional<QDateTime> time = readInstantText(e.attribute(QStringLiteral("t")), zone);
+        if (!time)
             continue;
-        h.temperature = whole(number(e, "tmp"));
-        h.feelsLike = whole(number(e, "flik"));
-        h.chance = whole(number(e, "ppcp"));
-        h.precipitation = number(e, "prec");
-        h.gust = whole(number(e.firstChildElement(QStringLiteral("wind")), "gust"));
+        HourPoint h;
+        h.time = *time;
+        h.temperature = measure(e, "tmp", kTemperature);
+        h.feelsLike = measure(e, "flik", kTemperature);
+        h.chance = measure(e, "ppcp", kPercent);
+        h.precipitation = measure(e, "prec", kPrecipitation);
+        h.gust = measure(e.firstChildElement(QStringLiteral("wind")), "gust", kWind);
         f.hours << h;
     }
     const QDomElement rain = root.firstChildElement(QStringLiteral("rain"));
     for (QDomElement e = rain.firstChildElement(QStringLiteral("q")); !e.isNull() && f.rain.size() < 8;
          e = e.nextSiblingElement(QStringLiteral("q")))
-        if (const QDateTime start = localTime(e); start.isValid())
-            f.rain << RainSlot{start, std::max(0.0, number(e, "prec").value_or(0))};
+        if (const std::optional<QDateTime> start = readInstantText(e.attribute(QStringLiteral("t")), zone))
+            f.rain << RainSlot{*start, measure(e, "prec", kPrecipitation)};
     if (f.hours.isEmpty())
         return f;
-    // Nights from the days' sun times: day n of the forecast is the n-th date from the first hour's.
+    // Nights from the days' sun times: day n of the forecast is the n-th date from the first hour's,
+    // at the offset its own hours have (a day may change it).
+    const auto offsetOn = [&f](QDate date) {
+        for (const HourPoint &h : f.hours)
+            if (h.time.date() == date)
+                return h.time.offsetFromUtc();
+        return date < f.hours.first().time.date() ? f.hours.first().time.offsetFromUtc() : f.hours.last().time.offsetFromUtc();
+    };
+    const auto at = [&](QDate date, QTime time) { return QDateTime(date, time, Qt::OffsetFromUTC, offsetOn(date)); };
     QList<std::pair<QDateTime, QDateTime>> suns;  // sunrise, sunset of each day
     const QDomElement dayf = root.firstChildElement(QStringLiteral("dayf"));
     const QDate first = f.hours.first().time.date();
-    for (QDomElement e = dayf.firstChildElement(QStringLiteral("day")); !e.isNull(); e = e.nextSiblingElement(QStringLiteral("day"))) {
+    for (QDomElement e = dayf.firstChildElement(QStringLiteral("day")); !e.isNull() && suns.size() < 16;
+         e = e.nextSiblingElement(QStringLiteral("day"))) {
         const QDate date = first.addDays(suns.size());
         try {
-            suns.append({QDateTime(date, readTimeOfDay(e.firstChildElement(QStringLiteral("sunr")).text().toUtf8())),
-                         QDateTime(date, readTimeOfDay(e.firstChildElement(QStringLiteral("suns")).text().toUtf8()))});
+            suns.append({at(date, readTimeOfDay(e.firstChildElement(QStringLiteral("sunr")).text().toUtf8())),
+                         at(date, readTimeOfDay(e.firstChildElement(QStringLiteral("suns")).text().toUtf8()))});
         } catch (const Error &) {
-            suns.append({QDateTime(date, QTime(7, 0)), QDateTime(date, QTime(19, 0))});  // a usual day
+            suns.append({at(date, QTime(7, 0)), at(date, QTime(19, 0))});  // a usual day
         }
     }
     const QDateTime from = f.hours.first().time, to = f.hours.last().time.addSecs(3600);
-    QDateTime dusk = QDateTime(first.addDays(-1), QTime(19, 0));
+    QDateTime dusk = at(first.addDays(-1), QTime(19, 0));
     for (const auto &[sunrise, sunset] : suns) {
         if (sunrise > from && dusk < to)
             f.nights.append({std::max(dusk, from), std::min(sunrise, to)});
@@ -127,15 +154,38 @@ QByteArray hourText(const QDateTime &t)
     return QByteArray::number(t.time().hour()) + " h " + QByteArray::number(t.time().minute()).rightJustified(2, '0');
 }
 
-QByteArray rainSentence(const QList<RainSlot> &rain)
+QList<HourPoint> hoursAhead(const QList<HourPoint> &hours, const QDateTime &now)
 {
-    if (rain.isEmpty())
+    QList<HourPoint> out;
+    for (const HourPoint &h : hours)
+        if (h.time.addSecs(3600) > now)
+            out << h;
+    return out;
+}
+
+QList<RainSlot> quartersAhead(const QList<RainSlot> &rain, const QDateTime &now)
+{
+    QList<RainSlot> out;
+    for (const RainSlot &q : rain)
+        if (q.start.addSecs(900) > now)
+            out << q;
+    return out;
+}
+
+QByteArray rainSentence(const QList<RainSlot> &all, const QDateTime &now)
+{
+    if (all.isEmpty())
         return {};
-    const auto wet = [](const RainSlot &s) { return intensityOf(s.mm) != RainIntensity::None; };
+    if (std::any_of(all.begin(), all.end(), [](const RainSlot &s) { return !s.mm; }))
+        return "Données de pluie illisibles";
+    const QList<RainSlot> rain = quartersAhead(all, now);
+    if (rain.isEmpty())
+        return "Pas de prévision de pluie à jour";
+    const auto wet = [](const RainSlot &s) { return intensityOf(*s.mm) != RainIntensity::None; };
     const auto strongest = [&](qsizetype from, qsizetype to) {
         RainIntensity i = RainIntensity::None;
         for (qsizetype k = from; k < to; ++k)
-            i = std::max(i, intensityOf(rain[k].mm));
+            i = std::max(i, intensityOf(*rain[k].mm));
         return intensityName(i);
     };
     const QDateTime end = rain.last().start.addSecs(900);
@@ -143,7 +193,7 @@ QByteArray rainSentence(const QList<RainSlot> &rain)
     if (start == rain.size())
         return "Pas de pluie prévue d'ici " + hourText(end);
     const qsizetype stop = std::find_if_not(rain.begin() + start, rain.end(), wet) - rain.begin();
-    if (start > 0)
+    if (start > 0 || rain[start].start > now)  // only what has begun is "en cours"
         return QByteArray("Pluie ") + strongest(start, stop) + " à partir de " + hourText(rain[start].start);
     if (stop == rain.size())
         return QByteArray("Pluie ") + strongest(0, stop) + " en cours, sans fin prévue d'ici " + hourText(end);
@@ -152,8 +202,8 @@ QByteArray rainSentence(const QList<RainSlot> &rain)
 
 QByteArray hourTooltip(const HourPoint &h)
 {
-    const auto or_ = [](const std::optional<int> &v, const char *unit) {
-        return v ? QByteArray::number(*v) + unit : QByteArray("—");
+    const auto or_ = [](const std::optional<double> &v, const char *unit) {
+        return v ? whole(*v) + unit : QByteArray("—");
     };
     QByteArray text = french.dayName(h.time.date().dayOfWeek()).toUtf8() + ' ' + QByteArray::number(h.time.time().hour())
                       + " h : " + or_(h.temperature, " °C") + " (ressenti " + or_(h.feelsLike, " °C") + "), pluie ";
@@ -162,10 +212,10 @@ QByteArray hourTooltip(const HourPoint &h)
     return text;
 }
 
-QByteArray hourlyDescription(const HourlyForecast &f)
+QByteArray hourlyDescription(const QList<HourPoint> &hours)
 {
-    std::optional<int> lo, hi, gust;
-    for (const HourPoint &h : f.hours) {
+    std::optional<double> lo, hi, gust;
+    for (const HourPoint &h : hours) {
         if (h.temperature) {
             lo = std::min(lo.value_or(*h.temperature), *h.temperature);
             hi = std::max(hi.value_or(*h.temperature), *h.temperature);
@@ -173,21 +223,21 @@ QByteArray hourlyDescription(const HourlyForecast &f)
         if (h.gust)
             gust = std::max(gust.value_or(*h.gust), *h.gust);
     }
-    QByteArray text = lo ? "Températures de " + QByteArray::number(*lo) + " à " + QByteArray::number(*hi) + " °C"
-                         : QByteArray("Températures inconnues");
+    QByteArray text = lo ? "Températures de " + whole(*lo) + " à " + whole(*hi) + " °C" : QByteArray("Températures inconnues");
+    const auto rainy = [&hours](qsizetype i) { return hours[i].precipitation.value_or(0) >= 0.1; };
     QList<QByteArray> periods;
-    for (qsizetype i = 0; i < f.hours.size(); ++i) {
-        if (f.hours[i].precipitation.value_or(0) < 0.1 || (i > 0 && f.hours[i - 1].precipitation.value_or(0) >= 0.1))
+    for (qsizetype i = 0; i < hours.size(); ++i) {
+        if (!rainy(i) || (i > 0 && rainy(i - 1)))
             continue;
         qsizetype j = i;
-        while (j + 1 < f.hours.size() && f.hours[j + 1].precipitation.value_or(0) >= 0.1)
+        while (j + 1 < hours.size() && rainy(j + 1))
             ++j;
-        periods << french.dayName(f.hours[i].time.date().dayOfWeek()).toUtf8() + " de " + hourText(f.hours[i].time)
-                       + " à " + hourText(f.hours[j].time.addSecs(3600));
+        periods << french.dayName(hours[i].time.date().dayOfWeek()).toUtf8() + " de " + hourText(hours[i].time)
+                       + " à " + hourText(hours[j].time.addSecs(3600));
     }
     text += periods.isEmpty() ? QByteArray(" ; pas de pluie") : " ; pluie " + periods.join(", ");
     if (gust)
-        text += " ; rafales jusqu'à " + QByteArray::number(*gust) + " km/h";
+        text += " ; rafales jusqu'à " + whole(*gust) + " km/h";
     return text;
 }
 

@@ -1,6 +1,8 @@
 // The hours ahead of the stored document, as the 48-hour window shows them: the hour-by-hour values,
 // the rain of the next two hours by quarter hour, the nights between them, and the texts and scales
 // that the window draws. A document without these sections (another service) has none.
+// Every value is read or refused: a missing, malformed or physically impossible one is absent, never
+// zero. Texts that speak of "now" take the clock as a parameter and compare instants.
 #pragma once
 #include "extraction.h"
 
@@ -11,26 +13,31 @@
 namespace meteo {
 
 struct HourPoint {
-    QDateTime time;                      // local, as the document writes it
-    std::optional<int> temperature, feelsLike, chance, gust;  // °C, %, km/h; absent when unreadable
-    std::optional<double> precipitation;  // mm in the hour
+    QDateTime time;  // the hour's start, in the place's own offset
+    // °C, °C, %, km/h, mm in the hour; absent when unreadable or out of physical range
+    std::optional<double> temperature, feelsLike, chance, gust, precipitation;
 };
 
 struct RainSlot {
-    QDateTime start;
-    double mm = 0;  // in the quarter hour
+    QDateTime start;          // in the place's own offset
+    std::optional<double> mm;  // in the quarter hour; absent when unreadable
 };
 
 enum class RainIntensity { None, Light, Moderate, Heavy };
 
 struct HourlyForecast {
-    bool present = false;                 // the document has an "hours" section
+    bool present = false;  // the document has an "hours" section
+    QByteArray place;      // "Brest": loc/dnam up to its first comma; empty when absent
     QList<HourPoint> hours;
     QList<RainSlot> rain;
     QList<std::pair<QDateTime, QDateTime>> nights;  // sunset to the next sunrise, within the hours
 };
 
 HourlyForecast readHourly(const WeatherDocument &doc);
+
+// A decimal number as the service writes it ("12", "-3.5"), within lo..hi; nullopt otherwise
+// ("NaN", "inf", "2,5", "1e3", "beaucoup", out of range).
+[[nodiscard]] std::optional<double> readMeasure(const QByteArray &text, double lo, double hi);
 
 // A scale covering lo..hi with a margin, in round steps: 1, 2, 2.5 or 5 times a power of ten.
 struct Scale {
@@ -40,13 +47,17 @@ struct Scale {
 
 // By the hourly rate of a quarter hour's rain: aucune < 0.1 mm/h ≤ faible < 2.5 ≤ modérée < 7.6 ≤ forte.
 [[nodiscard]] RainIntensity intensityOf(double mmInQuarter);
-QByteArray hourText(const QDateTime &t);  // "14 h 15"
+QByteArray hourText(const QDateTime &t);  // "14 h 15", in the time's own offset
+// The hours (quarters) that have not ended at `now`.
+QList<HourPoint> hoursAhead(const QList<HourPoint> &hours, const QDateTime &now);
+QList<RainSlot> quartersAhead(const QList<RainSlot> &rain, const QDateTime &now);
 // "Pas de pluie prévue d'ici 16 h 00", "Pluie faible à partir de 14 h 15", "Pluie modérée en cours,
-// fin vers 15 h 00".
-QByteArray rainSentence(const QList<RainSlot> &rain);
+// fin vers 15 h 00", as seen at `now`; "Données de pluie illisibles" when a quarter cannot be read,
+// "Pas de prévision de pluie à jour" once every quarter is past.
+QByteArray rainSentence(const QList<RainSlot> &rain, const QDateTime &now);
 // "mardi 15 h : 7 °C (ressenti 4 °C), pluie 1,2 mm (80 %), rafales 45 km/h"
 QByteArray hourTooltip(const HourPoint &h);
 // In words, for a screen reader: the temperature range, the rainy periods, the strongest gust.
-QByteArray hourlyDescription(const HourlyForecast &f);
+QByteArray hourlyDescription(const QList<HourPoint> &hours);
 
 } // namespace meteo

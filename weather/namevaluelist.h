@@ -14,6 +14,12 @@ public:
     void loadFromBytes(const QByteArray &text);
 
     int count() const { return int(entries_.size()); }
+    // Forgets every entry after the first `n`.
+    void keepFirst(int n)
+    {
+        if (n >= 0 && size_t(n) < entries_.size())
+            entries_.resize(size_t(n));
+    }
     // Throws Error when the index is outside the list.
     QByteArray name(int index) const;
     QByteArray valueAt(int index) const;
