@@ -1,4 +1,4 @@
-// meteo-bench refresh|memory|service|serve: prints what one refresh, many downloads and the service
+// meteo-bench refresh|hostile|memory|service|citycache|serve: prints what one refresh, many downloads and the service
 // cost on this machine. Run from the build's bin folder (the viewer's data files are there).
 #include "app/errorreport.h"
 #include "app/form1.h"
@@ -283,6 +283,8 @@ int serviceRate()
 
 } // namespace
 
+int serviceMemory(quint16 servicePort, int cities);  // servicememory.cpp
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -296,12 +298,14 @@ int main(int argc, char **argv)
         return memory();
     if (what == QStringLiteral("service"))
         return serviceRate();
+    if (what == QStringLiteral("citycache"))
+        return serviceMemory(freePort(), args.size() > 2 ? args.value(2).toInt() : 5000);
     if (what == QStringLiteral("rate")) {
         std::printf("%.0f\n", rate(quint16(args.value(2).toUInt())));
         return 0;
     }
     if (what == QStringLiteral("serve"))
         return serve(quint16(args.value(2).toUInt()), args.value(3).toLongLong());
-    std::fprintf(stderr, "usage: meteo-bench refresh|memory|service\n");
+    std::fprintf(stderr, "usage: meteo-bench refresh|hostile|memory|service|citycache\n");
     return 2;
 }

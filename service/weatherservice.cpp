@@ -182,13 +182,22 @@ void WeatherService::keep(const QByteArray &key, const QByteArray &xml, const QD
 {
     if (!until.isValid())
         return;  // a source that cannot tell: rendered for every request
-    if (rendered_.size() >= kMaxRendered) {  // many codes asked: forget what has expired, or all
+    if (const auto old = rendered_.constFind(key); old != rendered_.cend())
+        renderedBytes_ -= old->xml.size();
+    if (renderedBytes_ + xml.size() > kMaxRenderedBytes) {  // many codes asked: forget what has expired, or all
         const QDateTime now = clock_();
-        rendered_.removeIf([&now](const auto &entry) { return entry.value().until <= now; });
-        if (rendered_.size() >= kMaxRendered)
+        rendered_.removeIf([&](const auto &entry) {
+            const bool expired = entry.value().until <= now;
+            renderedBytes_ -= expired ? entry.value().xml.size() : 0;
+            return expired;
+        });
+        if (renderedBytes_ + xml.size() > kMaxRenderedBytes) {
             rendered_.clear();
+            renderedBytes_ = 0;
+        }
     }
     rendered_.insert(key, {xml, until});
+    renderedBytes_ += xml.size();
 }
 
 void WeatherService::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket)

@@ -29,11 +29,13 @@ private:
         QByteArray xml;
         QDateTime until;
     };
-    static constexpr qsizetype kMaxRendered = 4096;  // at about 4 KB each
+    // Bounded in bytes: a document with its 48 hours is about 25 KB, so this keeps a thousand or so.
+    static constexpr qsizetype kMaxRenderedBytes = 24 * 1024 * 1024;
     void keep(const QByteArray &key, const QByteArray &xml, const QDateTime &until);
 
     WeatherSource &source_;
     QHash<QByteArray, Rendered> rendered_;  // by code and days
+    qsizetype renderedBytes_ = 0;
     std::function<QDateTime()> clock_;
     std::function<void(const QByteArray &)> log_;
 };

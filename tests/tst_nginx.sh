@@ -3,7 +3,7 @@
 # with its own configuration, pid and temporary folders: limits hold at nginx (the service never sees
 # the request), idle clients are dropped, HEAD, "Connection: close" and POST behave, a repeated
 # request is answered from the cache, a flood of slow headers leaves others served, and a service
-# killed under load loses no request.
+# frozen or killed under load loses no request.
 # Usage: tst_nginx.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1 source=$2
@@ -127,6 +127,21 @@ done
 wait $flood || true
 [ "$answered" -ge 38 ] || fail "during a flood of slow headers another client got $answered of 40 answers"
 echo "PASS: a flood of 1,500 slow headers leaves another client answered ($answered of 40)"
+
+# One of the two services frozen (SIGSTOP: its kernel still accepts connections, nothing answers)
+# under a bounded load of distinct requests: every request is answered 200 by the other, none gets
+# nginx's 504 or 502.
+awk -F'\t' 'NR % 97 == 5 { print "FR" $1 }' "$source/data/communes/communes.tsv" | head -60 >"$work/frozen-codes"
+second_service=${pids[1]}
+kill -STOP "$second_service"
+start=$(date +%s)
+xargs -P 4 -I{} curl -s -m 40 -o /dev/null -w '%{http_code}\n' "http://127.0.0.1:$nginx_port/weather/local/{}?r&cc=*&unit=m&dayf=9" \
+    <"$work/frozen-codes" >"$work/frozen-statuses"
+kill -CONT "$second_service"
+[ "$(wc -l <"$work/frozen-statuses")" = 60 ] && [ "$(grep -c '^200$' "$work/frozen-statuses")" = 60 ] \
+    || fail "with one service frozen: $(sort "$work/frozen-statuses" | uniq -c | tr '\n' ' ')"
+echo "PASS: 60 requests from 4 clients, one service frozen: all answered 200 (in $(($(date +%s) - start)) s)"
+sleep 11  # nginx rests the thawed service for fail_timeout (10 s) after its last timeout
 
 # 300 requests, 4 clients, each for another commune (no cache hit); one service killed half-way.
 awk -F'\t' 'NR % 100 == 1 { print "FR" $1 }' "$source/data/communes/communes.tsv" | head -300 >"$work/codes"

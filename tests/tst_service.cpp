@@ -13,6 +13,7 @@
 #include "weather/timetext.h"
 
 #include <QDomDocument>
+#include <QProcess>
 #include <QSet>
 #include <QTcpSocket>
 #include <QTest>
@@ -186,6 +187,43 @@ private Q_SLOTS:
         QVERIFY(!service::CommuneTable::parse("\n\n").ok());
         QVERIFY(!service::CommuneTable::parse("75056\tParis\t75\t75001\tmany\t48.85\t2.35\t1\n").ok());
         QVERIFY(service::CommuneTable::parse("75056\tParis\t75\t75001\t2100000\t48.85\t2.35\t1\n").ok());
+    }
+
+    // meteo-communes fails loudly on a source it cannot use: a message, exit 1, the old table
+    // byte for byte.
+    void communeToolRefusesBrokenSources_data()
+    {
+        QTest::addColumn<QByteArray>("communes");  // communes.json; "-" for none at all
+        QTest::addColumn<QByteArray>("cities");    // cities500.txt
+        QTest::addColumn<QByteArray>("message");
+        const QByteArray one = "[{\"type\":\"commune-actuelle\",\"code\":\"01001\",\"nom\":\"Alpha\",\"departement\":\"01\"}]";
+        const QByteArray place = "1\tAlpha\tAlpha\t\t46.0\t5.0\tP\tPPL\tFR\t\t84\t01\t011\t01001\t500\n";
+        QTest::newRow("no commune list") << QByteArray("-") << place << QByteArray("cannot be read");
+        QTest::newRow("JSON cut short") << one.left(40) << place << QByteArray("not JSON");
+        QTest::newRow("not a list") << QByteArray("{}") << place << QByteArray("not a JSON array");
+        QTest::newRow("empty GeoNames") << one << QByteArray() << QByteArray("empty");
+        QTest::newRow("one commune") << one << place << QByteArray("only 1 communes");
+    }
+
+    void communeToolRefusesBrokenSources()
+    {
+        QFETCH(QByteArray, communes);
+        QFETCH(QByteArray, cities);
+        QFETCH(QByteArray, message);
+        QTemporaryDir work;
+        const QString json = work.filePath(QStringLiteral("communes.json")), txt = work.filePath(QStringLiteral("cities500.txt")),
+                      out = work.filePath(QStringLiteral("communes.tsv"));
+        if (communes != "-")
+            writeFile(json, communes);
+        writeFile(txt, cities);
+        writeFile(out, "the old table\n");
+        QProcess tool;
+        tool.start(QStringLiteral(METEO_COMMUNES_TOOL), {json, txt, out});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 1);
+        const QByteArray said = tool.readAllStandardError();
+        QVERIFY2(said.contains(message), said.constData());
+        QCOMPARE(readFile(out), QByteArray("the old table\n"));
     }
 
     // HEAD gets the GET's headers and no body (the next request on the connection is read right);

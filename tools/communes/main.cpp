@@ -9,16 +9,28 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSaveFile>
+#include <string>
 #include <cstdio>
 
 namespace {
+
+// Fewer communes than France has is a broken or truncated source, never a table to ship.
+constexpr qsizetype kMinimumRows = 30000;
 
 QJsonArray readArray(const char *path)
 {
     QFile f(QString::fromLocal8Bit(path));
     if (!f.open(QIODevice::ReadOnly))
-        throw std::runtime_error(std::string(path) + ": cannot be read");
-    return QJsonDocument::fromJson(f.readAll()).array();
+        throw std::runtime_error(std::string(path) + ": cannot be read (" + f.errorString().toStdString() + ")");
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(f.readAll(), &error);
+    if (error.error != QJsonParseError::NoError)
+        throw std::runtime_error(std::string(path) + ": not JSON at offset " + std::to_string(error.offset) + " ("
+                                 + error.errorString().toStdString() + ")");
+    if (!document.isArray())
+        throw std::runtime_error(std::string(path) + ": not a JSON array");
+    return document.array();
 }
 
 } // namespace
@@ -55,6 +67,8 @@ int main(int argc, char **argv)
         if (!geonames.open(QIODevice::ReadOnly))
             throw std::runtime_error(std::string(argv[2]) + ": cannot be read");
         QList<service::GeoPlace> places;
+        if (geonames.size() == 0)
+            throw std::runtime_error(std::string(argv[2]) + ": empty");
         while (!geonames.atEnd()) {
             // geonameid, name, asciiname, alternatenames, latitude, longitude, feature class and code,
             // country, cc2, admin1 to admin4, population, ...
@@ -71,9 +85,13 @@ int main(int argc, char **argv)
             places.append({f[1], department, commune, f[4].toDouble(), f[5].toDouble(), f[14].toLongLong()});
         }
         const service::BuiltTable table = service::buildCommuneTable(communes, places);
-        QFile out(QString::fromLocal8Bit(argv[3]));
-        if (!out.open(QIODevice::WriteOnly) || out.write(table.tsv) != table.tsv.size())
-            throw std::runtime_error(std::string(argv[3]) + ": cannot be written");
+        if (const qsizetype rows = table.tsv.count('\n'); rows < kMinimumRows)
+            throw std::runtime_error("only " + std::to_string(rows) + " communes (at least " + std::to_string(kMinimumRows)
+                                     + " expected): " + argv[3] + " left as it was");
+        // Whole or not at all: the service compiles in whatever stands there.
+        QSaveFile out(QString::fromLocal8Bit(argv[3]));
+        if (!out.open(QIODevice::WriteOnly) || out.write(table.tsv) != table.tsv.size() || !out.commit())
+            throw std::runtime_error(std::string(argv[3]) + ": cannot be written (" + out.errorString().toStdString() + ")");
         for (const QByteArray &line : table.tsv.split('\n')) {
             const QList<QByteArray> f = line.split('\t');
             if (f.size() == 8 && f[4].toInt() > 2000) {
