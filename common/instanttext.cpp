@@ -26,7 +26,7 @@ QString instantText(const QDateTime &t)
 std::optional<QDateTime> readInstantText(QStringView text, std::optional<int> offsetWhenNone)
 {
     static const QRegularExpression form(
-        QStringLiteral(R"(^\s*(\d{4}-\d{2}-\d{2}T\d{2}:\d{2})(?::00)?(Z|([+-])(\d{2}):(\d{2}))?\s*$)"));
+        QStringLiteral(R"(^\s*([0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2})(?::00)?(Z|([+-])([0-9]{2}):([0-9]{2}))?\s*$)"));
     const QRegularExpressionMatch m = form.match(text);
     if (!m.hasMatch())
         return std::nullopt;
