@@ -99,29 +99,34 @@ std::optional<QDateTime> instantOf(const QJsonValue &v, const QTimeZone &zone)
     return QDateTime::fromSecsSinceEpoch(qint64(seconds), zone);
 }
 
-// The instants of a series, or the first fault: unreadable, or not `step` seconds after the last.
-Result<QList<QDateTime>> series(const QJsonArray &times, const char *name, qint64 step, const QTimeZone &zone)
+// The `count` steps of a series from the one that holds `now`, with the index of that one; or the
+// first fault: an unreadable time, one not `step` seconds after the last, or too few ahead.
+struct Steps {
+    qsizetype first = 0;
+    QList<QDateTime> starts;
+};
+
+Result<Steps> stepsAhead(const QJsonArray &times, const char *name, qint64 step, qsizetype count, const QDateTime &now,
+                         const QTimeZone &zone)
 {
-    QList<QDateTime> out;
-    for (qsizetype i = 0; i < times.size(); ++i) {
+    Steps out;
+    std::optional<QDateTime> last;
+    for (qsizetype i = 0; i < times.size() && out.starts.size() < count; ++i) {
         const std::optional<QDateTime> t = instantOf(times.at(i), zone);
         if (!t)
             return HttpError{502, QByteArray(name) + "[" + QByteArray::number(i) + "] n'est pas un instant"};
-        if (!out.isEmpty() && out.last().secsTo(*t) != step)
+        if (last && last->secsTo(*t) != step)
             return HttpError{502, QByteArray(name) + "[" + QByteArray::number(i) + "] ne suit pas le précédent de "
                                       + QByteArray::number(step) + " s"};
-        out << *t;
+        last = t;
+        if (!out.starts.isEmpty() || (*t <= now && now < t->addSecs(step))) {
+            out.first = out.starts.isEmpty() ? i : out.first;
+            out.starts << *t;
+        }
     }
+    if (out.starts.size() < count)
+        return HttpError{502, QByteArray(name) + " ne couvre pas les " + QByteArray::number(count) + " pas à venir"};
     return out;
-}
-
-// The index of the step that holds `now`, or -1.
-qsizetype holding(const QList<QDateTime> &starts, const QDateTime &now, qint64 step)
-{
-    for (qsizetype i = 0; i < starts.size(); ++i)
-        if (starts[i] <= now && now < starts[i].addSecs(step))
-            return i;
-    return -1;
 }
 
 qsizetype indexOfInstant(const QJsonArray &times, const QDateTime &t)
@@ -142,12 +147,10 @@ Result<QList<HourForecast>> readHours(const QJsonObject &hourly, const QList<Day
     const QJsonArray times = in.array(hourly, "hourly", "time", 48);
     if (!in.ok())
         return HttpError{502, in.problem().toUtf8()};
-    const Result<QList<QDateTime>> starts = series(times, "hourly.time", 3600, zone);
-    if (!starts.ok())
-        return starts.error();
-    const qsizetype first = holding(starts.value(), now, 3600);
-    if (first < 0 || first + 48 > starts.value().size())
-        return HttpError{502, "hourly.time ne couvre pas les 48 heures à venir"};
+    const Result<Steps> steps = stepsAhead(times, "hourly.time", 3600, 48, now, zone);
+    if (!steps.ok())
+        return steps.error();
+    const qsizetype first = steps.value().first;
     const auto column = [&](const char *name) { return in.array(hourly, "hourly", name, times.size()); };
     const QJsonArray temps = column("temperature_2m"), feels = column("apparent_temperature"),
                      chances = column("precipitation_probability"), amounts = column("precipitation"),
@@ -156,7 +159,7 @@ Result<QList<HourForecast>> readHours(const QJsonObject &hourly, const QList<Day
     QList<HourForecast> out;
     for (qsizetype i = first; i < first + 48 && in.ok(); ++i) {
         HourForecast h;
-        h.time = starts.value()[i];
+        h.time = steps.value().starts[i - first];
         h.temperature = rounded(in.within(in.at(temps, i, "hourly.temperature_2m"), "hourly.temperature_2m", -90, 60));
         h.feelsLike = rounded(in.within(in.at(feels, i, "hourly.apparent_temperature"), "hourly.apparent_temperature", -90, 60));
         h.rainChance = rounded(in.within(in.at(chances, i, "hourly.precipitation_probability"), "hourly.precipitation_probability", 0, 100));
@@ -185,15 +188,13 @@ Result<QList<RainQuarter>> readQuarters(const QJsonObject &root, const QDateTime
     const QJsonArray rain = in.array(minutely, "minutely_15", "precipitation", times.size());
     if (!in.ok())
         return HttpError{502, in.problem().toUtf8()};
-    const Result<QList<QDateTime>> starts = series(times, "minutely_15.time", 900, zone);
-    if (!starts.ok())
-        return starts.error();
-    const qsizetype first = holding(starts.value(), now, 900);
-    if (first < 0 || first + 8 > starts.value().size())
-        return HttpError{502, "minutely_15.time ne couvre pas les deux heures à venir"};
+    const Result<Steps> steps = stepsAhead(times, "minutely_15.time", 900, 8, now, zone);
+    if (!steps.ok())
+        return steps.error();
+    const qsizetype first = steps.value().first;
     QList<RainQuarter> out;
     for (qsizetype i = first; i < first + 8; ++i)
-        out << RainQuarter{starts.value()[i], in.within(in.at(rain, i, "minutely_15.precipitation"), "minutely_15.precipitation", 0, 500)};
+        out << RainQuarter{steps.value().starts[i - first], in.within(in.at(rain, i, "minutely_15.precipitation"), "minutely_15.precipitation", 0, 500)};
     if (!in.ok())
         return HttpError{502, in.problem().toUtf8()};
     return out;

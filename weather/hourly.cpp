@@ -154,22 +154,25 @@ QByteArray hourText(const QDateTime &t)
     return QByteArray::number(t.time().hour()) + " h " + QByteArray::number(t.time().minute()).rightJustified(2, '0');
 }
 
+namespace {
+// The items of `list` whose span of `seconds` from their `start` has not ended at `now`.
+template <class T>
+QList<T> notEnded(const QList<T> &list, QDateTime T::*start, qint64 seconds, const QDateTime &now)
+{
+    QList<T> out;
+    std::copy_if(list.begin(), list.end(), std::back_inserter(out), [&](const T &item) { return (item.*start).addSecs(seconds) > now; });
+    return out;
+}
+} // namespace
+
 QList<HourPoint> hoursAhead(const QList<HourPoint> &hours, const QDateTime &now)
 {
-    QList<HourPoint> out;
-    for (const HourPoint &h : hours)
-        if (h.time.addSecs(3600) > now)
-            out << h;
-    return out;
+    return notEnded(hours, &HourPoint::time, 3600, now);
 }
 
 QList<RainSlot> quartersAhead(const QList<RainSlot> &rain, const QDateTime &now)
 {
-    QList<RainSlot> out;
-    for (const RainSlot &q : rain)
-        if (q.start.addSecs(900) > now)
-            out << q;
-    return out;
+    return notEnded(rain, &RainSlot::start, 900, now);
 }
 
 QByteArray rainSentence(const QList<RainSlot> &all, const QDateTime &now)
