@@ -57,7 +57,7 @@ Result<CommuneTable> CommuneTable::parse(const QByteArray &tsv)
         if (line.isEmpty())
             continue;
         const QList<QByteArrayView> f = pieces(line, '\t');
-        bool ok = f.size() == 8;
+        bool ok = f.size() == 10;
         City c;
         if (ok) {
             c.code = "FR" + f[0].toByteArray();
@@ -68,8 +68,12 @@ Result<CommuneTable> CommuneTable::parse(const QByteArray &tsv)
             c.population = f[4].toInt(&p);
             c.latitude = f[5].toDouble(&la);
             c.longitude = f[6].toDouble(&lo);
-            c.approximate = f[7].toInt() >= 3;  // placed at a mean of its neighbours
-            ok = p && la && lo && !c.name.isEmpty() && qAbs(c.latitude) <= 90 && qAbs(c.longitude) <= 180
+            const int step = f[7].toInt();
+            c.approximate = step >= 3 && step <= 6;  // placed at a mean of its neighbours
+            bool al = false;
+            c.altitude = f[8].toInt(&al);
+            ok = p && la && lo && al && c.altitude > -500 && c.altitude < 5000 && !c.name.isEmpty()
+                 && qAbs(c.latitude) <= 90 && qAbs(c.longitude) <= 180
                  && !table.byCode_.contains(c.code);
         }
         if (!ok)

@@ -19,6 +19,7 @@ struct City {
     double latitude = 0;
     double longitude = 0;
     bool approximate = false;  // position of the surrounding area, not of the town itself
+    int altitude = 0;          // metres
     QByteArray displayName() const { return name + ", France"; }
     // Legal time of the place: French legal time, Corsica included, or that of an overseas department.
     QByteArray timeZone() const;
@@ -27,8 +28,9 @@ struct City {
 class CommuneTable {
 public:
     // One line a commune: INSEE code, name, department, postal codes (comma-separated), population,
-    // latitude, longitude, how it was placed (1 its GeoNames place, 2 by name, 3 to 6 a mean of its
-    // neighbours), tab-separated; or the line that cannot be read.
+    // latitude, longitude, how it was placed (1 its GeoNames place, 2 by name or its seat's, 3 to 6 a
+    // mean of its neighbours, 7 a known seat), altitude in metres and its source (e, d, m, s),
+    // tab-separated; or the line that cannot be read.
     static Result<CommuneTable> parse(const QByteArray &tsv);
     // The compiled-in table, read at the first call, or why it cannot be used (empty, unreadable).
     [[nodiscard]] static const Result<CommuneTable> &loadShipped();

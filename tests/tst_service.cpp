@@ -185,8 +185,9 @@ private Q_SLOTS:
     {
         QVERIFY(!service::CommuneTable::parse("").ok());
         QVERIFY(!service::CommuneTable::parse("\n\n").ok());
-        QVERIFY(!service::CommuneTable::parse("75056\tParis\t75\t75001\tmany\t48.85\t2.35\t1\n").ok());
-        QVERIFY(service::CommuneTable::parse("75056\tParis\t75\t75001\t2100000\t48.85\t2.35\t1\n").ok());
+        QVERIFY(!service::CommuneTable::parse("75056\tParis\t75\t75001\tmany\t48.85\t2.35\t1\t42\td\n").ok());
+        QVERIFY(!service::CommuneTable::parse("75056\tParis\t75\t75001\t2100000\t48.85\t2.35\t1\thaut\td\n").ok());
+        QVERIFY(service::CommuneTable::parse("75056\tParis\t75\t75001\t2100000\t48.85\t2.35\t1\t42\td\n").ok());
     }
 
     // meteo-communes fails loudly on a source it cannot use: a message, exit 1, the old table
@@ -197,7 +198,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("cities");    // cities500.txt
         QTest::addColumn<QByteArray>("message");
         const QByteArray one = "[{\"type\":\"commune-actuelle\",\"code\":\"01001\",\"nom\":\"Alpha\",\"departement\":\"01\"}]";
-        const QByteArray place = "1\tAlpha\tAlpha\t\t46.0\t5.0\tP\tPPL\tFR\t\t84\t01\t011\t01001\t500\n";
+        const QByteArray place = "1\tAlpha\tAlpha\t\t46.0\t5.0\tP\tPPL\tFR\t\t84\t01\t011\t01001\t500\t\t240\n";
         QTest::newRow("no commune list") << QByteArray("-") << place << QByteArray("cannot be read");
         QTest::newRow("JSON cut short") << one.left(40) << place << QByteArray("not JSON");
         QTest::newRow("not a list") << QByteArray("{}") << place << QByteArray("not a JSON array");
@@ -306,19 +307,24 @@ private Q_SLOTS:
             {"01004", "Delta", "01", "011", "01100", 100},    // its namesake 3 km from the postal mean
             {"01005", "Epsilon", "01", "012", "01999", 100},  // nothing placed by code around it
             {"01006", "Eta", "01", "011", "01555", 100},  {"02001", "Zeta", "02", "021", "02000", 100},
+            {"98731", "Nuku-Hiva", "987", "", "98742", 100},  // its seat, Taiohae, 1,400 km from Papeete
+            {"98711", "Anaa", "987", "", "98760", 100},       // its seat is not in cities-500
             {"98901", "Clipperton", "989", "", "98799", 0}};
         const QList<service::GeoPlace> places{
-            {"Alpha", "01", "01001", 46.0, 5.0, 500}, {"Alpha-Hameau", "01", "01001", 47.0, 6.0, 10},
-            {"Beta", "01", "01002", 46.2, 5.2, 300},  {"Gamma", "01", "", 47.0, 5.1, 50},
-            {"Delta", "01", "", 46.12, 5.12, 50},     {"Zeta-Sud", "02", "", 49.0, 3.0, 10}};
+            {"Alpha", "01", "01001", 46.0, 5.0, 500, 300, 'e'}, {"Alpha-Hameau", "01", "01001", 47.0, 6.0, 10, 900, 'e'},
+            {"Beta", "01", "01002", 46.2, 5.2, 300, 500, 'd'},  {"Gamma", "01", "", 47.0, 5.1, 50, std::nullopt, 'e'},
+            {"Delta", "01", "", 46.12, 5.12, 50, 420, 'e'},     {"Zeta-Sud", "02", "", 49.0, 3.0, 10, 90, 'e'},
+            {"Papeete", "987", "", -17.53, -149.57, 26000, 42, 'd'}, {"Taiohae", "987", "", -8.91, -140.10, 1500, 23, 'd'}};
         const service::BuiltTable table = service::buildCommuneTable(communes, places);
-        QCOMPARE(table.tsv, QByteArray("01001\tAlpha\t01\t01100\t100\t46.0000\t5.0000\t1\n"
-                                       "01002\tBeta\t01\t01100\t100\t46.2000\t5.2000\t1\n"
-                                       "01003\tGamma\t01\t01100\t100\t46.1000\t5.1000\t3\n"
-                                       "01004\tDelta\t01\t01100\t100\t46.1200\t5.1200\t2\n"
-                                       "01005\tEpsilon\t01\t01999\t100\t46.1000\t5.1000\t5\n"
-                                       "01006\tEta\t01\t01555\t100\t46.1000\t5.1000\t4\n"
-                                       "02001\tZeta\t02\t02000\t100\t49.0000\t3.0000\t6\n"));
+        QCOMPARE(table.tsv, QByteArray("01001\tAlpha\t01\t01100\t100\t46.0000\t5.0000\t1\t300\te\n"
+                                       "01002\tBeta\t01\t01100\t100\t46.2000\t5.2000\t1\t500\td\n"
+                                       "01003\tGamma\t01\t01100\t100\t46.1000\t5.1000\t3\t400\tm\n"
+                                       "01004\tDelta\t01\t01100\t100\t46.1200\t5.1200\t2\t420\te\n"
+                                       "01005\tEpsilon\t01\t01999\t100\t46.1000\t5.1000\t5\t400\tm\n"
+                                       "01006\tEta\t01\t01555\t100\t46.1000\t5.1000\t4\t400\tm\n"
+                                       "02001\tZeta\t02\t02000\t100\t49.0000\t3.0000\t6\t90\tm\n"
+                                       "98731\tNuku-Hiva\t987\t98742\t100\t-8.9100\t-140.1000\t2\t23\td\n"
+                                       "98711\tAnaa\t987\t98760\t100\t-17.3500\t-145.5000\t7\t3\ts\n"));
         QCOMPARE(table.unplaced, QList<QByteArray>{"98901 Clipperton"});
     }
 

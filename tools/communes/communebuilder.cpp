@@ -1,5 +1,6 @@
 #include "communebuilder.h"
 
+#include "overseasseats.h"
 #include "service/searchkey.h"
 
 #include <QHash>
@@ -14,15 +15,20 @@ namespace {
 constexpr double kNamesakeKm = 20;
 
 struct Mean {
-    double latitude = 0, longitude = 0;
-    int count = 0;
-    void add(double la, double lo, int times = 1)
+    double latitude = 0, longitude = 0, altitude = 0;
+    int count = 0, altitudes = 0;
+    void add(double la, double lo, std::optional<int> alt, int times = 1)
     {
         latitude += times * la;
         longitude += times * lo;
         count += times;
+        if (alt) {
+            altitude += times * *alt;
+            altitudes += times;
+        }
     }
     std::pair<double, double> value() const { return {latitude / count, longitude / count}; }
+    int meanAltitude() const { return altitudes > 0 ? int(std::lround(altitude / altitudes)) : 0; }
 };
 
 QByteArray key(const QByteArray &department, const QByteArray &name)
@@ -33,7 +39,16 @@ QByteArray key(const QByteArray &department, const QByteArray &name)
 struct Position {
     double latitude = 0, longitude = 0;
     Placed step = Placed::ByCode;
+    int altitude = 0;
+    char altitudeSource = 'm';
 };
+
+Position at(const GeoPlace &p, Placed step, const std::optional<Position> &around)
+{
+    if (p.altitude)
+        return {p.latitude, p.longitude, step, *p.altitude, p.altitudeSource};
+    return {p.latitude, p.longitude, step, around ? around->altitude : 0, 'm'};
+}
 
 // Step 3's means over the communes placed by their code.
 class Neighbours {
@@ -41,21 +56,21 @@ public:
     Neighbours(const QList<CommuneEntry> &communes, const QList<const GeoPlace *> &byCode, const QList<GeoPlace> &places)
     {
         for (const GeoPlace &p : places)
-            territory_[p.department].add(p.latitude, p.longitude);
+            territory_[p.department].add(p.latitude, p.longitude, p.altitude);
         for (qsizetype i = 0; i < communes.size(); ++i)
             if (const GeoPlace *p = byCode[i])
-                add(communes[i], p->latitude, p->longitude, 1);
+                add(communes[i], p->latitude, p->longitude, p->altitude, 1);
     }
 
     // Where step 3 puts `c`; `self`, when given, is taken out first (the leave-one-out estimate).
     std::optional<Position> estimate(const CommuneEntry &c, const GeoPlace *self = nullptr)
     {
         if (self)
-            add(c, self->latitude, self->longitude, -1);
+            add(c, self->latitude, self->longitude, self->altitude, -1);
         Mean postal;
         for (const QByteArray &cp : c.postalCodes.split(','))
             if (const Mean m = byPostalCode_.value(cp); m.count > 0)
-                postal.add(m.latitude / m.count, m.longitude / m.count);
+                postal.add(m.latitude / m.count, m.longitude / m.count, m.altitudes > 0 ? std::optional<int>(m.meanAltitude()) : std::nullopt);
         std::optional<Position> out;
         const std::pair<Mean, Placed> tries[] = {{postal, Placed::ByPostalCode},
                                                  {byArrondissement_.value(c.department + c.arrondissement), Placed::ByArrondissement},
@@ -63,19 +78,19 @@ public:
                                                  {territory_.value(c.department), Placed::ByTerritory}};
         for (const auto &[mean, step] : tries)
             if (!out && mean.count > 0)
-                out = Position{mean.value().first, mean.value().second, step};
+                out = Position{mean.value().first, mean.value().second, step, mean.meanAltitude(), 'm'};
         if (self)
-            add(c, self->latitude, self->longitude, 1);
+            add(c, self->latitude, self->longitude, self->altitude, 1);
         return out;
     }
 
 private:
-    void add(const CommuneEntry &c, double la, double lo, int times)
+    void add(const CommuneEntry &c, double la, double lo, std::optional<int> alt, int times)
     {
         for (const QByteArray &cp : c.postalCodes.split(','))
-            byPostalCode_[cp].add(la, lo, times);
-        byArrondissement_[c.department + c.arrondissement].add(la, lo, times);
-        byDepartment_[c.department].add(la, lo, times);
+            byPostalCode_[cp].add(la, lo, alt, times);
+        byArrondissement_[c.department + c.arrondissement].add(la, lo, alt, times);
+        byDepartment_[c.department].add(la, lo, alt, times);
     }
     QHash<QByteArray, Mean> byPostalCode_, byArrondissement_, byDepartment_, territory_;
 };
@@ -119,14 +134,24 @@ BuiltTable buildCommuneTable(const QList<CommuneEntry> &communes, const QList<Ge
         const CommuneEntry &c = communes[i];
         std::optional<Position> at;
         if (const GeoPlace *p = byCode[i]) {
-            at = Position{p->latitude, p->longitude, Placed::ByCode};
-            if (const std::optional<Position> guess = neighbours.estimate(c, p))
+            const std::optional<Position> guess = neighbours.estimate(c, p);
+            at = ::service::at(*p, Placed::ByCode, guess);
+            if (guess)
                 errors << distanceKm(p->latitude, p->longitude, guess->latitude, guess->longitude);
+        } else if (placedBySeat(c.department)) {
+            // Anywhere in the territory: Polynesia spans 2,000 km, and no mean of it is a place.
+            const QByteArray seat = seatName(c.code);
+            if (const GeoPlace *named = byName.value(key(c.department, seat.isEmpty() ? c.name : seat)))
+                at = ::service::at(*named, Placed::ByName, neighbours.estimate(c));
+            else if (const std::optional<KnownSeat> known = knownSeat(c.code))
+                at = Position{known->latitude, known->longitude, Placed::ByKnownSeat, known->altitude, 's'};
+            else
+                at = neighbours.estimate(c);
         } else {
             at = neighbours.estimate(c);
             const GeoPlace *named = byName.value(key(c.department, c.name));
             if (named && at && distanceKm(named->latitude, named->longitude, at->latitude, at->longitude) <= kNamesakeKm)
-                at = Position{named->latitude, named->longitude, Placed::ByName};
+                at = ::service::at(*named, Placed::ByName, at);
         }
         if (!at) {
             out.unplaced << c.code + ' ' + c.name;
@@ -135,7 +160,8 @@ BuiltTable buildCommuneTable(const QList<CommuneEntry> &communes, const QList<Ge
         ++out.counts[int(at->step) - '1'];
         out.tsv += c.code + '\t' + c.name + '\t' + c.department + '\t' + c.postalCodes + '\t'
                    + QByteArray::number(c.population) + '\t' + QByteArray::number(at->latitude, 'f', 4) + '\t'
-                   + QByteArray::number(at->longitude, 'f', 4) + '\t' + char(at->step) + '\n';
+                   + QByteArray::number(at->longitude, 'f', 4) + '\t' + char(at->step) + '\t'
+                   + QByteArray::number(at->altitude) + '\t' + at->altitudeSource + '\n';
     }
     out.medianKm = quantile(errors, 0.5);
     out.p90Km = quantile(errors, 0.9);

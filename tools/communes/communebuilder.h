@@ -7,10 +7,16 @@
 //  3. else the mean position of the communes placed by step 1 that share one of its postal codes,
 //     else of its arrondissement, else of its department, else of every GeoNames place of its
 //     territory.
+// In the overseas territories without INSEE codes in GeoNames, a commune is placed at its seat
+// instead: the place of the seat's name anywhere in the territory (step 2), else a known position
+// (step 7, overseasseats.h). Each row also gives the commune's altitude and where it comes from:
+// GeoNames' elevation (e), else its elevation model (d), else the mean of the neighbours used to
+// place it (m), or the known seat's (s).
 // A commune that cannot be placed at all is left out and named.
 #pragma once
 #include <QByteArray>
 #include <QList>
+#include <optional>
 
 namespace service {
 
@@ -24,6 +30,8 @@ struct GeoPlace {            // from GeoNames
     QByteArray commune;      // the INSEE code it belongs to, when GeoNames gives one
     double latitude = 0, longitude = 0;
     qint64 population = 0;
+    std::optional<int> altitude;  // metres, GeoNames' elevation, else its elevation model
+    char altitudeSource = 'e';    // 'e' or 'd'
 };
 
 // Which step placed a row; the table's last column.
@@ -34,11 +42,12 @@ enum class Placed : char {
     ByArrondissement = '4',
     ByDepartment = '5',
     ByTerritory = '6',
+    ByKnownSeat = '7',
 };
 
 struct BuiltTable {
     QByteArray tsv;             // the lines CommuneTable::parse reads
-    int counts[6] = {};         // rows placed by each step, in the order above
+    int counts[7] = {};         // rows placed by each step, in the order above
     QList<QByteArray> unplaced; // "98901 Île de Clipperton"
     // Step 3's error, estimated by placing every step-1 commune as if GeoNames did not know it.
     double medianKm = 0, p90Km = 0;

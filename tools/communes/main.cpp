@@ -82,7 +82,14 @@ int main(int argc, char **argv)
             const QList<QByteArray> words = f[1].split(' ');
             if (arrondissements.contains(commune) && words.size() == 2 && words[1].size() == 2 && words[1].toInt() > 0)
                 commune = arrondissements.value(commune) + (commune == "69123" ? words[1].mid(1) : words[1]);
-            places.append({f[1], department, commune, f[4].toDouble(), f[5].toDouble(), f[14].toLongLong()});
+            // Altitude: GeoNames' surveyed elevation, else its elevation model (-9999 where it has none).
+            service::GeoPlace place{f[1], department, commune, f[4].toDouble(), f[5].toDouble(), f[14].toLongLong(), std::nullopt, 'e'};
+            bool ok = false;
+            if (const int elevation = f.value(15).trimmed().toInt(&ok); ok)
+                place.altitude = elevation;
+            else if (const int dem = f.value(16).trimmed().toInt(&ok); ok && dem > -9999)
+                place = service::GeoPlace{place.name, place.department, place.commune, place.latitude, place.longitude, place.population, dem, 'd'};
+            places.append(place);
         }
         const service::BuiltTable table = service::buildCommuneTable(communes, places);
         if (const qsizetype rows = table.tsv.count('\n'); rows < kMinimumRows)
@@ -94,15 +101,17 @@ int main(int argc, char **argv)
             throw std::runtime_error(std::string(argv[3]) + ": cannot be written (" + out.errorString().toStdString() + ")");
         for (const QByteArray &line : table.tsv.split('\n')) {
             const QList<QByteArray> f = line.split('\t');
-            if (f.size() == 8 && f[4].toInt() > 2000) {
+            if (f.size() == 10 && f[4].toInt() > 2000) {
                 ++bigOnes;
                 bigPlaced += f[7] == "1";
             }
         }
         const int *n = table.counts;
-        std::printf("%lld communes: %d placed by their code, %d by name, %d at the mean of their postal code, %d of their "
-                    "arrondissement, %d of their department, %d of their territory; over 2,000 inhabitants: %d of %d by code\n",
-                    qint64(communes.size()), n[0], n[1], n[2], n[3], n[4], n[5], bigPlaced, bigOnes);
+        std::printf("%lld communes: %d placed by their code, %d by name (or their seat's), %d at the mean of their postal "
+                    "code, %d of their arrondissement, %d of their department, %d of their territory, %d at a known seat; over "
+                    "2,000 inhabitants: %d of %d by code\n",
+                    qint64(communes.size()), n[0], n[1], n[2], n[3], n[4], n[5], n[6], bigPlaced, bigOnes);
+        std::printf("%d communes remain at the mean of their territory\n", n[5]);
         std::printf("the means' error, each commune placed by code taken as unknown: median %.1f km, 90th percentile %.1f km\n",
                     table.medianKm, table.p90Km);
         for (const QByteArray &left : table.unplaced)
