@@ -1,8 +1,11 @@
 #include "simulation.h"
 
+#include "climate.h"
 #include "conditions.h"
 #include "sun.h"
+#include "weathersystems.h"
 
+#include <QHash>
 #include <QTimeZone>
 #include <algorithm>
 #include <cmath>
@@ -12,181 +15,185 @@ namespace {
 
 constexpr double kTwoPi = 2 * M_PI;
 
-// FNV-1a: a hash that stays the same across runs and Qt versions, unlike qHash.
-quint64 fnv(const QByteArray &bytes)
-{
-    quint64 h = 1469598103934665603ULL;
-    for (char c : bytes)
-        h = (h ^ quint8(c)) * 1099511628211ULL;
-    return h;
-}
-
-// A small deterministic generator, seeded per city and date.
-class Dice {
+// One place's weather as a function of the instant: the climate's normals, a slowly wandering
+// anomaly shared with the neighbours, the systems' sky, and the day's curve between sunrise and mid
+// afternoon, damped under cloud.
+class Weather {
 public:
-    explicit Dice(quint64 seed) : state_(seed | 1) {}
-    double next()  // [0, 1)
+    Weather(const City &city, const QTimeZone &zone) : city_(city), zone_(zone), climate_(city) {}
+
+    struct Hour {
+        QDateTime local;
+        Sky sky;
+        double temperature = 0, humidity = 0, pressure = 0, wind = 0, direction = 0;
+        bool daylight = true;
+        int wmo = 0;
+    };
+
+    // Memoised: the days' extremes, their parts and the 48 hours ask for the same instants.
+    const Hour &at(qint64 utc)
     {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 7;
-        state_ ^= state_ << 17;
-        return double(state_ >> 11) / double(1ULL << 53);
+        if (const auto it = hours_.constFind(utc); it != hours_.cend())
+            return *it;
+        return *hours_.insert(utc, compute(utc));
     }
-    template <class T>
-    T pick(std::initializer_list<T> choices) { return choices.begin()[int(next() * choices.size()) % choices.size()]; }
+
+    Hour compute(qint64 utc)
+    {
+        Hour h;
+        h.local = QDateTime::fromSecsSinceEpoch(utc, Qt::OffsetFromUTC, offsetAt(utc));
+        const double hourOfDay = h.local.time().msecsSinceStartOfDay() / 3600000.0;
+        h.sky = skyAt(city_, climate_, utc, hourOfDay);
+        const Day &day = dayOf(h.local.date());
+        h.daylight = utc >= day.sunrise && utc < day.sunset;
+        const Normals n = climate_.on(h.local.date());
+        // The anomaly drifts east with the weather, so that neighbours share it.
+        const double days = double(utc) / 86400, east = city_.longitude / 6;
+        const double anomaly = 2.6 * std::sin(kTwoPi * (days - east) / 7.3 + 1.3) + 1.6 * std::sin(kTwoPi * (days - east) / 17.9 + 4.1)
+                               + h.sky.airMass;
+        // The normals hold cloudy and clear days alike: a clear day is wider than the normal, an
+        // overcast one narrower.
+        // At most 6.5 °C either side of the mean, so that no morning climbs more than 3 °C an hour.
+        const double mean = (n.high + n.low) / 2 + anomaly,
+                     half = std::min(6.5, (n.high - n.low) / 2 * std::clamp(1.25 - 0.6 * h.sky.cloud, 0.5, 1.2));
+        const double wet = std::min(1.0, h.sky.rain / 6);
+        h.temperature = mean + half * shape(hourOfDay, day.sunriseHour) - 1.2 * wet;
+        h.humidity = std::clamp(68 + 22 * h.sky.cloud + 10 * wet - 14 * shape(hourOfDay, day.sunriseHour) + (climate_.tropical() ? 6 : 0), 25.0, 100.0);
+        h.pressure = 1016 + 5 * std::sin(kTwoPi * days / 5.3 + city_.latitude) - h.sky.depression;
+        h.wind = std::max(0.0, 7 + 6 * (0.5 + 0.5 * std::sin(kTwoPi * days / 3.3 + city_.longitude)) + h.sky.windBoost
+                                   + (climate_.atlantic() > 1 ? 6 : 0));
+        h.direction = std::fmod(360 + 245 + 45 * h.sky.veer + 30 * std::sin(kTwoPi * days / 4.1), 360);
+        h.wmo = condition(h);
+        return h;
+    }
+
+    // Highs and lows of a local day, from its own hours: the forecast agrees with the hours.
+    std::pair<double, double> extremes(QDate date)
+    {
+        double hi = -100, lo = 100;
+        QDateTime t(date, QTime(0, 0), zone_);
+        for (const QDateTime end = QDateTime(date.addDays(1), QTime(0, 0), zone_); t < end; t = t.addSecs(3600)) {
+            const double v = at(t.toSecsSinceEpoch()).temperature;
+            hi = std::max(hi, v);
+            lo = std::min(lo, v);
+        }
+        return {hi, lo};
+    }
+
+    struct Day {
+        QDate date;
+        qint64 sunrise = 0, sunset = 0;  // UTC seconds
+        double sunriseHour = 6;          // local
+        QTime rise, set;                 // local
+    };
+
+    const Day &dayOf(QDate date)
+    {
+        for (const Day &d : days_)
+            if (d.date == date)
+                return d;
+        const SunTimes sun = sunTimes(city_.latitude, city_.longitude, date);
+        Day d{date, sun.sunrise.toSecsSinceEpoch(), sun.sunset.toSecsSinceEpoch(), 6, sun.sunrise.toTimeZone(zone_).time(),
+              sun.sunset.toTimeZone(zone_).time()};
+        d.sunriseHour = d.rise.msecsSinceStartOfDay() / 3600000.0;
+        days_.append(d);
+        return days_.last();
+    }
+
+    const Climate &climate() const { return climate_; }
 
 private:
-    quint64 state_;
+    // The zone's offset, looked up once an hour of UTC: legal time changes on the hour.
+    int offsetAt(qint64 utc)
+    {
+        const qint64 hour = utc / 3600 - (utc % 3600 < 0);
+        if (const auto it = offsets_.constFind(hour); it != offsets_.cend())
+            return *it;
+        return *offsets_.insert(hour, zone_.offsetFromUtc(QDateTime::fromSecsSinceEpoch(hour * 3600, QTimeZone::utc())));
+    }
+
+    // -1 at sunrise, 1 at 15 h, joined by half cosines: the day's curve, smooth at both ends.
+    static double shape(double hour, double sunrise)
+    {
+        sunrise = std::clamp(sunrise, 3.0, 10.0);
+        if (hour >= sunrise && hour < 15)
+            return -std::cos(M_PI * (hour - sunrise) / (15 - sunrise));
+        const double since = std::fmod(hour - 15 + 24, 24);
+        return std::cos(M_PI * since / (24 - 15 + sunrise));
+    }
+
+    // The condition the hour's sky and temperature make: snow only when it is cold enough, freezing
+    // rain only on a frozen ground under a warm layer, thunder only in warm showers.
+    int condition(const Hour &h) const
+    {
+        const double r = h.sky.rain, t = h.temperature;
+        if (r >= 0.1) {
+            if (t <= 0 && t > -5 && h.sky.freezingAloft)
+                return r < 0.5 ? 56 : r < 2.5 ? 66 : 67;
+            if (t <= 1)
+                return h.sky.convective ? (r < 2 ? 85 : 86) : r < 1 ? 71 : r < 4 ? 73 : 75;
+            if (h.sky.convective)
+                return t >= 18 && r >= 4 ? (r >= 20 && t >= 24 ? 99 : 95) : r < 2.5 ? 80 : r < 7.6 ? 81 : 82;
+            if (r < 0.5)
+                return r < 0.2 ? 51 : 53;
+            return r < 2.5 ? 61 : r < 7.6 ? 63 : 65;
+        }
+        if (h.humidity >= 97 && h.wind < 9 && h.sky.cloud < 0.7)
+            return 45;
+        const double c = h.sky.cloud;
+        return c < 0.2 ? 0 : c < 0.45 ? 1 : c < 0.75 ? 2 : 3;
+    }
+
+    const City &city_;
+    QTimeZone zone_;
+    Climate climate_;
+    QList<Day> days_;
+    QHash<qint64, Hour> hours_;
+    QHash<qint64, int> offsets_;
 };
-
-// Smooth weather of one city: sums of slow sines with phases of its own, in days since the epoch.
-struct Climate {
-    const City &city;
-    double phase[8];
-
-    explicit Climate(const City &c) : city(c)
-    {
-        for (int i = 0; i < 8; ++i)
-            phase[i] = double(fnv(c.code + QByteArray::number(i)) % 10000) / 10000.0 * kTwoPi;
-    }
-    bool coastal() const { return city.longitude < -1.0 || (city.latitude < 43.8 && city.longitude > 3.0); }
-    double wave(double t, double period, int k) const { return std::sin(kTwoPi * t / period + phase[k]); }
-
-    double seasonalMean(QDate d) const
-    {
-        const double yearMean = 12.3 - 0.62 * (city.latitude - 46.5) + (city.latitude < 44.0 && city.longitude > 2.5 ? 2.0 : 0.0);
-        const double amplitude = coastal() ? 5.5 : 7.5 + 0.1 * city.longitude;
-        return yearMean - amplitude * std::cos(kTwoPi * (d.dayOfYear() - 20) / 365.25);
-    }
-    double anomaly(double t) const { return 2.8 * wave(t, 6.7, 0) + 1.7 * wave(t, 13.1, 1) + 0.8 * wave(t, 3.1, 2); }
-    double pressure(double t) const { return 1014.0 + 9.0 * wave(t, 5.3, 3) + 4.0 * wave(t, 2.1, 4); }
-    double humidity(double t) const { return 74.0 + 12.0 * wave(t, 4.7, 5); }
-    double windSpeed(double t) const
-    {
-        return std::max(0.0, 4.0 + 10.0 * (0.5 + 0.5 * wave(t, 3.3, 6)) + std::max(0.0, 1012.0 - pressure(t)) * 1.2
-                                 + (coastal() ? 6.0 : 0.0));
-    }
-    double windDirection(double t) const { return std::fmod(560.0 + 120.0 * wave(t, 4.1, 7), 360.0); }
-};
-
-double daysOf(const QDateTime &utc)
-{
-    return double(utc.toMSecsSinceEpoch()) / 86400000.0;
-}
-
-bool wet(int wmo) { return wmo >= 51; }
-
-// The day's weather drawn from the table, wetter when the pressure is low, snowy when it is cold.
-int drawCondition(const Climate &climate, QDate date, double meanTemperature, double noonPressure)
-{
-    Dice dice(fnv(climate.city.code + date.toString(Qt::ISODate).toLatin1()));
-    const double score = (1016.0 - noonPressure) / 10.0 + (dice.next() - 0.5) * 1.4;
-    const bool cold = meanTemperature < 1.5, freezing = meanTemperature < 0.0 && meanTemperature > -4.0;
-    const bool warm = meanTemperature > 16.0;
-    if (score < -0.5)
-        return dice.pick({0, 0, 1});
-    if (score < 0.0)
-        return dice.pick({1, 2});
-    if (score < 0.4)
-        return dice.pick({2, 3});
-    if (score < 0.7)
-        return cold ? dice.pick({3, 45, 48}) : dice.pick({3, 45, 51, 53});
-    if (score < 1.1)
-        return freezing ? dice.pick({56, 66}) : cold ? dice.pick({71, 85, 77}) : dice.pick({61, 80, 81, 53, 55});
-    if (score < 1.6)
-        return cold ? dice.pick({73, 86}) : warm ? dice.pick({63, 81, 95}) : dice.pick({63, 81, 82, 57, 67});
-    return cold ? dice.pick({75, 86}) : warm ? dice.pick({95, 96, 99, 82}) : dice.pick({65, 82, 95});
-}
-
-// The heaviest rate of a wet condition's showers, mm of water an hour.
-double peakRate(int wmo)
-{
-    if (wmo >= 95)
-        return 10.0;
-    if (wmo >= 71 && wmo <= 86 && wmo != 80 && wmo != 81 && wmo != 82)
-        return 1.2;  // snow, as water
-    if (wmo == 65 || wmo == 67 || wmo == 82)
-        return 8.0;
-    if (wmo == 63 || wmo == 81)
-        return 3.5;
-    return wmo >= 61 ? 1.5 : 0.4;  // rain, else drizzle
-}
 
 double windChill(double temperature, double wind)
 {
     const double v16 = std::pow(std::max(wind, 0.1), 0.16);
-    return temperature <= 10.0 && wind > 4.8 ? 13.12 + 0.6215 * temperature - 11.37 * v16 + 0.3965 * temperature * v16
-                                             : temperature;
+    return 13.12 + 0.6215 * temperature - 11.37 * v16 + 0.3965 * temperature * v16;
 }
 
-int rainChance(int wmo)
+// What the body feels: wind chill when it is cold and windy, the heat index when it is hot and humid.
+double feelsLike(double temperature, double humidity, double wind)
 {
-    return wmo >= 80 ? 70 : wmo >= 61 ? 80 : wmo >= 51 ? 60 : wmo == 3 ? 20 : wmo >= 45 ? 10 : wmo == 2 ? 10 : 0;
+    if (temperature <= 10 && wind > 4.8)
+        return windChill(temperature, wind);
+    if (temperature >= 27 && humidity >= 40) {
+        const double f = temperature * 9 / 5 + 32, rh = humidity;
+        const double hi = -42.379 + 2.04901523 * f + 10.14333127 * rh - 0.22475541 * f * rh - 6.83783e-3 * f * f
+                          - 5.481717e-2 * rh * rh + 1.22874e-3 * f * f * rh + 8.5282e-4 * f * rh * rh - 1.99e-6 * f * f * rh * rh;
+        return std::max(temperature, (hi - 32) * 5 / 9);
+    }
+    return temperature;
 }
 
-// The 48 hours and the 8 quarter hours ahead, told by the same days: on a wet day rain comes in
-// showers of an hour or two every few hours; the current hour is the current conditions.
-void simulateHours(WeatherReport &r, const Climate &climate)
+bool wet(int wmo)
 {
-    // Counted as instants from the current one: every hour 3,600 s after the last, so that the
-    // October night's repeated hour is two hours and March's missing one none. Rebuilding the hour
-    // from its wall-clock fields would pick one of the two 02:00s.
-    const QDateTime now = r.observed;
-    const QTime wall = now.time();
-    const QDateTime hour0 = now.addSecs(-(wall.minute() * 60 + wall.second()));
-    const auto indexOf = [&](const QDateTime &local) { return qBound(0, int(now.date().daysTo(local.date())), int(r.days.size()) - 1); };
-    const auto dayOf = [&](const QDateTime &local) -> const DayForecast & { return r.days[indexOf(local)]; };
-    // mm an hour at `local`; the current hour rains exactly when the current conditions say so.
-    const auto rate = [&](const QDateTime &local) {
-        const DayForecast &day = dayOf(local);
-        const double peak = peakRate(day.dayWmo);
-        const double s = std::sin(kTwoPi * daysOf(local.toUTC()) * 24.0 / 5.0 + climate.phase[2]);
-        const double shower = wet(day.dayWmo) && s > 0.2 ? peak * (s - 0.2) / 0.8 : 0.0;
-        if (local >= hour0 && local < hour0.addSecs(3600))
-            return wet(r.wmo) ? std::max(shower, peak / 2) : 0.0;
-        return shower;
-    };
-    const auto quarter = [&](const QDateTime &start) { return rate(start.addSecs(450)) / 4; };
+    return wmo >= 51 && wmo != 45 && wmo != 48;
+}
 
-    for (int i = 0; i < 48; ++i) {
-        const QDateTime at = hour0.addSecs(3600 * i);
-        const DayForecast &day = dayOf(at);
-        HourForecast h;
-        h.time = at;
-        for (int q = 0; q < 4; ++q)
-            h.precipitation += quarter(at.addSecs(900 * q));
-        const bool rainy = h.precipitation >= 0.1;
-        h.wmo = i == 0 ? r.wmo : rainy ? day.dayWmo : wet(day.dayWmo) ? 3 : day.dayWmo;
-        if (!rainy)
-            h.precipitation = 0;
-        h.daylight = i == 0 ? r.daylight : at.time() >= day.sunrise && at.time() < day.sunset;
-        h.rainChance = rainy ? std::max(day.rainChance, 60) : wet(day.dayWmo) ? 30 : day.rainChance;
-        const double t = daysOf(at.toUTC());
-        h.windSpeed = climate.windSpeed(t);
-        h.windGust = h.windSpeed * 1.45 + 3.0;
-        h.windDirection = rounded(climate.windDirection(t)) % 360;
-        // The curve of its day, kept within the first two days' range (the hours that reach into the
-        // third day stay with the forecast they are shown beside).
-        const double lowest = std::min(r.days[0].low, r.days.value(1, r.days[0]).low);
-        const double highest = std::max(r.days[0].high, r.days.value(1, r.days[0]).high);
-        // Lows at 3 h, highs at 15 h, joined smoothly from one day to the next.
-        const int index = indexOf(at), hour = at.time().hour();
-        const DayForecast &before = r.days[std::max(index - 1, 0)], &after = r.days[std::min(index + 1, int(r.days.size()) - 1)];
-        const auto ease = [](double a, double b, double f) { return a + (b - a) * (1 - std::cos(M_PI * f)) / 2; };
-        const double curve = hour < 3    ? ease(before.high, day.low, (hour + 9) / 12.0)
-                             : hour < 15 ? ease(day.low, day.high, (hour - 3) / 12.0)
-                                         : ease(day.high, after.low, (hour - 15) / 12.0);
-        const double temperature = std::clamp(curve, lowest, highest);
-        h.temperature = i == 0 ? r.temperature : rounded(temperature);
-        h.feelsLike = i == 0 ? r.feelsLike : rounded(windChill(temperature, h.windSpeed));
-        r.hours << h;
+// The day part's condition: its worst precipitation, else its usual sky.
+int partCondition(const QList<int> &codes)
+{
+    int worst = -1, clouds = 0, fog = 0;
+    for (const int c : codes) {
+        if (wet(c) && (worst < 0 || c > worst))
+            worst = c;
+        clouds += c == 45 ? 3 : c;
+        fog += c == 45;
     }
-    const QDateTime quarter0 = now.addSecs(-(wall.minute() % 15 * 60 + wall.second()));
-    for (int q = 0; q < 8; ++q) {
-        const QDateTime start = quarter0.addSecs(900 * q);
-        const double mm = quarter(start);
-        r.rain << RainQuarter{start, mm >= 0.01 ? mm : 0.0};
-    }
+    if (worst >= 0)
+        return worst;
+    if (codes.isEmpty())
+        return 0;
+    if (fog * 3 >= codes.size())
+        return 45;
+    return std::clamp(int(std::lround(double(clouds) / codes.size())), 0, 3);
 }
 
 } // namespace
@@ -196,8 +203,7 @@ WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
     const QTimeZone zone(city.timeZone());
     const QDateTime nowUtc = QDateTime::fromSecsSinceEpoch(nowUtcExact.toSecsSinceEpoch() / 60 * 60, QTimeZone::utc());
     const QDateTime local = nowUtc.toTimeZone(zone);
-    const Climate climate(city);
-    const double t = daysOf(nowUtc);
+    Weather weather(city, zone);
 
     WeatherReport r = reportOf(city, "simulation");
     r.validUntil = nowUtc.addSecs(60);  // the simulation moves on once a minute
@@ -205,60 +211,83 @@ WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
 
     for (int i = 0; i < 9; ++i) {
         const QDate date = local.date().addDays(i);
-        const double noon = daysOf(QDateTime(date, QTime(12, 0), zone).toUTC());
-        const double mean = climate.seasonalMean(date) + climate.anomaly(noon);
+        const auto &day = weather.dayOf(date);
         DayForecast d;
         d.date = date;
-        d.dayWmo = drawCondition(climate, date, mean, climate.pressure(noon));
-        d.nightWmo = d.dayWmo;
-        const double range = wet(d.dayWmo) || d.dayWmo == 3 ? 4.0 : 8.5;
-        d.high = rounded(mean + range / 2);
-        d.low = rounded(mean - range / 2 - 1.0);
-        const SunTimes sun = sunTimes(city.latitude, city.longitude, date);
-        d.sunrise = sun.sunrise.toTimeZone(zone).time();
-        d.sunset = sun.sunset.toTimeZone(zone).time();
-        d.rainChance = rainChance(d.dayWmo);
+        const auto [hi, lo] = weather.extremes(date);
+        d.high = rounded(hi);
+        d.low = rounded(lo);
+        d.sunrise = day.rise;
+        d.sunset = day.set;
+        QList<int> daytime, night;
+        int wetHours = 0;
+        for (int h = 0; h < 24; ++h) {
+            const Weather::Hour &hour = weather.at(QDateTime(date, QTime(0, 0), zone).toSecsSinceEpoch() + 3600 * h);
+            (hour.daylight ? daytime : night) << hour.wmo;
+            wetHours += wet(hour.wmo);
+        }
+        d.dayWmo = partCondition(daytime);
+        d.nightWmo = partCondition(night);
+        d.rainChance = wetHours > 0 ? std::min(100, 25 + 6 * wetHours) : d.dayWmo >= 2 ? 10 : 0;
         r.days << d;
     }
 
-    const DayForecast &today = r.days.first();
-    const double hours = local.time().msecsSinceStartOfDay() / 3600000.0;
-    const double range = double(today.high - today.low);
-    const double mean = (today.high + today.low) / 2.0;
-    const double temperature = mean + range / 2 * std::cos(kTwoPi * (hours - 15.0) / 24.0);
-    const QTime now = local.time();
-    r.daylight = now >= today.sunrise && now < today.sunset;
-    r.wmo = today.dayWmo;
-
-    r.pressure = std::round(climate.pressure(t) * 10.0) / 10.0;
-    r.tendency = tendencyText(climate.pressure(t) - climate.pressure(t - 3.0 / 24.0));
-    const double humidity = std::clamp(climate.humidity(t) + (wet(r.wmo) ? 14.0 : 0.0)
-                                           - 10.0 * std::cos(kTwoPi * (hours - 15.0) / 24.0), 25.0, 100.0);
-    r.humidity = rounded(humidity);
-    const double wind = climate.windSpeed(t);
-    r.windSpeed = wind;
-    r.windGust = wind * 1.45 + 3.0;
-    r.windDirection = rounded(climate.windDirection(t)) % 360;
-    r.temperature = rounded(temperature);
-    // Wind chill below 10 degrees in a wind, as weather services report "feels like".
-    r.feelsLike = rounded(windChill(temperature, wind));
-    r.dewPoint = rounded(dewPoint(temperature, humidity));
-
-    Dice dice(fnv(city.code + local.date().toString(Qt::ISODate).toLatin1() + "vis"));
-    r.visibility = r.wmo == 45 || r.wmo == 48 ? 0.2 + 0.7 * dice.next()
-                   : wet(r.wmo)               ? 4.0 + 5.0 * dice.next()
-                                              : 10.0 + 15.0 * dice.next();
+    const Weather::Hour now = weather.at(nowUtc.toSecsSinceEpoch());  // a copy: the memo grows
+    r.daylight = now.daylight;
+    r.wmo = now.wmo;
+    r.temperature = rounded(now.temperature);
+    r.feelsLike = rounded(feelsLike(now.temperature, now.humidity, now.wind));
+    r.humidity = rounded(now.humidity);
+    r.dewPoint = rounded(dewPoint(now.temperature, now.humidity));
+    r.pressure = std::round(now.pressure * 10.0) / 10.0;
+    r.tendency = tendencyText(now.pressure - weather.at(nowUtc.toSecsSinceEpoch() - 3 * 3600).pressure);
+    r.windSpeed = now.wind;
+    r.windGust = now.wind * 1.45 + 3.0;
+    r.windDirection = rounded(now.direction) % 360;
+    r.visibility = now.wmo == 45 ? 0.4 : wet(now.wmo) ? std::max(1.0, 12 - 1.5 * now.sky.rain) : 12 + 18 * (1 - now.sky.cloud);
     r.visibility = std::round(r.visibility * 10.0) / 10.0;
 
     // UV: strongest at solar noon, with the season's sun height, weakened by clouds; none at night.
+    const auto &today = weather.dayOf(local.date());
     const double declination = 23.44 * std::sin(kTwoPi * (local.date().dayOfYear() - 81) / 365.0);
-    const double noonElevation = (90.0 - city.latitude + declination) * M_PI / 180.0;
-    const double cloud = wet(r.wmo) ? 0.35 : r.wmo == 3 || r.wmo == 45 || r.wmo == 48 ? 0.5 : r.wmo == 2 ? 0.8 : 1.0;
-    const double dayLength = today.sunrise.secsTo(today.sunset);
-    const double progress = dayLength > 0 ? today.sunrise.secsTo(now) / dayLength : 0.0;
+    const double noonElevation = (90.0 - std::abs(city.latitude - declination)) * M_PI / 180.0;
+    const double dayLength = double(today.sunset - today.sunrise);
+    const double progress = dayLength > 0 ? double(nowUtc.toSecsSinceEpoch() - today.sunrise) / dayLength : 0.0;
     const double height = r.daylight ? std::sin(M_PI * std::clamp(progress, 0.0, 1.0)) : 0.0;
-    r.uvIndex = rounded(10.0 * std::pow(std::sin(noonElevation), 2.5) * cloud * std::pow(height, 1.5));
-    simulateHours(r, climate);
+    r.uvIndex = rounded(12.0 * std::pow(std::max(0.0, std::sin(noonElevation)), 2.5) * (1 - 0.7 * now.sky.cloud) * std::pow(height, 1.5));
+
+    // The 48 hours and the 8 quarters, counted as instants from the current ones: every hour
+    // 3,600 s after the last, the October night's repeated hour included.
+    const QTime wall = local.time();
+    const qint64 hour0 = nowUtc.toSecsSinceEpoch() - (wall.minute() * 60 + wall.second());
+    for (int i = 0; i < 48; ++i) {
+        const Weather::Hour w = i == 0 ? now : weather.at(hour0 + 3600 * i);  // a copy: the memo grows
+        HourForecast h;
+        h.time = i == 0 ? QDateTime::fromSecsSinceEpoch(hour0, zone) : w.local;
+        // The hour's rain: its four quarters.
+        for (int q = 0; q < 4; ++q)
+            h.precipitation += weather.at(hour0 + 3600 * i + 900 * q + 450).sky.rain / 4;
+        h.precipitation = h.precipitation >= 0.1 ? std::round(h.precipitation * 10) / 10 : 0;
+        h.wmo = w.wmo;
+        if (!wet(h.wmo) && h.precipitation > 0 && i > 0)
+            h.wmo = 80;  // a shower within the hour
+        if (wet(h.wmo) && h.precipitation == 0 && i > 0)
+            h.precipitation = 0.1;
+        h.daylight = w.daylight;
+        h.temperature = i == 0 ? r.temperature : rounded(w.temperature);
+        h.feelsLike = i == 0 ? r.feelsLike : rounded(feelsLike(w.temperature, w.humidity, w.wind));
+        h.rainChance = h.precipitation > 0 ? std::clamp(int(50 + 10 * h.precipitation), 60, 100) : rounded(25 * w.sky.cloud);
+        h.windSpeed = w.wind;
+        h.windGust = w.wind * 1.45 + 3.0;
+        h.windDirection = rounded(w.direction) % 360;
+        r.hours << h;
+    }
+    // The current quarter rains exactly when the current conditions say so.
+    const qint64 quarter0 = nowUtc.toSecsSinceEpoch() - (wall.minute() % 15 * 60 + wall.second());
+    for (int q = 0; q < 8; ++q) {
+        const double rate = (q == 0 ? now : weather.at(quarter0 + 900 * q + 450)).sky.rain;
+        r.rain << RainQuarter{QDateTime::fromSecsSinceEpoch(quarter0 + 900 * q, zone), rate >= 0.1 ? std::round(rate * 25) / 100 : 0.0};
+    }
     return r;
 }
 

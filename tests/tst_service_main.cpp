@@ -1,11 +1,12 @@
-// The weather service's tests: the simulation and the HTTP face, then the live source.
+// The weather service's tests: the HTTP face, the simulation's climate and weather, the live source.
 #include <QCoreApplication>
 
 int runServiceTest(int argc, char **argv);
 int runLiveSourceTest(int argc, char **argv);
+int runSimulationTest(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    return runServiceTest(argc, argv) | runLiveSourceTest(argc, argv);
+    return runServiceTest(argc, argv) | runSimulationTest(argc, argv) | runLiveSourceTest(argc, argv);
 }

@@ -1,0 +1,27 @@
+// Weather that moves: the rain and the cloud of any place at any instant, from systems that cross the
+// country rather than from a clock. Atlantic fronts spawn at irregular intervals west of Brittany,
+// sweep east at 30 to 60 km/h and die out inland; the Mediterranean rim has rarer, heavier episodes,
+// mostly in autumn; the tropics, short afternoon showers, more in their wet season; warm afternoons,
+// thunder cells. Everything is a function of position and instant alone: the same place and instant
+// give the same sky, and neighbouring places nearly the same one.
+#pragma once
+#include "climate.h"
+
+namespace service {
+
+struct Sky {
+    double rain = 0;         // mm of water an hour
+    double cloud = 0;        // 0 clear .. 1 overcast
+    bool convective = false;  // showers or a thunder cell rather than a front's steady rain
+    bool freezingAloft = false;  // a warm layer above: rain that freezes on a ground below 0 °C
+    double depression = 0;   // hPa below the pressure the place would have without systems
+    double windBoost = 0;    // km/h added by the systems
+    double veer = 0;         // -1 ahead of a front (south-westerly) .. 1 behind it (north-westerly)
+    double airMass = 0;      // °C: warm sector ahead of a front, cooler air behind it
+};
+
+// `utcSeconds` is the instant; `localHour` the hour of the day at the place (0..24), for the
+// afternoon showers.
+Sky skyAt(const City &city, const Climate &climate, qint64 utcSeconds, double localHour);
+
+} // namespace service

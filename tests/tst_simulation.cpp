@@ -1,0 +1,163 @@
+// The simulation as a newcomer meets it: each commune's climate against Météo-France's normals, a
+// year of weather that moves from the Atlantic and stays physically coherent hour after hour.
+#include "service/simulation.h"
+
+#include <QTest>
+#include <QTimeZone>
+#include <cmath>
+
+namespace {
+
+bool snow(int wmo) { return (wmo >= 71 && wmo <= 77) || wmo == 85 || wmo == 86; }
+bool freezing(int wmo) { return wmo == 56 || wmo == 57 || wmo == 66 || wmo == 67; }
+bool thunder(int wmo) { return wmo >= 95; }
+
+// The hours of a year at a commune, 24 from each local midnight of 2026: the document's own hours.
+QList<service::HourForecast> yearOfHours(const char *code, int stepDays = 1)
+{
+    const service::City *city = service::findCity(code);
+    const QTimeZone zone(city->timeZone());
+    QList<service::HourForecast> hours;
+    for (QDate d(2026, 1, 1); d.year() == 2026; d = d.addDays(stepDays)) {
+        const service::WeatherReport r = service::simulate(*city, QDateTime(d, QTime(0, 0), zone).toUTC());
+        hours += r.hours.mid(0, 24 * stepDays);
+    }
+    return hours;
+}
+
+} // namespace
+
+class SimulationTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+
+    // Monthly means of the simulated daily highs and lows against the normals 1991–2020 of the
+    // commune's Météo-France station (mean daily maximum / minimum, °C), within 3 °C.
+    void climateFollowsTheNormals_data()
+    {
+        QTest::addColumn<QByteArray>("code");
+        QTest::addColumn<QList<double>>("normals");  // January, April, July, October: high, low
+        QTest::newRow("Paris-Montsouris") << QByteArray("FR75056") << QList<double>{7.6, 3.3, 16.9, 7.8, 26.0, 16.2, 16.8, 10.0};
+        QTest::newRow("Brest-Guipavas") << QByteArray("FR29019") << QList<double>{9.8, 4.1, 13.4, 6.0, 21.4, 12.7, 15.6, 9.4};
+        QTest::newRow("Strasbourg-Entzheim") << QByteArray("FR67482") << QList<double>{4.7, -1.5, 16.4, 4.6, 26.4, 14.6, 15.2, 6.5};
+        QTest::newRow("Saint-Denis-Gillot") << QByteArray("FR97411") << QList<double>{30.8, 23.4, 29.6, 22.0, 26.3, 18.5, 28.3, 20.0};
+        QTest::newRow("Marignane") << QByteArray("FR13055") << QList<double>{12.0, 3.0, 18.8, 8.4, 30.5, 19.0, 21.9, 12.0};
+        QTest::newRow("Lyon-Bron") << QByteArray("FR69123") << QList<double>{6.9, 0.5, 17.3, 6.6, 28.3, 16.6, 17.8, 8.8};
+        QTest::newRow("Bordeaux-Mérignac") << QByteArray("FR33063") << QList<double>{10.5, 3.0, 17.8, 6.9, 27.4, 15.6, 19.8, 10.2};
+        QTest::newRow("Lille-Lesquin") << QByteArray("FR59350") << QList<double>{6.8, 1.6, 15.3, 5.2, 24.3, 13.8, 15.6, 7.8};
+        QTest::newRow("Nice") << QByteArray("FR06088") << QList<double>{13.4, 5.8, 17.5, 10.0, 27.7, 20.4, 21.2, 13.6};
+        QTest::newRow("Toulouse-Blagnac") << QByteArray("FR31555") << QList<double>{10.3, 2.9, 18.0, 7.6, 29.3, 17.1, 20.5, 11.0};
+        QTest::newRow("Chamonix") << QByteArray("FR74056") << QList<double>{2.6, -7.7, 12.3, 0.4, 24.0, 10.0, 13.8, 3.1};
+        QTest::newRow("Nouméa") << QByteArray("FR98818") << QList<double>{29.9, 23.1, 28.1, 21.5, 23.6, 17.2, 26.3, 18.9};
+    }
+
+    void climateFollowsTheNormals()
+    {
+        QFETCH(QByteArray, code);
+        QFETCH(QList<double>, normals);
+        const service::City *city = service::findCity(code);
+        QVERIFY(city);
+        const QTimeZone zone(city->timeZone());
+        QStringList off;
+        for (int k = 0; k < 4; ++k) {
+            const int month = 1 + 3 * k;
+            double highs = 0, lows = 0;
+            int days = 0;
+            for (QDate d(2026, month, 1); d.month() == month; d = d.addDays(2), ++days) {
+                const service::WeatherReport r = service::simulate(*city, QDateTime(d, QTime(12, 0), zone).toUTC());
+                highs += r.days[0].high;
+                lows += r.days[0].low;
+            }
+            highs /= days;
+            lows /= days;
+            if (std::abs(highs - normals[2 * k]) > 3 || std::abs(lows - normals[2 * k + 1]) > 3)
+                off << QStringLiteral("month %1: %2 / %3 for %4 / %5").arg(month).arg(highs, 0, 'f', 1).arg(lows, 0, 'f', 1)
+                           .arg(normals[2 * k]).arg(normals[2 * k + 1]);
+        }
+        QVERIFY2(off.isEmpty(), qPrintable(off.join(QStringLiteral("; "))));
+    }
+
+    // A year of hours: temperatures never jump more than 3 °C from one hour to the next; snow only
+    // when it is about 1 °C or colder, freezing rain only at 0 °C or below, thunder only when warm;
+    // a wet hour is one with precipitation.
+    void aYearOfHoursIsPhysicallyCoherent_data()
+    {
+        QTest::addColumn<QByteArray>("code");
+        for (const char *code : {"FR29019", "FR13055", "FR67482", "FR38185", "FR74056", "FR97411", "FR97424", "FR97502"})
+            QTest::newRow(code) << QByteArray(code);
+    }
+
+    void aYearOfHoursIsPhysicallyCoherent()
+    {
+        QFETCH(QByteArray, code);
+        const QList<service::HourForecast> hours = yearOfHours(code.constData());
+        QCOMPARE(hours.size(), 365 * 24);
+        for (qsizetype i = 0; i < hours.size(); ++i) {
+            const service::HourForecast &h = hours[i];
+            const QByteArray where = h.time.toString(Qt::ISODate).toLatin1() + " " + QByteArray::number(h.temperature) + " °C, code "
+                                     + QByteArray::number(h.wmo);
+            if (i > 0 && hours[i - 1].time.secsTo(h.time) == 3600)
+                QVERIFY2(std::abs(h.temperature - hours[i - 1].temperature) <= 3, where.constData());
+            QVERIFY2(!snow(h.wmo) || h.temperature <= 2, where.constData());  // 1 °C, rounded
+            QVERIFY2(!freezing(h.wmo) || h.temperature <= 0, where.constData());
+            QVERIFY2(!thunder(h.wmo) || h.temperature >= 17, where.constData());
+        }
+    }
+
+    // Rain comes with the Atlantic's systems: Brest is far wetter than Marseille, and a rainy spell
+    // reaches Brest hours before Strasbourg (the lag that best matches their rain, 6 to 48 hours).
+    void rainComesFromTheAtlantic()
+    {
+        const auto rain = [](const QList<service::HourForecast> &hours) {
+            QList<double> mm;
+            for (const service::HourForecast &h : hours)
+                mm << h.precipitation;
+            return mm;
+        };
+        const QList<double> brest = rain(yearOfHours("FR29019")), marseille = rain(yearOfHours("FR13055")),
+                            strasbourg = rain(yearOfHours("FR67482"));
+        const auto total = [](const QList<double> &mm) { return std::accumulate(mm.begin(), mm.end(), 0.0); };
+        const auto wetHours = [](const QList<double> &mm) { return std::count_if(mm.begin(), mm.end(), [](double v) { return v > 0; }); };
+        QVERIFY2(total(brest) > 1.5 * total(marseille) && wetHours(brest) > 2 * wetHours(marseille),
+                 qPrintable(QStringLiteral("Brest %1 mm in %2 h, Marseille %3 mm in %4 h").arg(total(brest)).arg(wetHours(brest))
+                                .arg(total(marseille)).arg(wetHours(marseille))));
+        QVERIFY2(total(brest) > 600 && total(brest) < 2000, qPrintable(QString::number(total(brest))));
+        int bestLag = 0;
+        double best = -1;
+        for (int lag = -48; lag <= 48; ++lag) {
+            double sum = 0;
+            for (qsizetype i = 48; i + 48 < brest.size(); ++i)
+                sum += std::min(brest[i], 5.0) * std::min(strasbourg[i + lag], 5.0);
+            if (sum > best) {
+                best = sum;
+                bestLag = lag;
+            }
+        }
+        QVERIFY2(bestLag >= 6 && bestLag <= 48, qPrintable(QString::number(bestLag)));
+    }
+
+    // The same commune at the same instant gives the same document; neighbours get nearly the same
+    // weather.
+    void deterministicAndAlikeNextDoor()
+    {
+        const QDateTime now(QDate(2026, 11, 3), QTime(9, 17), QTimeZone::utc());
+        const service::City *paris = service::findCity("FR75056"), *boulogne = service::findCity("FR92012");
+        QCOMPARE(service::toXml(service::simulate(*paris, now), 9), service::toXml(service::simulate(*paris, now), 9));
+        int agree = 0, hours = 0;
+        for (int day = 0; day < 120; day += 3) {
+            const service::WeatherReport a = service::simulate(*paris, now.addDays(day)), b = service::simulate(*boulogne, now.addDays(day));
+            QVERIFY(std::abs(a.temperature - b.temperature) <= 2);
+            for (int i = 0; i < 48; ++i, ++hours)
+                agree += (a.hours[i].precipitation > 0) == (b.hours[i].precipitation > 0);
+        }
+        QVERIFY2(agree >= hours * 9 / 10, qPrintable(QStringLiteral("%1 of %2").arg(agree).arg(hours)));
+    }
+};
+
+int runSimulationTest(int argc, char **argv)
+{
+    SimulationTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_simulation.moc"
