@@ -245,8 +245,13 @@ FormHeures::FormHeures(QWidget *parent) : QWidget(parent, Qt::Window)
     Recues = new QLabel(this);
     Recues->setObjectName(QStringLiteral("Recues"));
     Recues->setTextFormat(Qt::PlainText);
-    for (QWidget *w : std::initializer_list<QWidget *>{title, Phrase, Pluie, Graphique, Message, Recues})
-        layout->addWidget(w);
+    // One by one: the static analyser loses the layout's owner in a loop.
+    layout->addWidget(title);
+    layout->addWidget(Phrase);
+    layout->addWidget(Pluie);
+    layout->addWidget(Graphique);
+    layout->addWidget(Message);
+    layout->addWidget(Recues);
     setFixedSize(sizeHint());
     // "Now" moves: the window says again what is ahead every minute, while it is shown.
     minute_ = new QTimer(this);

@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <cstdio>
 
+QList<QByteArray> distinctCommunes(int count);  // servicememory.cpp
+
 namespace {
 
 QByteArray nineDayDocument()
@@ -235,26 +237,34 @@ int memory()
 
 // Answers per second from a server on `port`: four keep-alive clients, each sending its next request
 // as soon as an answer is whole (and connecting again when the server closes), for 3 s.
-double rate(quint16 port)
+// Answers per second from 4 keep-alive clients over 3 s: all for Paris (the service's rendered
+// answers), or, with `codes`, each for the next commune (a new simulation every time).
+double rate(quint16 port, const QList<QByteArray> &codes = {})
 {
     constexpr int kClients = 4;
-    const QByteArray request = "GET /weather/local/FR75056?r&cc=*&unit=m&dayf=9 HTTP/1.1\r\nHost: x\r\n\r\n";
+    qsizetype next = 0;
+    QByteArray request;
+    const auto nextRequest = [&]() -> const QByteArray & {
+        const QByteArray code = codes.isEmpty() ? QByteArray("FR75056") : codes[next++ % codes.size()];
+        request = "GET /weather/local/" + code + "?r&cc=*&unit=m&dayf=9 HTTP/1.1\r\nHost: x\r\n\r\n";
+        return request;
+    };
     int answers = 0;
     std::vector<std::unique_ptr<QTcpSocket>> clients;
     std::vector<QByteArray> pending(kClients);
     for (int i = 0; i < kClients; ++i) {
         clients.push_back(std::make_unique<QTcpSocket>());
         QTcpSocket *s = clients.back().get();
-        QObject::connect(s, &QTcpSocket::readyRead, s, [s, &pending, i, &answers, &request] {
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s, &pending, i, &answers, &nextRequest] {
             QByteArray &got = pending[size_t(i)];
             got += s->readAll();
             for (qsizetype end; (end = got.indexOf("</weather>\n")) >= 0;) {
                 got.remove(0, end + 11);
                 ++answers;
-                s->write(request);
+                s->write(nextRequest());
             }
         });
-        QObject::connect(s, &QTcpSocket::connected, s, [s, &request] { s->write(request); });
+        QObject::connect(s, &QTcpSocket::connected, s, [s, &nextRequest] { s->write(nextRequest()); });
         QObject::connect(s, &QTcpSocket::disconnected, s, [s, &pending, i, port] {
             pending[size_t(i)].clear();
             s->connectToHost(QHostAddress::LocalHost, port);
@@ -276,6 +286,7 @@ int serviceRate()
               {QStringLiteral("--port"), QString::number(port)});
     svc.waitForReadyRead(5000);
     std::printf("service: %.0f answers per second for one city over loopback (4 clients)\n", rate(port));
+    std::printf("service: %.0f answers per second for distinct communes (a simulation each)\n", rate(port, distinctCommunes(5000)));
     svc.terminate();
     svc.waitForFinished(5000);
     return 0;
@@ -284,6 +295,7 @@ int serviceRate()
 } // namespace
 
 int serviceMemory(quint16 servicePort, int cities);  // servicememory.cpp
+QList<QByteArray> distinctCommunes(int count);        // servicememory.cpp
 
 int main(int argc, char **argv)
 {
@@ -300,8 +312,8 @@ int main(int argc, char **argv)
         return serviceRate();
     if (what == QStringLiteral("citycache"))
         return serviceMemory(freePort(), args.size() > 2 ? args.value(2).toInt() : 5000);
-    if (what == QStringLiteral("rate")) {
-        std::printf("%.0f\n", rate(quint16(args.value(2).toUInt())));
+    if (what == QStringLiteral("rate")) {  // rate PORT [distinct]
+        std::printf("%.0f\n", rate(quint16(args.value(2).toUInt()), args.value(3) == QStringLiteral("distinct") ? distinctCommunes(5000) : QList<QByteArray>{}));
         return 0;
     }
     if (what == QStringLiteral("serve"))

@@ -70,6 +70,17 @@ qint64 statusOf(qint64 pid, const char *field)
 
 } // namespace
 
+// `count` communes of metropolitan France, the most populated of each initial first.
+QList<QByteArray> distinctCommunes(int count)
+{
+    QList<QByteArray> codes;
+    for (char letter = 'a'; letter <= 'z' && codes.size() < count; ++letter)
+        for (const service::City *c : service::CommuneTable::shipped().search(QString(QLatin1Char(letter)), 100000))
+            if ((!c->department.startsWith('9') || c->department.size() == 2) && codes.size() < count)
+                codes << c->code;
+    return codes;
+}
+
 int serviceMemory(quint16 servicePort, int cities)
 {
     const QByteArray body = hugeAnswer(20000);
@@ -87,12 +98,7 @@ int serviceMemory(quint16 servicePort, int cities)
             });
         }
     });
-    QList<QByteArray> codes;
-    for (char letter = 'a'; letter <= 'z' && codes.size() < cities; ++letter)
-        for (const service::City *c : service::CommuneTable::shipped().search(QString(QLatin1Char(letter)), 100000))
-            if (!c->department.startsWith('9') || c->department.size() == 2)
-                if (codes.size() < cities)
-                    codes << c->code;
+    const QList<QByteArray> codes = distinctCommunes(cities);
 
     QProcess svc;
     svc.setProcessChannelMode(QProcess::ForwardedOutputChannel);

@@ -9,6 +9,7 @@
 #include <QTimeZone>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace service {
 namespace {
@@ -20,7 +21,7 @@ constexpr double kTwoPi = 2 * M_PI;
 // afternoon, damped under cloud.
 class Weather {
 public:
-    Weather(const City &city, const QTimeZone &zone) : city_(city), zone_(zone), climate_(city) {}
+    Weather(const City &city, const QTimeZone &zone) : city_(city), zone_(zone), climate_(city), systems_(city, climate_) {}
 
     struct Hour {
         QDateTime local;
@@ -43,13 +44,15 @@ public:
         Hour h;
         h.local = QDateTime::fromSecsSinceEpoch(utc, Qt::OffsetFromUTC, offsetAt(utc));
         const double hourOfDay = h.local.time().msecsSinceStartOfDay() / 3600000.0;
-        h.sky = skyAt(city_, climate_, utc, hourOfDay);
+        h.sky = systems_.at(utc, hourOfDay);
         const Day &day = dayOf(h.local.date());
         h.daylight = utc >= day.sunrise && utc < day.sunset;
         const Normals n = climate_.on(h.local.date());
         // The anomaly drifts east with the weather, so that neighbours share it.
         const double days = double(utc) / 86400, east = city_.longitude / 6;
-        const double anomaly = 2.6 * std::sin(kTwoPi * (days - east) / 7.3 + 1.3) + 1.6 * std::sin(kTwoPi * (days - east) / 17.9 + 4.1)
+        // The tropics vary far less from day to day than the mid-latitudes.
+        const double swing = climate_.tropical() ? 0.35 : 1.0;
+        const double anomaly = swing * (2.6 * std::sin(kTwoPi * (days - east) / 7.3 + 1.3) + 1.6 * std::sin(kTwoPi * (days - east) / 17.9 + 4.1))
                                + h.sky.airMass;
         // The normals hold cloudy and clear days alike: a clear day is wider than the normal, an
         // overcast one narrower.
@@ -68,12 +71,12 @@ public:
     }
 
     // Highs and lows of a local day, from its own hours: the forecast agrees with the hours.
-    std::pair<double, double> extremes(QDate date)
+    std::pair<double, double> extremes(QDate date, int step)
     {
         double hi = -100, lo = 100;
-        QDateTime t(date, QTime(0, 0), zone_);
-        for (const QDateTime end = QDateTime(date.addDays(1), QTime(0, 0), zone_); t < end; t = t.addSecs(3600)) {
-            const double v = at(t.toSecsSinceEpoch()).temperature;
+        const qint64 end = QDateTime(date.addDays(1), QTime(0, 0), zone_).toSecsSinceEpoch();
+        for (qint64 t = QDateTime(date, QTime(0, 0), zone_).toSecsSinceEpoch(); t < end; t += 3600 * step) {
+            const double v = at(t).temperature;
             hi = std::max(hi, v);
             lo = std::min(lo, v);
         }
@@ -103,14 +106,31 @@ public:
     const Climate &climate() const { return climate_; }
 
 private:
-    // The zone's offset, looked up once an hour of UTC: legal time changes on the hour.
+    // The zone's offset. Legal time changes on the hour and at most once in the dozen days a report
+    // spans: the offsets at both ends of that span, and the hour of the change found once between
+    // them, answer every instant without asking the zone again.
     int offsetAt(qint64 utc)
     {
         const qint64 hour = utc / 3600 - (utc % 3600 < 0);
-        if (const auto it = offsets_.constFind(hour); it != offsets_.cend())
-            return *it;
-        return *offsets_.insert(hour, zone_.offsetFromUtc(QDateTime::fromSecsSinceEpoch(hour * 3600, QTimeZone::utc())));
+        if (!span_ || hour < span_->from || hour > span_->to) {
+            Span s{hour - 48, hour + 24 * 12, zoneOffset(hour - 48), zoneOffset(hour + 24 * 12), 0};
+            qint64 lo = s.from, hi = s.to;  // the first hour with the later offset
+            while (s.before != s.after && hi - lo > 1) {
+                const qint64 mid = (lo + hi) / 2;
+                (zoneOffset(mid) == s.before ? lo : hi) = mid;
+            }
+            s.change = hi;
+            span_ = s;
+        }
+        return hour < span_->change ? span_->before : span_->after;
     }
+    int zoneOffset(qint64 hour) const { return zone_.offsetFromUtc(QDateTime::fromSecsSinceEpoch(hour * 3600, QTimeZone::utc())); }
+    struct Span {
+        qint64 from, to;
+        int before, after;
+        qint64 change;
+    };
+    std::optional<Span> span_;
 
     // -1 at sunrise, 1 at 15 h, joined by half cosines: the day's curve, smooth at both ends.
     static double shape(double hour, double sunrise)
@@ -133,7 +153,7 @@ private:
             if (t <= 1)
                 return h.sky.convective ? (r < 2 ? 85 : 86) : r < 1 ? 71 : r < 4 ? 73 : 75;
             if (h.sky.convective)
-                return t >= 18 && r >= 4 ? (r >= 20 && t >= 24 ? 99 : 95) : r < 2.5 ? 80 : r < 7.6 ? 81 : 82;
+                return t >= 18 && r >= 8 ? (r >= 20 && t >= 24 ? 99 : 95) : r < 2.5 ? 80 : r < 7.6 ? 81 : 82;
             if (r < 0.5)
                 return r < 0.2 ? 51 : 53;
             return r < 2.5 ? 61 : r < 7.6 ? 63 : 65;
@@ -147,9 +167,9 @@ private:
     const City &city_;
     QTimeZone zone_;
     Climate climate_;
+    Systems systems_;
     QList<Day> days_;
     QHash<qint64, Hour> hours_;
-    QHash<qint64, int> offsets_;
 };
 
 double windChill(double temperature, double wind)
@@ -174,7 +194,7 @@ double feelsLike(double temperature, double humidity, double wind)
 
 bool wet(int wmo)
 {
-    return wmo >= 51 && wmo != 45 && wmo != 48;
+    return wmo >= 51;  // drizzle and beyond; fog (45, 48) is dry
 }
 
 // The day part's condition: its worst precipitation, else its usual sky.
@@ -214,17 +234,20 @@ WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
         const auto &day = weather.dayOf(date);
         DayForecast d;
         d.date = date;
-        const auto [hi, lo] = weather.extremes(date);
+        // The days the 48 hours show, hour by hour; the later ones every other hour.
+        const int step = i < 3 ? 1 : 2;
+        const auto [hi, lo] = weather.extremes(date, step);
         d.high = rounded(hi);
         d.low = rounded(lo);
         d.sunrise = day.rise;
         d.sunset = day.set;
         QList<int> daytime, night;
         int wetHours = 0;
-        for (int h = 0; h < 24; ++h) {
-            const Weather::Hour &hour = weather.at(QDateTime(date, QTime(0, 0), zone).toSecsSinceEpoch() + 3600 * h);
+        const qint64 midnight = QDateTime(date, QTime(0, 0), zone).toSecsSinceEpoch();
+        for (int h = 0; h < 24; h += step) {
+            const Weather::Hour &hour = weather.at(midnight + 3600 * h);
             (hour.daylight ? daytime : night) << hour.wmo;
-            wetHours += wet(hour.wmo);
+            wetHours += wet(hour.wmo) * step;
         }
         d.dayWmo = partCondition(daytime);
         d.nightWmo = partCondition(night);
@@ -265,8 +288,9 @@ WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
         HourForecast h;
         h.time = i == 0 ? QDateTime::fromSecsSinceEpoch(hour0, zone) : w.local;
         // The hour's rain: its four quarters.
-        for (int q = 0; q < 4; ++q)
-            h.precipitation += weather.at(hour0 + 3600 * i + 900 * q + 450).sky.rain / 4;
+        // The hour's rain: at its start (as its condition) and its middle, for the hours the strip
+        // and the chart show closest; showers last an hour or more, so these meet them.
+        h.precipitation = (w.sky.rain + weather.at(hour0 + 3600 * i + 1800).sky.rain) / 2;
         h.precipitation = h.precipitation >= 0.1 ? std::round(h.precipitation * 10) / 10 : 0;
         h.wmo = w.wmo;
         if (!wet(h.wmo) && h.precipitation > 0 && i > 0)

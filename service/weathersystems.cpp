@@ -42,124 +42,139 @@ double bell(double x)
     return std::exp(-x * x);
 }
 
-// Kilometres east and north of the middle of France: where a system is.
-struct Place {
-    double east, north;
-};
-
-Place placeOf(const City &c)
-{
-    return {(c.longitude - 2.5) * 111.2 * std::cos(c.latitude * M_PI / 180), (c.latitude - 46.5) * 111.2};
-}
-
 constexpr double kFrontSpacingHours = 66;  // a front every two or three days on average
 constexpr double kOriginKm = -900;         // where fronts start, west of Brittany
+constexpr double kEpisodeSpacingHours = 330;
 
-// The Atlantic fronts near `hours`: each spawns at an irregular time, crosses at its own speed and
-// heading, carries a band of rain hours wide, a few showers behind it, and dies out at its own
-// distance inland.
-void addFronts(Sky &sky, const City &city, const Climate &climate, double hours)
+} // namespace
+
+Systems::Systems(const City &city, const Climate &climate)
+    : city_(city), climate_(climate), east_((city.longitude - 2.5) * 111.2 * std::cos(city.latitude * M_PI / 180)),
+      north_((city.latitude - 46.5) * 111.2)
 {
-    if (climate.atlantic() <= 0)
+}
+
+// An Atlantic front: it spawns at an irregular time, crosses at its own speed and heading, carries a
+// band of rain hours wide, and dies out at its own distance inland. Fewer and weaker in summer.
+const Systems::Front &Systems::front(qint64 n)
+{
+    if (const auto it = fronts_.constFind(n); it != fronts_.cend())
+        return *it;
+    Front f;
+    f.id = n;
+    const double start = (double(n) + 0.8 * (unit(n, 2) - 0.5)) * kFrontSpacingHours;
+    const double summer = 0.5 + 0.5 * std::cos(kTwoPi * (dateOf(start).dayOfYear() - 200) / 365.25);
+    f.formed = unit(n, 1) >= 0.45 * summer;
+    const double speed = 30 + 30 * unit(n, 3);                     // km/h
+    const double heading = (70 + 40 * unit(n, 4)) * M_PI / 180;  // toward ENE .. ESE
+    const double along = east_ * std::sin(heading) + north_ * std::cos(heading);
+    const double across = -east_ * std::cos(heading) + north_ * std::sin(heading);
+    const double travelled = along - kOriginKm;
+    const double reach = 500 + 1100 * unit(n, 5);  // km before it dies out
+    f.fade = std::pow(std::clamp(1 - travelled / reach, 0.0, 1.0), 0.7);
+    f.passage = start + travelled / speed;
+    f.band = 3 + 10 * unit(n, 6);  // hours of steady rain
+    // Along the front the rain comes and goes over a hundred kilometres or so.
+    const double patch = 0.55 + 0.45 * std::sin(across / (90 + 80 * unit(n, 7)) + kTwoPi * unit(n, 8));
+    f.rain = (1.2 + 3.5 * unit(n, 9) * unit(n, 10)) * f.fade * climate_.atlantic() * (1.15 - 0.3 * summer) * patch;
+    f.depth = (8 + 16 * unit(n, 12)) * f.fade;
+    f.wind = 30 * f.fade * unit(n, 13);
+    f.freezing = unit(n, 14) < 0.3;
+    return *fronts_.insert(n, f);
+}
+
+void Systems::addFronts(Sky &sky, double hours)
+{
+    if (climate_.atlantic() <= 0)
         return;
-    const Place p = placeOf(city);
-    const QDate date = dateOf(hours);
-    // Fewer, weaker fronts in summer.
-    const double summer = 0.5 + 0.5 * std::cos(kTwoPi * (date.dayOfYear() - 200) / 365.25);
     const qint64 nearest = qint64(std::floor(hours / kFrontSpacingHours));
     for (qint64 n = nearest - 3; n <= nearest + 1; ++n) {
-        if (unit(n, 1) < 0.45 * summer)
-            continue;  // a front that never formed
-        const double start = (double(n) + 0.8 * (unit(n, 2) - 0.5)) * kFrontSpacingHours;
-        const double speed = 30 + 30 * unit(n, 3);                        // km/h
-        const double heading = (70 + 40 * unit(n, 4)) * M_PI / 180;     // toward ENE .. ESE
-        const double along = p.east * std::sin(heading) + p.north * std::cos(heading);
-        const double across = -p.east * std::cos(heading) + p.north * std::sin(heading);
-        const double travelled = along - kOriginKm;
-        const double reach = 500 + 1100 * unit(n, 5);                    // km before it dies out
-        const double fade = std::pow(std::clamp(1 - travelled / reach, 0.0, 1.0), 0.7);
-        const double passage = start + travelled / speed;                // hours: the front is here
-        const double since = hours - passage;
-        if (since < -30 || since > 40)
+        const Front &f = front(n);
+        const double since = hours - f.passage;
+        if (!f.formed || since < -30 || since > 40)
             continue;
-        const double band = 3 + 10 * unit(n, 6);                         // hours of steady rain
-        // Along the front the rain comes and goes over a hundred kilometres or so.
-        const double patch = 0.55 + 0.45 * std::sin(across / (90 + 80 * unit(n, 7)) + kTwoPi * unit(n, 8));
-        const double strength = (1.2 + 3.5 * unit(n, 9) * unit(n, 10)) * fade * climate.atlantic() * (1.15 - 0.5 * summer * 0.6);
-        sky.rain += strength * patch * bump(since, -band / 3, band * 2 / 3);
+        sky.rain += f.rain * bump(since, -f.band / 3, f.band * 2 / 3);
         // Showers behind it, in cells a few tens of kilometres wide, for half a day.
-        const qint64 cell = qint64(std::floor(across / 25)) * 31 + qint64(std::floor(since / 2));
-        if (since > band * 2 / 3 && since < band + 12 && unit(n, 11, cell) < 0.3 * fade)
-            sky.rain += 2.5 * climate.atlantic() * fade * bump(std::fmod(since, 2.0), 0, 2), sky.convective = true;
-        sky.cloud = std::max(sky.cloud, fade * (since < 0 ? bell((since + 2) / 14) : bell(since / (band + 6))));
-        const double depth = (8 + 16 * unit(n, 12)) * fade;
-        sky.depression += depth * bell((since - 3) / 20);
-        sky.windBoost += 30 * fade * unit(n, 13) * bell(since / 9);
+        const qint64 cell = qint64(std::floor(east_ / 25)) * 31 + qint64(std::floor(north_ / 25)) * 977 + qint64(std::floor(since / 2));
+        if (since > f.band * 2 / 3 && since < f.band + 12 && unit(f.id, 11, cell) < 0.3 * f.fade) {
+            sky.rain += 2.5 * climate_.atlantic() * f.fade * bump(std::fmod(since, 2.0), 0, 2);
+            sky.convective = true;
+        }
+        sky.cloud = std::max(sky.cloud, f.fade * (since < 0 ? bell((since + 2) / 14) : bell(since / (f.band + 6))));
+        sky.depression += f.depth * bell((since - 3) / 20);
+        sky.windBoost += f.wind * bell(since / 9);
         if (std::abs(since) < 30)
             sky.veer = std::tanh(since / 6);
-        sky.airMass += fade * (since < 0 ? 1.2 * bell(since / 15) : -1.2 * bump(since, 0, 36));
-        sky.freezingAloft = sky.freezingAloft || (unit(n, 14) < 0.3 && since < band / 2);
+        sky.airMass += f.fade * (since < 0 ? 1.2 * bell(since / 15) : -1.2 * bump(since, 0, 36));
+        sky.freezingAloft = sky.freezingAloft || (f.freezing && since < f.band / 2);
     }
 }
 
 // The Mediterranean's episodes: every fortnight or so, likely in autumn, a slow downpour.
-void addEpisodes(Sky &sky, const City &city, const Climate &climate, double hours)
+const Systems::Episode &Systems::episode(qint64 k)
 {
-    if (climate.mediterranean() < 0.1)
+    if (const auto it = episodes_.constFind(k); it != episodes_.cend())
+        return *it;
+    Episode e;
+    const double base = (double(k) + 0.7 * unit(k, 22)) * kEpisodeSpacingHours;
+    e.happens = unit(k, 21) <= 0.12 + 0.6 * climate_.wetSeason(dateOf(base));
+    e.start = base + (east_ + north_) / 15;  // drifting north-east
+    e.length = 6 + 16 * unit(k, 23);
+    const double centre = 200 * (unit(k, 24) - 0.5);  // km east of the middle: Cévennes … Var
+    e.reach = bell((east_ - centre) / 220);
+    e.rate = (4 + 12 * unit(k, 25)) * climate_.mediterranean() * e.reach;
+    return *episodes_.insert(k, e);
+}
+
+void Systems::addEpisodes(Sky &sky, double hours)
+{
+    if (climate_.mediterranean() < 0.1)
         return;
-    const Place p = placeOf(city);
-    const QDate date = dateOf(hours);
-    const double autumn = climate.wetSeason(date);
-    const qint64 nearest = qint64(std::floor(hours / 330));
+    const qint64 nearest = qint64(std::floor(hours / kEpisodeSpacingHours));
     for (qint64 k = nearest - 1; k <= nearest + 1; ++k) {
-        if (unit(k, 21) > 0.12 + 0.6 * autumn)
+        const Episode &e = episode(k);
+        if (!e.happens)
             continue;
-        const double start = (double(k) + 0.7 * unit(k, 22)) * 330 + (p.east + p.north) / 15;  // drifting north-east
-        const double length = 6 + 16 * unit(k, 23);
-        const double centre = 200 * (unit(k, 24) - 0.5);  // km east of the middle: Cévennes … Var
-        const double reach = bell((p.east - centre) / 220);
-        const double rate = (4 + 12 * unit(k, 25)) * climate.mediterranean() * reach;
-        sky.rain += rate * bump(hours - start, 0, length);
-        sky.cloud = std::max(sky.cloud, reach * bell((hours - start - length / 2) / (length * 0.9)));
-        sky.depression += 6 * reach * bell((hours - start - length / 2) / 18);
-        sky.windBoost += 15 * reach * bell((hours - start - length / 2) / 10);
-        sky.convective = sky.convective || (rate > 8 && bump(hours - start, 0, length) > 0.3);
+        const double middle = (hours - e.start - e.length / 2);
+        sky.rain += e.rate * bump(hours - e.start, 0, e.length);
+        sky.cloud = std::max(sky.cloud, e.reach * bell(middle / (e.length * 0.9)));
+        sky.depression += 6 * e.reach * bell(middle / 18);
+        sky.windBoost += 15 * e.reach * bell(middle / 10);
+        sky.convective = sky.convective || (e.rate > 8 && bump(hours - e.start, 0, e.length) > 0.3);
     }
 }
 
 // Afternoon showers: in the tropics on most days of the wet season, elsewhere on warm summer days.
 // Each cell of a quarter degree has its own shower, or none, on each day.
-void addAfternoonShowers(Sky &sky, const City &city, const Climate &climate, double hours, double localHour)
+void Systems::addAfternoonShowers(Sky &sky, double hours, double localHour)
 {
     const QDate date = dateOf(hours);
-    const double chance = climate.tropical() ? 0.15 + 0.55 * climate.wetSeason(date)
-                                             : std::clamp((climate.on(date).high - 22) / 25, 0.0, 0.3);
+    const double chance = climate_.tropical() ? 0.15 + 0.55 * climate_.wetSeason(date)
+                                              : std::clamp((climate_.on(date).high - 22) / 25, 0.0, 0.3);
     if (chance <= 0)
         return;
-    const qint64 cell = qint64(std::floor(city.latitude * 4)) * 4000 + qint64(std::floor(city.longitude * 4));
+    const qint64 cell = qint64(std::floor(city_.latitude * 4)) * 4000 + qint64(std::floor(city_.longitude * 4));
     const qint64 day = qint64(std::floor(hours / 24));
     if (unit(cell, day, 31) >= chance)
         return;
     const double begin = 12.5 + 4.5 * unit(cell, day, 32), length = 1 + 1.5 * unit(cell, day, 33);
-    const double rate = (climate.tropical() ? 4 : 3) + 18 * unit(cell, day, 34) * unit(cell, day, 35);
+    const double rate = (climate_.tropical() ? 4 : 3) + 18 * unit(cell, day, 34) * unit(cell, day, 35);
     const double shower = bump(localHour, begin, begin + length);
     sky.rain += rate * shower;
     sky.cloud = std::max(sky.cloud, 0.8 * bump(localHour, begin - 3, begin + length + 2));
     sky.convective = sky.convective || shower > 0;
 }
 
-} // namespace
-
-Sky skyAt(const City &city, const Climate &climate, qint64 utcSeconds, double localHour)
+Sky Systems::at(qint64 utcSeconds, double localHour)
 {
     const double hours = double(utcSeconds) / 3600;
     Sky sky;
     // Fair-weather cloud of the climate, drifting slowly.
-    const double drift = std::sin(kTwoPi * hours / 41 + city.longitude / 3) * std::sin(kTwoPi * hours / 97 + city.latitude / 2);
-    sky.cloud = std::clamp(0.25 + 0.2 * climate.atlantic() + 0.25 * drift, 0.0, 1.0);
-    addFronts(sky, city, climate, hours);
-    addEpisodes(sky, city, climate, hours);
-    addAfternoonShowers(sky, city, climate, hours, localHour);
+    const double drift = std::sin(kTwoPi * hours / 41 + city_.longitude / 3) * std::sin(kTwoPi * hours / 97 + city_.latitude / 2);
+    sky.cloud = std::clamp(0.25 + 0.2 * climate_.atlantic() + 0.25 * drift, 0.0, 1.0);
+    addFronts(sky, hours);
+    addEpisodes(sky, hours);
+    addAfternoonShowers(sky, hours, localHour);
     if (sky.rain < 0.05)
         sky.rain = 0;
     if (sky.rain > 0)

@@ -7,6 +7,8 @@
 #pragma once
 #include "climate.h"
 
+#include <QHash>
+
 namespace service {
 
 struct Sky {
@@ -20,8 +22,39 @@ struct Sky {
     double airMass = 0;      // °C: warm sector ahead of a front, cooler air behind it
 };
 
-// `utcSeconds` is the instant; `localHour` the hour of the day at the place (0..24), for the
-// afternoon showers.
-Sky skyAt(const City &city, const Climate &climate, qint64 utcSeconds, double localHour);
+// The systems as one place meets them. What a system is at that place (when it passes, how strong it
+// is there) is worked out once and kept, since a report asks for hundreds of instants.
+class Systems {
+public:
+    Systems(const City &city, const Climate &climate);
+    // `utcSeconds` is the instant; `localHour` the hour of the day at the place (0..24), for the
+    // afternoon showers.
+    Sky at(qint64 utcSeconds, double localHour);
+
+    struct Front {
+        bool formed = false;
+        double passage = 0;  // hours since the epoch: when it is here
+        double band = 0, rain = 0, fade = 0, depth = 0, wind = 0;
+        bool freezing = false;
+        qint64 id = 0;
+    };
+    struct Episode {
+        bool happens = false;
+        double start = 0, length = 0, reach = 0, rate = 0;
+    };
+
+private:
+    const Front &front(qint64 n);
+    const Episode &episode(qint64 k);
+    void addFronts(Sky &sky, double hours);
+    void addEpisodes(Sky &sky, double hours);
+    void addAfternoonShowers(Sky &sky, double hours, double localHour);
+
+    const City &city_;
+    const Climate &climate_;
+    double east_ = 0, north_ = 0;
+    QHash<qint64, Front> fronts_;
+    QHash<qint64, Episode> episodes_;
+};
 
 } // namespace service
