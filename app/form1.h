@@ -108,6 +108,7 @@ private:
     void downloadEnded(bool shown);
     void buildCityMenu();
     void limitCities();
+    void checkShownCity();
     template <class Window>
     void openForecastWindow(Window *&window);
     void requestStartCity();
@@ -123,5 +124,7 @@ private:
     bool activatedOnce_ = false;
     int failures_ = 0;  // downloads in a row that did not end with the weather shown
     bool closed_ = false;  // once closed, nothing downloads or schedules a download again
+    QByteArray shownCity_;  // code of the city whose weather is shown
+    QByteArray requested_;  // code of the city of the download under way
     QString iconStamp_;  // path, size and time of the picture shown, so an unchanged one is not decoded again
 };

@@ -12,6 +12,7 @@
 
 #include <QFile>
 
+#include <QActionGroup>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -20,6 +21,13 @@
 using meteo::atEventBoundary;
 
 namespace {
+// The program's keys work from each of its windows, not only from the main one.
+void everywhere(QAction *action, const QKeySequence &keys)
+{
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::ApplicationShortcut);
+}
+
 QAction *menuItem(QObject *owner, const QString &caption, int tag)
 {
     auto *item = new QAction(owner);
@@ -48,11 +56,11 @@ void TForm1::buildCityMenu()
     MainMenu->addMenu(previsions);
     QAction *nineDays = previsions->addAction(QStringLiteral("Prévisions sur 9 jours"));
     nineDays->setObjectName(QStringLiteral("PrevisionsNeufJours"));
-    nineDays->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    everywhere(nineDays, QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(nineDays, &QAction::triggered, this, &TForm1::PrevisionsClick);
     QAction *hours = previsions->addAction(QStringLiteral("Prochaines 48 heures"));
     hours->setObjectName(QStringLiteral("PrevisionsHeures"));
-    hours->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    everywhere(hours, QKeySequence(Qt::CTRL | Qt::Key_H));
     connect(hours, &QAction::triggered, this, &TForm1::HeuresClick);
 }
 
@@ -64,6 +72,7 @@ void TForm1::openForecastWindow(Window *&window)
     if (!window) {
         window = new Window(this);
         window->refresh(Document.get());
+        window->resize(meteo::fittedToScreen(window->size(), window->minimumSizeHint(), this));
         window->move(meteo::besideOnScreen(meteo::frameRectOf(this), meteo::frameRectOf(window).size(),
                                            meteo::availableScreens()));
         meteo::keepWholeOnScreen(window);
@@ -91,20 +100,26 @@ void TForm1::fillCityMenu()
         old->deleteLater();
     villes->clear();
     const int N = Villes ? Villes->count() : 0;
+    // The city shown is checked: one at most, as radio items.
+    auto *shown = new QActionGroup(villes);
+    shown->setExclusive(true);
     for (int k = 1; k <= N; ++k) {
         QAction *item = menuItem(this, QString::fromUtf8(Villes->name(k - 1)), k);
+        item->setCheckable(true);
+        item->setActionGroup(shown);
         connect(item, &QAction::triggered, this, &TForm1::MenuItemClick);
         villes->addAction(item);
     }
-    QAction *refresh = menuItem(this, QStringLiteral("Actualiser"), 0);
-    refresh->setObjectName(QStringLiteral("Actualiser"));
-    refresh->setShortcut(QKeySequence(Qt::Key_F5));
-    connect(refresh, &QAction::triggered, this, &TForm1::ActualiserClick);
-    villes->addAction(refresh);
     QAction *separator = menuItem(this, QStringLiteral("-"), 0);
     separator->setSeparator(true);
     separator->setText(QString());  // the caption "-" names it; some styles would draw it
     villes->addAction(separator);
+    // The commands after the towns.
+    QAction *refresh = menuItem(this, QStringLiteral("Actualiser"), 0);
+    refresh->setObjectName(QStringLiteral("Actualiser"));
+    everywhere(refresh, QKeySequence(Qt::Key_F5));
+    connect(refresh, &QAction::triggered, this, &TForm1::ActualiserClick);
+    villes->addAction(refresh);
     QAction *add = menuItem(this, QStringLiteral("Ajouter une ville…"), 0);
     add->setObjectName(QStringLiteral("AjouterVille"));
     connect(add, &QAction::triggered, this, &TForm1::AjouterVilleClick);
@@ -115,8 +130,20 @@ void TForm1::fillCityMenu()
     villes->addAction(RetirerVille);
     updateRetirerVille();
     QAction *quit = menuItem(this, QStringLiteral("Quitter"), N + 1);
+    quit->setObjectName(QStringLiteral("Quitter"));
+    everywhere(quit, QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(quit, &QAction::triggered, this, &TForm1::CloseAppli);
     villes->addAction(quit);
+    checkShownCity();
+}
+
+// The item of the city whose weather the window shows.
+void TForm1::checkShownCity()
+{
+    const int line = cityLine(shownCity_);
+    for (QAction *item : findChild<QMenu *>(QStringLiteral("MenuVilles"))->actions())
+        if (item->isCheckable())
+            item->setChecked(item->property("Tag").toInt() == line + 1);
 }
 
 // "Retirer <name>" names the city of the last request; there is nothing to remove when it is not
@@ -260,6 +287,7 @@ void TForm1::MenuItemClick()
         Ville = Villes->value(Villes->name(t - 1));
         Request(Ville);
         Button1->setEnabled(true);
+        checkShownCity();  // the click checked the item: the check stays with what is shown until it arrives
     });
 }
 

@@ -17,6 +17,7 @@ void TForm1::Request(const QByteArray &Vil)
 {
     const QByteArray Demande = meteo::weatherRequestUrl(serviceHost_, Vil);
     SendRequest(Demande);
+    requested_ = Vil;  // the city the answer under way is of
     if (RetirerVille)
         updateRetirerVille();  // it names the city of the last request
 }
@@ -91,6 +92,8 @@ void TForm1::HTTPClientDisconnect(meteo::HTTPConnection *ASocket)
         MemoHTML->SaveToFile(places.weatherFile());
         Document = std::move(parsed);
         Mise_A_Jour();
+        shownCity_ = requested_;
+        checkShownCity();
         setStatus(meteo::disconnectStatus(serviceHost_));
         shown = true;
     });

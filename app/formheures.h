@@ -3,6 +3,7 @@
 // gusts, nights, the current time). It only draws what weather/hourly.h reads and computes, and
 // only what is still ahead by the clock: it repaints every minute while it is shown.
 #pragma once
+#include "hourlychart.h"
 #include "weather/hourly.h"
 
 #include <QWidget>
@@ -12,30 +13,6 @@ class QLabel;
 class QTimer;
 
 namespace meteo {
-
-// The 48-hour chart. Its geometry is computed once per refresh and read by the painting and the
-// tooltips alike.
-class HourlyChart : public QWidget {
-    Q_OBJECT
-public:
-    explicit HourlyChart(QWidget *parent);
-    // The hours still ahead at `now`, the nights among them, and `now` itself.
-    void setForecast(const QList<HourPoint> &hours, const QList<std::pair<QDateTime, QDateTime>> &nights, const QDateTime &now);
-    QPointF temperaturePoint(int hour) const;  // in widget coordinates; null when unknown
-    QRectF precipitationBar(int hour) const;   // empty when dry or unknown
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-    bool event(QEvent *event) override;
-
-private:
-    QRectF plot() const;
-    double x(const QDateTime &t) const;
-    QList<HourPoint> hours_;
-    QList<std::pair<QDateTime, QDateTime>> nights_;
-    QDateTime now_;
-    Scale temperature_, precipitation_, gust_;
-};
 
 // The quarter hours still ahead, coloured by intensity (grey with "?" when unreadable), their times
 // under them.
@@ -62,6 +39,7 @@ public:
     // Says again what is ahead by the clock, from what was read last.
     void present();
     QLabel *Phrase, *Message, *Recues;
+    QLabel *Detail;  // the values of the hour under the chart's cursor
     RainStrip *Pluie;
     HourlyChart *Graphique;
     // The real time; tests set their own.

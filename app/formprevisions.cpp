@@ -9,11 +9,14 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QKeyEvent>
+#include <QGridLayout>
 #include <QImage>
-#include <QLabel>
+#include <QKeyEvent>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <cmath>
 
 namespace meteo {
@@ -21,100 +24,130 @@ namespace {
 
 struct Column {
     const char *name;
-    int x, width;
     const char *spoken;  // what a screen reader says the column is
+    int width;           // in average character widths; 0 for an icon
 };
-constexpr Column kColumns[] = {{"Jour", 12, 130, "Jour"},         {"IconeJour", 146, 40, "Ciel de jour"},
-                               {"IconeNuit", 190, 40, "Ciel de nuit"}, {"Ciel", 240, 190, "Ciel"},
-                               {"Temp", 436, 90, "Températures"},  {"Soleil", 530, 150, "Soleil"}};
-constexpr int kChart = 110, kTop = 12 + kChart, kRowHeight = 42, kIcon = 40, kFooter = 28;
+constexpr Column kColumns[] = {{"Jour", "Jour", 14},          {"IconeJour", "Ciel de jour", 0}, {"IconeNuit", "Ciel de nuit", 0},
+                               {"Ciel", "Ciel", 20},           {"Temp", "Températures", 22},     {"Pluie", "Risque de pluie", 6},
+                               {"Vent", "Vent", 11},           {"Soleil", "Soleil", 18}};
+constexpr int kIcon = 40;
+
+QString degreesText(double v)
+{
+    return QString::number(std::lround(v)) + QStringLiteral("°");
+}
 
 } // namespace
 
-DaysChart::DaysChart(QWidget *parent) : QWidget(parent)
+TemperatureBar::TemperatureBar(QWidget *parent) : QLabel(parent)
 {
-    setObjectName(QStringLiteral("Courbes"));
-    setAccessibleName(QStringLiteral("Températures des neuf jours"));
+    setTextFormat(Qt::PlainText);
+    setMinimumWidth(fontMetrics().averageCharWidth() * 22);
 }
 
-void DaysChart::setDays(const QList<std::pair<std::optional<double>, std::optional<double>>> &highsAndLows)
+void TemperatureBar::setRange(std::optional<double> low, std::optional<double> high, double scaleLow, double scaleHigh)
 {
-    days_ = highsAndLows;
-    std::optional<double> lo, hi;
-    for (const auto &[h, l] : days_)
-        for (const std::optional<double> &v : {h, l})
-            if (v) {
-                lo = std::min(lo.value_or(*v), *v);
-                hi = std::max(hi.value_or(*v), *v);
-            }
-    low_ = lo.value_or(0) - 2;
-    high_ = std::max(hi.value_or(1) + 2, low_ + 1);
+    low_ = low;
+    high_ = high;
+    scaleLow_ = scaleLow;
+    scaleHigh_ = std::max(scaleHigh, scaleLow + 1);
     update();
 }
 
-QPointF DaysChart::point(int day, bool high) const
+// The track between the two value texts, wide enough for "-88°" on either side.
+QRectF TemperatureBar::track() const
 {
-    if (day < 0 || day >= days_.size())
-        return {};
-    const std::optional<double> v = high ? days_[day].first : days_[day].second;
-    if (!v)
-        return {};
-    // The columns of the rows below: each day's point over the middle of its row's width.
-    const double column = double(width()) / FormPrevisions::kRows;
-    const double top = 16, bottom = height() - 16;
-    return {column * (day + 0.5), bottom - (bottom - top) * (*v - low_) / (high_ - low_)};
+    const double side = fontMetrics().horizontalAdvance(QStringLiteral("-88°")) + 8;
+    return QRectF(side, height() / 2.0 - 4, std::max(1.0, width() - 2 * side), 8);
 }
 
-void DaysChart::paintEvent(QPaintEvent *)
+double TemperatureBar::xOf(double v) const
+{
+    const QRectF t = track();
+    return t.left() + t.width() * (v - scaleLow_) / (scaleHigh_ - scaleLow_);
+}
+
+std::optional<double> TemperatureBar::lowX() const
+{
+    return low_ ? std::optional<double>(xOf(*low_)) : std::nullopt;
+}
+
+std::optional<double> TemperatureBar::highX() const
+{
+    return high_ ? std::optional<double>(xOf(*high_)) : std::nullopt;
+}
+
+void TemperatureBar::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    for (const bool high : {true, false}) {
-        const QColor colour = high ? QColor(205, 70, 40) : QColor(40, 100, 200);
-        QPointF last;
-        for (int day = 0; day < days_.size(); ++day) {
-            const QPointF p = point(day, high);
-            if (p.isNull()) {
-                last = {};  // a gap, never a zero
-                continue;
+    const QRectF t = track();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 120));
+    painter.drawRoundedRect(t, 4, 4);
+    const double side = t.left() - 4;
+    if (low_ && high_) {
+        QLinearGradient warmth(xOf(*low_), 0, xOf(*high_), 0);
+        warmth.setColorAt(0, QColor(60, 120, 210));
+        warmth.setColorAt(1, QColor(215, 90, 50));
+        painter.setBrush(warmth);
+        painter.drawRoundedRect(QRectF(QPointF(xOf(*low_), t.top()), QPointF(std::max(xOf(*high_), xOf(*low_) + 8), t.bottom())), 4, 4);
+    } else {  // one value alone: a dot, and no bar pretending to know the other
+        for (const std::optional<double> &v : {low_, high_})
+            if (v) {
+                painter.setBrush(v == high_ ? QColor(215, 90, 50) : QColor(60, 120, 210));
+                painter.drawEllipse(QPointF(xOf(*v), t.center().y()), 5, 5);
             }
-            painter.setPen(QPen(colour, 2));
-            if (!last.isNull())
-                painter.drawLine(last, p);
-            painter.setBrush(colour);
-            painter.drawEllipse(p, 3, 3);
-            const double value = *(high ? days_[day].first : days_[day].second);
-            painter.drawText(QRectF(p.x() - 30, high ? p.y() - 17 : p.y() + 3, 60, 14), Qt::AlignCenter,
-                             QString::number(std::lround(value)) + QStringLiteral("°"));
-            last = p;
-        }
     }
+    painter.setPen(palette().color(QPalette::WindowText));
+    const auto valueText = [&](const std::optional<double> &v, double x, bool before) {
+        const QString text = v ? degreesText(*v) : QStringLiteral("—");
+        const QRectF box = before ? QRectF(x - side - 4, 0, side, height()) : QRectF(x + 4, 0, side, height());
+        painter.drawText(box, Qt::AlignVCenter | (before ? Qt::AlignRight : Qt::AlignLeft), text);
+    };
+    valueText(low_, low_ ? xOf(*low_) : t.left(), true);
+    valueText(high_, high_ ? std::max(xOf(*high_), low_ ? xOf(*low_) + 8 : 0) : t.right(), false);
 }
 
 FormPrevisions::FormPrevisions(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("FormPrevisions"));
-    setStyleSheet(QStringLiteral("QWidget#FormPrevisions { background-color: #C5DBF3; }"));
-    setFixedSize(690, kTop + kRows * kRowHeight + 12 + kFooter);
+    setStyleSheet(QStringLiteral("QWidget#FormPrevisions, QWidget#Lignes { background-color: #C5DBF3; }"));
     setWindowTitle(QStringLiteral("Prévisions"));
+    rows_ = new QWidget;
+    rows_->setObjectName(QStringLiteral("Lignes"));
+    auto *grid = new QGridLayout(rows_);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(2);
+    const int character = fontMetrics().averageCharWidth();
     for (int row = 1; row <= kRows; ++row)
-        for (const Column &c : kColumns) {
-            auto *label = new QLabel(this);
+        for (int column = 0; column < int(std::size(kColumns)); ++column) {
+            const Column &c = kColumns[column];
+            QLabel *label = QByteArray(c.name) == "Temp" ? new TemperatureBar(rows_) : new QLabel(rows_);
             label->setObjectName(QString::fromLatin1(c.name) + QString::number(row));
             label->setTextFormat(Qt::PlainText);  // texts from the network are never markup
-            label->setGeometry(c.x, kTop + (row - 1) * kRowHeight, c.width, kIcon);
             label->setAccessibleName(QString::fromUtf8(c.spoken));
+            label->setMinimumSize(c.width > 0 ? c.width * character : kIcon, kIcon);
+            grid->addWidget(label, row - 1, column);
         }
-    Message = new QLabel(this);
+    Message = new QLabel(rows_);
     Message->setObjectName(QStringLiteral("Message"));
     Message->setTextFormat(Qt::PlainText);
-    Message->setGeometry(12, kTop, width() - 24, kIcon);
-    Courbes = new DaysChart(this);
-    Courbes->setGeometry(12, 8, width() - 24, kChart - 8);
+    grid->addWidget(Message, 0, 0, 1, int(std::size(kColumns)));
+    grid->setRowStretch(kRows, 1);
+    scroll_ = new QScrollArea(this);
+    scroll_->setWidget(rows_);
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
     Recues = new QLabel(this);
     Recues->setObjectName(QStringLiteral("Recues"));
     Recues->setTextFormat(Qt::PlainText);
-    Recues->setGeometry(12, height() - kFooter - 4, width() - 24, kFooter);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(scroll_, 1);
+    layout->addWidget(Recues);
+    // As large as its rows when the screen allows; smaller, the rows scroll (see openForecastWindow).
+    rows_->adjustSize();
+    resize(rows_->sizeHint() + QSize(2 * layout->contentsMargins().left() + 4, Recues->sizeHint().height() + 3 * layout->contentsMargins().top()));
 }
 
 void FormPrevisions::keyPressEvent(QKeyEvent *event)
@@ -127,7 +160,7 @@ void FormPrevisions::keyPressEvent(QKeyEvent *event)
 
 QLabel *FormPrevisions::cell(const char *column, int row) const
 {
-    return findChild<QLabel *>(QString::fromLatin1(column) + QString::number(row), Qt::FindDirectChildrenOnly);
+    return rows_->findChild<QLabel *>(QString::fromLatin1(column) + QString::number(row), Qt::FindDirectChildrenOnly);
 }
 
 void FormPrevisions::showMessage(const QString &text)
@@ -138,7 +171,6 @@ void FormPrevisions::showMessage(const QString &text)
     Message->setText(text);
     Message->show();
     Recues->clear();
-    Courbes->setDays({});
 }
 
 void FormPrevisions::setIcon(QLabel *label, const QByteArray &code, const QByteArray &sky)
@@ -165,23 +197,28 @@ void FormPrevisions::refresh(const WeatherDocument *doc)
         showMessage(QStringLiteral("Aucune prévision : la météo n'a pas encore été téléchargée"));
         return;
     }
+    const QDateTime now = clock();
     Forecast forecast;
     try {
         NameValueList dictionary;
         dictionary.loadFromFile(places.programDir() + QStringLiteral("/Dictionnaire.ini"));
         const auto traduire = [&dictionary](const QByteArray &phrase) { return translate(phrase, dictionary); };
-        forecast = doc ? readForecast(*doc, traduire) : readForecast(WeatherDocument(places.weatherFile()), traduire);
+        forecast = doc ? readForecast(*doc, traduire, now.date()) : readForecast(WeatherDocument(places.weatherFile()), traduire, now.date());
     } catch (const Error &e) {
         showMessage(QStringLiteral("Aucune prévision : ") + QString::fromUtf8(e.what()));
         return;
     }
     setWindowTitle(QStringLiteral("Prévisions — ") + QString::fromUtf8(forecast.place));
-    showReceived(Recues, QFileInfo(places.weatherFile()).lastModified(), QDateTime::currentDateTime());
+    showReceived(Recues, QFileInfo(places.weatherFile()).lastModified(), now);
     Message->hide();
-    QList<std::pair<std::optional<double>, std::optional<double>>> highsAndLows;
+    // One scale for the nine bars: the coldest low to the warmest high, a degree beyond each.
+    std::optional<double> coldest, warmest;
     for (const ForecastDay &d : forecast.days)
-        highsAndLows.append({d.high, d.low});
-    Courbes->setDays(highsAndLows);
+        for (const std::optional<double> &v : {d.low, d.high})
+            if (v) {
+                coldest = std::min(coldest.value_or(*v), *v);
+                warmest = std::max(warmest.value_or(*v), *v);
+            }
     for (int row = 1; row <= kRows; ++row) {
         const bool shown = row <= forecast.days.size();
         for (const Column &c : kColumns)
@@ -189,11 +226,14 @@ void FormPrevisions::refresh(const WeatherDocument *doc)
         if (!shown)
             continue;
         const ForecastDay &d = forecast.days[row - 1];
-        cell("Jour", row)->setText(QString::fromUtf8(d.day));
+        cell("Jour", row)->setText(QString::fromUtf8(relativeDayText(d, now.date())));
         setIcon(cell("IconeJour", row), d.dayIcon, d.sky);
         setIcon(cell("IconeNuit", row), d.nightIcon, d.nightSky);
         cell("Ciel", row)->setText(QString::fromUtf8(d.sky));
-        cell("Temp", row)->setText(QString::fromUtf8(d.temperatures));
+        bar(row)->setText(QString::fromUtf8(d.temperatures));
+        bar(row)->setRange(d.low, d.high, coldest.value_or(0) - 1, warmest.value_or(0) + 1);
+        cell("Pluie", row)->setText(QString::fromUtf8(d.chance));
+        cell("Vent", row)->setText(QString::fromUtf8(d.wind));
         cell("Soleil", row)->setText(QString::fromUtf8(d.sun));
     }
 }

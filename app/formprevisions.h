@@ -1,29 +1,38 @@
-// The forecast window: one row per forecast day of the stored weather document (weekday and date,
-// day and night icons, sky, temperatures, sunrise and sunset). It only places the texts that
-// weather/forecast.h composes.
+// The forecast window: one row per forecast day of the stored weather document ("Aujourd'hui",
+// "Demain", then weekday and date; day and night icons, sky, the day's temperatures as a bar on one
+// scale for all nine days, chance of rain, wind, sunrise and sunset). It only places the texts that
+// weather/forecast.h composes; the rows scroll when the screen is too small for them.
 #pragma once
+#include <QDateTime>
+#include <QLabel>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
-class QLabel;
+class QScrollArea;
 
 namespace meteo {
 class WeatherDocument;
 
-// The nine days' highs and lows as two curves, a column per day; a missing value leaves a gap.
-class DaysChart : public QWidget {
+// A day's low-to-high range, drawn on the scale the nine days share, the two values at its ends. Its
+// text ("9°C / 3°C") is what a screen reader says; the bar is what the eye reads.
+class TemperatureBar : public QLabel {
     Q_OBJECT
 public:
-    explicit DaysChart(QWidget *parent);
-    void setDays(const QList<std::pair<std::optional<double>, std::optional<double>>> &highsAndLows);
-    QPointF point(int day, bool high) const;  // null where the value is missing
+    explicit TemperatureBar(QWidget *parent);
+    void setRange(std::optional<double> low, std::optional<double> high, double scaleLow, double scaleHigh);
+    // Where the bar's ends are, in the widget; absent for a value that is missing.
+    std::optional<double> lowX() const;
+    std::optional<double> highX() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QList<std::pair<std::optional<double>, std::optional<double>>> days_;
-    double low_ = 0, high_ = 1;
+    double xOf(double v) const;
+    QRectF track() const;
+    std::optional<double> low_, high_;
+    double scaleLow_ = 0, scaleHigh_ = 1;
 };
 
 class FormPrevisions : public QWidget {
@@ -35,7 +44,9 @@ public:
     // null. Never raises an error: what cannot be read is said in the window.
     void refresh(const WeatherDocument *doc = nullptr);
     QLabel *cell(const char *column, int row) const;  // "Jour", 1 -> Jour1
-    DaysChart *Courbes;
+    TemperatureBar *bar(int row) const { return static_cast<TemperatureBar *>(cell("Temp", row)); }
+    // The real time; tests set their own.
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -43,6 +54,8 @@ protected:
 private:
     void showMessage(const QString &text);
     void setIcon(QLabel *label, const QByteArray &code, const QByteArray &sky);
+    QWidget *rows_;
+    QScrollArea *scroll_;
     QLabel *Message, *Recues;
 };
 

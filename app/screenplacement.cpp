@@ -135,3 +135,19 @@ void keepWholeOnScreen(QWidget *window)
 }
 
 } // namespace meteo
+
+namespace meteo {
+
+QSize fittedSize(const QSize &wanted, const QSize &minimum, const QMargins &frame, const QRect &screen)
+{
+    const QSize room(screen.width() - frame.left() - frame.right(), screen.height() - frame.top() - frame.bottom());
+    return wanted.boundedTo(room).expandedTo(minimum);
+}
+
+QSize fittedToScreen(const QSize &wanted, const QSize &minimum, const QWidget *near)
+{
+    const QScreen *screen = near->screen() ? near->screen() : QGuiApplication::primaryScreen();
+    return screen ? fittedSize(wanted, minimum, frameMarginsOf(near), screen->availableGeometry()) : wanted;
+}
+
+} // namespace meteo

@@ -7,6 +7,7 @@
 #include <QMargins>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 
 class QWidget;
 
@@ -20,6 +21,12 @@ QPoint wholeOnScreen(const QRect &frame, const QList<QRect> &screens);
 // Where a frame of `size` goes beside the frame `main`: to its right where it fits wholly on a screen,
 // else to its left, else on the side where it hides the least of `main`, always wholly on a screen.
 QPoint besideOnScreen(const QRect &main, const QSize &size, const QList<QRect> &screens);
+
+// A window's size that fits, frame included, in a screen's available area `screen`: `wanted` when
+// it does, else shrunk to it, never below `minimum` (its contents then scroll or are cut).
+QSize fittedSize(const QSize &wanted, const QSize &minimum, const QMargins &frame, const QRect &screen);
+// The same on the screen of `near`.
+QSize fittedToScreen(const QSize &wanted, const QSize &minimum, const QWidget *near);
 
 // The screens' available areas.
 QList<QRect> availableScreens();

@@ -1,5 +1,6 @@
 // A status bar that shows one persistent text: unlike a temporary message, nothing but the next
-// assignment replaces it (menu hovers do not wipe it).
+// assignment replaces it (menu hovers do not wipe it). A text too long for the bar is cut at a word
+// and ends with "…"; the whole text is then its tooltip and its description for screen readers.
 #pragma once
 #include <QStatusBar>
 
@@ -15,11 +16,19 @@ public:
     QString SimpleText() const;
     void setSimpleText(const QString &text);
 
+    // The words shown, "…" ending them when the whole text does not fit.
+    QString shownText() const;
+
 Q_SIGNALS:
     void simpleTextChanged(const QString &text);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    void fit();
     QLabel *text_;
+    QString full_;
 };
 
 } // namespace meteo

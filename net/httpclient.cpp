@@ -15,7 +15,7 @@ QByteArray socketErrorText(int error)
 {
     switch (QAbstractSocket::SocketError(error)) {
     case QAbstractSocket::ConnectionRefusedError: return "Connexion refusée";
-    case QAbstractSocket::HostNotFoundError: return "Hôte introuvable";
+    case QAbstractSocket::HostNotFoundError: return "Adresse introuvable (pas de réseau ?)";
     case QAbstractSocket::RemoteHostClosedError: return kCut;
     case QAbstractSocket::SocketTimeoutError: return "Délai dépassé";
     case QAbstractSocket::SslHandshakeFailedError:

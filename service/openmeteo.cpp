@@ -12,6 +12,26 @@ namespace {
 
 constexpr qint64 kCacheSeconds = 10 * 60;
 
+// Why Open-Meteo could not be reached, in words a user of the viewer understands: Qt's own text is
+// English and names hosts and sockets.
+QString reachFailure(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::HostNotFoundError: return QStringLiteral("adresse introuvable (pas de réseau ?)");
+    case QNetworkReply::ConnectionRefusedError: return QStringLiteral("connexion refusée");
+    case QNetworkReply::TimeoutError: return QStringLiteral("délai dépassé");
+    case QNetworkReply::RemoteHostClosedError: return QStringLiteral("connexion fermée par le serveur");
+    case QNetworkReply::SslHandshakeFailedError: return QStringLiteral("connexion sécurisée impossible");
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::UnknownNetworkError: return QStringLiteral("réseau indisponible");
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError: return QStringLiteral("mandataire (proxy) injoignable");
+    default: return QStringLiteral("erreur réseau %1").arg(int(error));
+    }
+}
+
 } // namespace
 
 OpenMeteoSource::OpenMeteoSource(const QByteArray &base)
@@ -42,7 +62,8 @@ QUrl OpenMeteoSource::requestUrl(const City &city) const
                                   "wind_direction_10m"));
     q.addQueryItem(QStringLiteral("minutely_15"), QStringLiteral("precipitation"));
     q.addQueryItem(QStringLiteral("forecast_minutely_15"), QStringLiteral("12"));
-    q.addQueryItem(QStringLiteral("daily"), QStringLiteral("weather_code,temperature_2m_max,temperature_2m_min,sunrise,sunset"));
+    q.addQueryItem(QStringLiteral("daily"), QStringLiteral("weather_code,temperature_2m_max,temperature_2m_min,sunrise,sunset,"
+                                                           "wind_speed_10m_max,wind_direction_10m_dominant"));
     url.setQuery(q);
     return url;
 }
@@ -89,7 +110,7 @@ void OpenMeteoSource::fetch(const City &city, const QDateTime &nowUtc, std::func
             finished(city.code, nowUtc, sourceFailure(QStringLiteral("réponse d'Open-Meteo de plus de %1 Mio, abandonnée")
                                             .arg(kMaxAnswer / (1024 * 1024))));
         else if (status == 0)
-            finished(city.code, nowUtc, sourceFailure(QStringLiteral("Open-Meteo injoignable : %1").arg(reply->errorString())));
+            finished(city.code, nowUtc, sourceFailure(QStringLiteral("Open-Meteo injoignable : %1").arg(reachFailure(reply->error()))));
         else if (status != 200)
             finished(city.code, nowUtc, sourceFailure(QStringLiteral("Open-Meteo a répondu HTTP %1").arg(status)));
         else

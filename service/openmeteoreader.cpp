@@ -291,6 +291,14 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city, const QDat
             return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans heures de soleil du %1").arg(date.toString(Qt::ISODate)));
         d.sunrise = rise->time();
         d.sunset = set->time();
+        // The day's wind is an extra: served when both values are there and in range.
+        const QJsonValue speed = daily.value(QLatin1StringView("wind_speed_10m_max")).toArray().at(i),
+                         towards = daily.value(QLatin1StringView("wind_direction_10m_dominant")).toArray().at(i);
+        if (speed.isDouble() && towards.isDouble() && speed.toDouble() >= 0 && speed.toDouble() <= 400
+            && towards.toDouble() >= 0 && towards.toDouble() <= 360) {
+            d.windSpeed = speed.toDouble();
+            d.windDirection = rounded(towards.toDouble()) % 360;
+        }
         suns.append({*rise, *set});
         r.days << d;
     }

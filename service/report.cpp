@@ -134,6 +134,13 @@ QByteArray toXml(const WeatherReport &r, int days)
             element(w, "icon", day ? c.dayIcon : c.nightIcon);
             element(w, "t", day ? c.dayPhrase : c.nightPhrase);
             element(w, "ppcp", d.rainChance);
+            if (d.windSpeed) {
+                w.writeStartElement(QStringLiteral("wind"));
+                element(w, "s", QString::number(std::lround(*d.windSpeed)));
+                element(w, "d", d.windDirection);
+                element(w, "t", compassText(d.windDirection, *d.windSpeed));
+                w.writeEndElement();
+            }
             w.writeEndElement();
         }
         w.writeEndElement();

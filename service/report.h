@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <optional>
 
 namespace service {
 
@@ -12,6 +13,8 @@ struct DayForecast {
     QTime sunrise, sunset;  // local
     int dayWmo = 0, nightWmo = 0;
     int rainChance = 0;  // percent
+    std::optional<double> windSpeed;  // km/h, the day's strongest mean wind, when the source gives it
+    int windDirection = 0;            // degrees, the wind's then
 };
 
 // One hour of the 48 ahead, from the current one.

@@ -244,11 +244,18 @@ WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
         QList<int> daytime, night;
         int wetHours = 0;
         const qint64 midnight = QDateTime(date, QTime(0, 0), zone).toSecsSinceEpoch();
+        double strongest = -1, direction = 0;
         for (int h = 0; h < 24; h += step) {
             const Weather::Hour &hour = weather.at(midnight + 3600 * h);
             (hour.daylight ? daytime : night) << hour.wmo;
+            if (hour.wind > strongest) {
+                strongest = hour.wind;
+                direction = hour.direction;
+            }
             wetHours += wet(hour.wmo) * step;
         }
+        d.windSpeed = strongest;
+        d.windDirection = rounded(direction) % 360;
         d.dayWmo = partCondition(daytime);
         d.nightWmo = partCondition(night);
         d.rainChance = wetHours > 0 ? std::min(100, 25 + 6 * wetHours) : d.dayWmo >= 2 ? 10 : 0;

@@ -84,6 +84,39 @@ private Q_SLOTS:
         QCOMPARE(report.count(), before + 1);
     }
 
+    // The "Villes" menu says where you are: the city shown is checked, one at most; a click on
+    // another checks it only once its weather is shown. The commands come after the towns.
+    void menuChecksTheCityShown()
+    {
+        TempCurrentDir cwd;
+        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
+        files.copyShipped(QStringLiteral("icons"));
+        int served = 0;
+        RawServer server([&served](QTcpSocket *s, const QByteArray &r) {
+            if (served++ == 0)
+                RawServer::document(parisDocument())(s, r);
+            else
+                RawServer::document("<error/>", "502 Bad Gateway")(s, r);
+        });
+        auto w = window("Paris=FR75056\nLyon=FR69123\n");
+        w->setServiceHost(server.host());
+        const QList<QAction *> items = menuItems(*w);
+        QStringList order;
+        for (QAction *a : items)
+            order << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(order, (QStringList{QStringLiteral("Paris"), QStringLiteral("Lyon"), QStringLiteral("-"), QStringLiteral("Actualiser"),
+                                     QStringLiteral("Ajouter une ville…"), QStringLiteral("Retirer la ville"), QStringLiteral("Quitter")}));
+        QVERIFY(!items[0]->isChecked() && !items[1]->isChecked());
+        w->Request("FR75056");
+        QTRY_VERIFY(items[0]->isChecked());
+        items[1]->trigger();  // Lyon's answer is an error: Paris is still what is shown
+        QTRY_COMPARE(served, 2);
+        QTRY_VERIFY(!w->HTTPClient->Busy());
+        QVERIFY(items[0]->isChecked() && !items[1]->isChecked());
+        QCOMPARE(items[1]->property("Tag").toInt(), 2);
+        files.remove(QStringLiteral("weather.xml"));
+    }
+
     // A huge city list (an export, a mistake) is cut at a thousand towns, said once, and the window
     // is built with them; a link in the list's place is replaced, never written through.
     void hugeCityListIsCutAndSaid()

@@ -4,6 +4,7 @@
 #include "app/form1.h"
 #include "app/formheures.h"
 #include "app/formprevisions.h"
+#include "app/hourlychart.h"
 #include "testsupport.h"
 #include "weather/display.h"
 #include "common/error.h"
@@ -222,16 +223,19 @@ private Q_SLOTS:
         files.write(QStringLiteral("weather.xml"), readFile(QStringLiteral(METEO_SAMPLES_DIR "/paris-9days.xml")));
         TForm1 w;
         auto *forecast = openForecast(w);
+        forecast->clock = [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 0)); };
+        forecast->refresh();
         QCOMPARE(forecast->windowTitle(), QStringLiteral("Prévisions — Paris, France"));
         const QList<QList<const char *>> rows{
-            {"lundi 7 déc.", "Partiellement nuageux", "9°C / 0°C", "08:29:00 – 16:55:00"},
-            {"mardi 8 déc.", "Beau temps", "— / 1°C", "08:30:00 – 16:54:00"},
-            {"mercredi 9 déc.", "Partiellement nuageux", "10°C / 0°C", "08:31:00 – 16:54:00"},
-            {"jeudi 10 déc.", "Brouillard", "6°C / -3°C", "08:32:00 – 16:54:00"},
+            {"Aujourd'hui", "Partiellement nuageux", "9°C / 0°C", "10 %", "21 km/h SO", "08:29:00 – 16:55:00"},
+            {"Demain", "Beau temps", "— / 1°C", "0 %", "—", "08:30:00 – 16:54:00"},
+            {"mercredi 9 déc.", "Partiellement nuageux", "10°C / 0°C", "10 %", "—", "08:31:00 – 16:54:00"},
+            {"jeudi 10 déc.", "Brouillard", "6°C / -3°C", "10 %", "—", "08:32:00 – 16:54:00"},
         };
         for (int n = 1; n <= int(rows.size()); ++n) {
             const QStringList shown{forecast->cell("Jour", n)->text(), forecast->cell("Ciel", n)->text(),
-                                    forecast->cell("Temp", n)->text(), forecast->cell("Soleil", n)->text()};
+                                    forecast->cell("Temp", n)->text(), forecast->cell("Pluie", n)->text(),
+                                    forecast->cell("Vent", n)->text(), forecast->cell("Soleil", n)->text()};
             QStringList expected;
             for (const char *text : rows[n - 1])
                 expected << QString::fromUtf8(text);
@@ -248,9 +252,12 @@ private Q_SLOTS:
         QCOMPARE(day->text(QAccessible::Name), QStringLiteral("Températures"));
         QCOMPARE(QAccessible::queryAccessibleInterface(forecast->cell("IconeJour", 1))->text(QAccessible::Name),
                  QStringLiteral("Partiellement nuageux"));
-        // Drawn: the highs above the lows, and a gap, not a zero, where the high is missing.
-        QVERIFY(forecast->Courbes->point(0, true).y() < forecast->Courbes->point(0, false).y());
-        QVERIFY(forecast->Courbes->point(1, true).isNull() && !forecast->Courbes->point(1, false).isNull());
+        // Drawn on one scale: each bar runs from its low to its high, a colder day further left;
+        // a missing high is no end at all, not a zero.
+        QVERIFY(*forecast->bar(1)->lowX() < *forecast->bar(1)->highX());
+        QVERIFY(*forecast->bar(4)->lowX() < *forecast->bar(1)->lowX() && *forecast->bar(4)->highX() < *forecast->bar(1)->highX());
+        QVERIFY(!forecast->bar(2)->highX() && forecast->bar(2)->lowX());
+        QCOMPARE(QAccessible::queryAccessibleInterface(forecast->cell("Vent", 1))->text(QAccessible::Name), QStringLiteral("Vent"));
         QTest::keyClick(forecast, Qt::Key_Escape);
         QVERIFY(!forecast->isVisible());
         w.HeuresClick();  // a document without hours (another service's) says so
@@ -300,6 +307,143 @@ private Q_SLOTS:
 
     // The sentence as seen by the clock: what has ended is not ahead, what has not begun is not
     // "en cours", nothing is said of rain that cannot be read or of a forecast that is all past.
+    // Axis steps are round: 1, 2, 2.5 or 5 times a power of ten, the smallest that is enough.
+    void axisStepsAreRound_data()
+    {
+        QTest::addColumn<double>("raw");
+        QTest::addColumn<double>("step");
+        const QList<std::pair<double, double>> rows{{0.3, 0.5}, {1.4, 2}, {2.1, 2.5}, {3, 5}, {7, 10}, {0.013, 0.02},
+                                                    {25, 25}, {26, 50}, {3.33, 5}, {6.67, 10}, {1, 1}, {0.375, 0.5}};
+        for (const auto &[raw, step] : rows)
+            QTest::newRow(qPrintable(QString::number(raw))) << raw << step;
+    }
+
+    void axisStepsAreRound()
+    {
+        QFETCH(double, raw);
+        QFETCH(double, step);
+        QCOMPARE(meteo::roundStep(raw), step);
+    }
+
+    // The smoothed temperature never shows a peak or a dip that the hours do not have.
+    void smoothCurveNeverOvershoots()
+    {
+        const QList<double> values{5, 5, 5, 12, 12, 3, 4, 4.5, 20, -2, -2};
+        QList<QPointF> points;
+        for (int i = 0; i < values.size(); ++i)
+            points << QPointF(10.0 * i, values[i]);
+        const QList<double> m = meteo::monotoneSlopes(points);
+        for (int i = 0; i + 1 < points.size(); ++i)
+            for (double t = 0; t <= 1; t += 0.05) {  // the cubic Hermite segment
+                const double h = 10, t2 = t * t, t3 = t2 * t;
+                const double y = (2 * t3 - 3 * t2 + 1) * values[i] + (t3 - 2 * t2 + t) * h * m[i] + (-2 * t3 + 3 * t2) * values[i + 1]
+                                 + (t3 - t2) * h * m[i + 1];
+                QVERIFY(y >= std::min(values[i], values[i + 1]) - 1e-9 && y <= std::max(values[i], values[i + 1]) + 1e-9);
+            }
+    }
+
+    // The 48-hour chart at the sizes and fonts of the screenshots: every text inside the chart and
+    // none over another; the axes it needs and no other; French decimals; the warmest hour named.
+    void chartTextsNeverCollide_data()
+    {
+        QTest::addColumn<int>("shape");  // 0 wet, 1 dry, 2 constant, 3 a 40 °C range, 4 no gusts
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("fontPixels");
+        const char *shapes[] = {"wet", "dry", "constant", "40 degrees", "no gusts"};
+        for (int shape = 0; shape < 5; ++shape)
+            for (const QSize size : {QSize(480, 300), QSize(860, 380), QSize(1800, 700)})
+                for (const int font : {12, 24})  // scale 1 and 2
+                    QTest::newRow(qPrintable(QStringLiteral("%1 %2x%3 %4px").arg(QString::fromLatin1(shapes[shape])).arg(size.width())
+                                                 .arg(size.height()).arg(font)))
+                        << shape << size << font;
+    }
+
+    void chartTextsNeverCollide()
+    {
+        QFETCH(int, shape);
+        QFETCH(QSize, size);
+        QFETCH(int, fontPixels);
+        const QDateTime first(QDate(2026, 12, 7), QTime(14, 0), Qt::OffsetFromUTC, 3600);
+        QList<meteo::HourPoint> hours;
+        for (int i = 0; i < 48; ++i) {
+            meteo::HourPoint h;
+            h.time = first.addSecs(3600 * i);
+            h.temperature = shape == 2 ? 8.0 : shape == 3 ? -12 + 40 * std::sin(i / 15.0) * std::sin(i / 15.0) : 4 + 6 * std::sin(i / 4.0);
+            h.feelsLike = *h.temperature - 3;
+            h.precipitation = shape == 1 ? 0.0 : i % 5 == 0 ? 3.3 : 0.0;
+            h.chance = 60.0;
+            if (shape != 4)
+                h.gust = 20 + i % 17;
+            h.icon = "30";
+            hours << h;
+        }
+        meteo::HourlyChart chart(nullptr);
+        QFont font = chart.font();
+        font.setPixelSize(fontPixels);
+        chart.setFont(font);
+        chart.resize(size.expandedTo(chart.minimumSizeHint()));
+        chart.setForecast(hours, {}, first.addSecs(600));
+        chart.grab();  // painted
+        const QList<meteo::HourlyChart::Label> &labels = chart.labels();
+        QStringList texts;
+        for (qsizetype i = 0; i < labels.size(); ++i) {
+            texts << labels[i].text;
+            QVERIFY2(chart.rect().contains(labels[i].rect.toAlignedRect()), qPrintable(labels[i].text));
+            QVERIFY2(!labels[i].text.contains(u'.'), qPrintable(labels[i].text));  // French decimals
+            for (qsizetype j = i + 1; j < labels.size(); ++j)
+                QVERIFY2(!labels[i].rect.intersects(labels[j].rect), qPrintable(labels[i].text + QStringLiteral(" / ") + labels[j].text));
+        }
+        QVERIFY(chart.plotArea().width() > 100 && chart.plotArea().height() > 50);
+        const auto has = [&texts](const QString &part) {
+            return std::any_of(texts.begin(), texts.end(), [&](const QString &t) { return t.contains(part); });
+        };
+        QCOMPARE(chart.hasPrecipitationAxis(), shape != 1);
+        QCOMPARE(has(QStringLiteral("mm/h")), shape != 1);
+        QCOMPARE(has(QStringLiteral("Pas de pluie sur 48 heures")), shape == 1);
+        QCOMPARE(chart.hasGustAxis(), shape != 4);
+        QCOMPARE(has(QStringLiteral("rafales")), shape != 4);
+        QVERIFY(has(QStringLiteral("température")) && has(QStringLiteral("ressenti")));
+        double warmest = -100;
+        for (const meteo::HourPoint &h : hours)
+            warmest = std::max(warmest, *h.temperature);
+        QVERIFY2(texts.contains(QString::number(std::lround(warmest)) + QStringLiteral(" °C")), qPrintable(texts.join(u'|')));
+    }
+
+    // The chart takes the keyboard: Left, Right, Home and End move an hour cursor, whose values are
+    // said in full under the chart and to screen readers.
+    void chartCursorSaysTheHour()
+    {
+        const QDateTime first(QDate(2026, 12, 7), QTime(14, 0), Qt::OffsetFromUTC, 3600);
+        QByteArray doc = "<weather><loc><dnam>Brest, France</dnam></loc><hours>";
+        for (int i = 0; i < 48; ++i)
+            doc += "<hour t=\"" + meteo::instantText(first.addSecs(3600 * i)).toLatin1() + "\"><tmp>" + QByteArray::number(11 + i % 3)
+                   + "</tmp><flik>8</flik><ppcp>60</ppcp><prec>0.4</prec><wind><gust>35</gust></wind></hour>";
+        files.write(QStringLiteral("weather.xml"), doc + "</hours></weather>");
+        meteo::FormHeures window(nullptr);
+        window.clock = [&first] { return first.addSecs(300); };
+        window.refresh();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        meteo::HourlyChart *chart = window.Graphique;
+        QCOMPARE(chart->focusPolicy(), Qt::StrongFocus);
+        chart->setFocus();  // the first hour under the cursor
+        QCOMPARE(chart->cursor(), 0);
+        QTest::keyClick(chart, Qt::Key_Right);
+        QCOMPARE(chart->cursor(), 1);
+        const QString said = QStringLiteral("lundi 15 h : 12 °C, ressenti 8 °C, pluie 0,4 mm/h (60 %), rafales 35 km/h");
+        QCOMPARE(chart->cursorText(), said);
+        QCOMPARE(window.Detail->text(), said);
+        QCOMPARE(chart->accessibleDescription(), said);
+        QTest::keyClick(chart, Qt::Key_End);
+        QCOMPARE(chart->cursor(), 47);
+        QVERIFY(window.Detail->text().startsWith(QStringLiteral("mercredi 13 h : ")));
+        QTest::keyClick(chart, Qt::Key_Home);
+        QCOMPARE(chart->cursor(), 0);
+        QTest::mouseMove(chart, QPoint(int(chart->plotArea().left() + chart->plotArea().width() * 10.5 / 48), int(chart->plotArea().center().y())));
+        QCOMPARE(chart->cursor(), 10);
+        files.remove(QStringLiteral("weather.xml"));
+    }
+
     void rainSentenceTellsTheNextTwoHours_data()
     {
         QTest::addColumn<QList<double>>("mm");  // eight quarter hours from 14 h 00; NaN: unreadable
@@ -469,7 +613,7 @@ private Q_SLOTS:
         meteo::FormPrevisions daysWindow(nullptr);
         daysWindow.refresh();
         daysWindow.grab();
-        QCOMPARE(daysWindow.Courbes->point(0, false).isNull(), !aTemperature);  // a gap where the low was
+        QCOMPARE(!daysWindow.bar(1)->lowX(), !aTemperature);  // no bar end where the low was
         QCOMPARE(daysWindow.cell("Temp", 1)->text().endsWith(QStringLiteral("/ —")), !aTemperature);
         files.remove(QStringLiteral("weather.xml"));
     }

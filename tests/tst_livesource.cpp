@@ -195,7 +195,7 @@ private Q_SLOTS:
         outOfRange("wind_speed_10m", "14.8", "1000", "current.wind_speed_10m = 1000");
         outOfRange("weather_code", "2,", "42,", "current.weather_code = 42 (code WMO inconnu)");
         outOfRange("temperature_2m_max", "[\n   9.4", "[\n   75", "daily.temperature_2m_max = 75");
-        QTest::newRow("unreachable") << 0 << QByteArray("Open-Meteo injoignable") << QByteArray() << QByteArray();
+        QTest::newRow("unreachable") << 0 << QByteArray("Open-Meteo injoignable : connexion refusée") << QByteArray() << QByteArray();
         QTest::newRow("silent") << 1 << QByteArray("Open-Meteo n'a pas répondu en entier en 0,3 s") << QByteArray() << QByteArray();
         QTest::newRow("trickling") << 8 << QByteArray("Open-Meteo n'a pas répondu en entier en 0,3 s") << QByteArray() << QByteArray();
         QTest::newRow("400 MB") << 9 << QByteArray("réponse d'Open-Meteo de plus de 2 Mio") << QByteArray() << QByteArray();

@@ -178,6 +178,57 @@ private Q_SLOTS:
     // The whole frame lies in a screen's available area; the forecast window goes beside the main
     // one where it fits, else on its other side, else hiding the least of it. Frames of 610 x 390
     // and 500 x 420.
+    // F5, Ctrl+P, Ctrl+H and Ctrl+Q work from each of the program's windows, through the shortcut
+    // map as a key press reaches it.
+    void keysWorkFromEveryWindow()
+    {
+        TempCurrentDir cwd;
+        TForm1 w;
+        w.setServiceHost("127.0.0.1:1");
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.PrevisionsClick();
+        QWidget *days = w.findChild<QWidget *>(QStringLiteral("FormPrevisions"));
+        QVERIFY(days && QTest::qWaitForWindowExposed(days));
+        days->activateWindow();
+        QTest::keyClick(days->windowHandle(), Qt::Key_H, Qt::ControlModifier);
+        QWidget *hours = w.findChild<QWidget *>(QStringLiteral("FormHeures"));
+        QVERIFY(hours && hours->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(hours));
+        days->close();
+        hours->activateWindow();
+        QTest::keyClick(hours->windowHandle(), Qt::Key_P, Qt::ControlModifier);
+        QTRY_VERIFY(days->isVisible());
+        w.Ville = "FR69123";
+        QTest::keyClick(hours->windowHandle(), Qt::Key_F5);
+        QVERIFY2(w.HTTPClient->URI().contains("FR69123"), w.HTTPClient->URI().constData());
+        QTest::keyClick(hours->windowHandle(), Qt::Key_Escape);
+        QVERIFY(!hours->isVisible() && w.isVisible());
+        QTest::keyClick(days->windowHandle(), Qt::Key_Q, Qt::ControlModifier);
+        QTRY_VERIFY(!w.isVisible());
+    }
+
+    // A status text too long for the bar is cut at a word with "…", and given whole as its tooltip
+    // and to screen readers; one that fits is shown as it is.
+    void longStatusTextsAreShortenedAtAWord()
+    {
+        TForm1 w;
+        w.show();
+        const QString whole = QStringLiteral("Réponse: 502 Bad Gateway — Open-Meteo injoignable : adresse introuvable (pas de réseau ?) : "
+                                             "la météo affichée n'a pas changé depuis le dernier téléchargement réussi");
+        w.BarStatus->setSimpleText(whole);
+        const QString shown = w.BarStatus->shownText();
+        QCOMPARE(w.BarStatus->SimpleText(), whole);
+        QVERIFY2(shown.endsWith(QStringLiteral(" …")) && whole.startsWith(shown.chopped(2)) && whole.at(shown.size() - 2) == u' ',
+                 qPrintable(shown));
+        QVERIFY(w.BarStatus->fontMetrics().horizontalAdvance(shown) <= w.BarStatus->width());
+        QCOMPARE(w.BarStatus->toolTip(), whole);
+        QCOMPARE(w.BarStatus->accessibleDescription(), whole);
+        w.BarStatus->setSimpleText(QStringLiteral("Fini."));
+        QCOMPARE(w.BarStatus->shownText(), QStringLiteral("Fini."));
+        QVERIFY(w.BarStatus->toolTip().isEmpty());
+    }
+
     void placementKeepsWholeFramesOnScreen_data()
     {
         QTest::addColumn<QRect>("frame");

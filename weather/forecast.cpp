@@ -7,6 +7,9 @@
 #include "timetext.h"
 
 #include <QDomElement>
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 
 namespace meteo {
 namespace {
@@ -66,7 +69,38 @@ QByteArray frenchDayText(const QByteArray &weekday, const QByteArray &monthDay)
     return day + ' ' + date;
 }
 
-Forecast readForecast(const WeatherDocument &doc, const Translator &traduire)
+namespace {
+
+// "Dec 7" in the year that puts it nearest to `today` (a forecast of early January read in December).
+QDate dateOf(const QByteArray &monthDay, QDate today)
+{
+    static const char *const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const QList<QByteArray> words = monthDay.simplified().split(' ');
+    bool number = false;
+    const int day = words.size() == 2 ? words[1].toInt(&number) : 0;
+    for (int m = 0; number && m < 12; ++m)
+        if (words[0].compare(months[m], Qt::CaseInsensitive) == 0) {
+            QDate best;
+            for (const int year : {today.year() - 1, today.year(), today.year() + 1})
+                if (const QDate d(year, m + 1, day); d.isValid() && (!best.isValid() || std::abs(today.daysTo(d)) < std::abs(today.daysTo(best))))
+                    best = d;
+            return best;
+        }
+    return {};
+}
+
+} // namespace
+
+QByteArray relativeDayText(const ForecastDay &day, QDate today)
+{
+    if (day.date.isValid() && day.date == today)
+        return "Aujourd'hui";
+    if (day.date.isValid() && day.date == today.addDays(1))
+        return "Demain";
+    return day.day;
+}
+
+Forecast readForecast(const WeatherDocument &doc, const Translator &traduire, QDate today)
 {
     const QDomElement root = doc.root();
     Forecast f;
@@ -89,6 +123,19 @@ Forecast readForecast(const WeatherDocument &doc, const Translator &traduire)
         d.low = readMeasure(childText(e, "low"), -90, 60);
         d.temperatures = degrees(d.high ? childText(e, "hi") : QByteArray()) + " / " + degrees(d.low ? childText(e, "low") : QByteArray());
         d.sun = timeOrMissing(childText(e, "sunr")) + " – " + timeOrMissing(childText(e, "suns"));
+        d.date = dateOf(e.attribute(QStringLiteral("dt")).toUtf8(), today);
+        std::optional<double> chance;
+        for (const QDomElement &p : {dayPart, nightPart})
+            if (const std::optional<double> c = readMeasure(childText(p, "ppcp"), 0, 100))
+                chance = std::max(chance.value_or(0), *c);
+        d.chance = chance ? QByteArray::number(std::lround(*chance)) + " %" : QByteArray(kMissing);
+        const QDomElement wind = dayPart.firstChildElement(QStringLiteral("wind"));
+        const std::optional<double> speed = readMeasure(childText(wind, "s"), 0, 500);
+        const QByteArray towards = childText(wind, "t");
+        // The compass letters are shown as the service writes them, when they are letters.
+        const bool letters = !towards.isEmpty() && towards.size() <= 12
+                             && std::all_of(towards.begin(), towards.end(), [](char c) { return std::isalpha(uchar(c)); });
+        d.wind = speed ? QByteArray::number(std::lround(*speed)) + " km/h" + (letters ? " " + towards : QByteArray()) : QByteArray(kMissing);
         f.days << d;
     }
     return f;

@@ -19,6 +19,9 @@ struct ForecastDay {
     QByteArray temperatures;         // "9°C / 3°C", "—" for a value that cannot be read
     std::optional<double> high, low;  // for the chart; absent when missing, unreadable or impossible
     QByteArray sun;                  // "08:34:00 – 16:54:00"
+    QByteArray chance;               // "80 %": the likelier of the day's and the night's chance of rain
+    QByteArray wind;                 // "15 km/h SO", from the day part's wind
+    QDate date;                      // the month and day of "dt" (in `today`'s year), invalid when unreadable
 };
 
 struct Forecast {
@@ -28,12 +31,16 @@ struct Forecast {
 
 inline constexpr char kMissing[] = "—";
 
-Forecast readForecast(const WeatherDocument &doc, const Translator &traduire);
+// `today` dates the "dt" texts, which carry no year.
+Forecast readForecast(const WeatherDocument &doc, const Translator &traduire, QDate today = QDate::currentDate());
 
 // "Reçues le lundi 7 déc. à 03:54": when the document was received (stored).
 QByteArray receivedText(const QDateTime &received);
 // Whether a document received then is too old to be taken as current (more than three hours).
 [[nodiscard]] bool isStale(const QDateTime &received, const QDateTime &now);
+
+// "Aujourd'hui" or "Demain" when the day is `today` or the day after, else its "lundi 7 déc.".
+QByteArray relativeDayText(const ForecastDay &day, QDate today);
 
 // "Monday" and "Dec 7" -> "lundi 7 déc."; each half that cannot be read is "—".
 QByteArray frenchDayText(const QByteArray &weekday, const QByteArray &monthDay);

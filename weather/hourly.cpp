@@ -81,6 +81,7 @@ HourlyForecast readHourly(const WeatherDocument &doc)
         h.chance = measure(e, "ppcp", kPercent);
         h.precipitation = measure(e, "prec", kPrecipitation);
         h.gust = measure(e.firstChildElement(QStringLiteral("wind")), "gust", kWind);
+        h.icon = e.firstChildElement(QStringLiteral("icon")).text().trimmed().toUtf8();
         f.hours << h;
     }
     const QDomElement rain = root.firstChildElement(QStringLiteral("rain"));
@@ -124,6 +125,17 @@ HourlyForecast readHourly(const WeatherDocument &doc)
     return f;
 }
 
+double roundStep(double raw)
+{
+    if (!(raw > 0) || !std::isfinite(raw))
+        return 1;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (const double m : {1.0, 2.0, 2.5, 5.0})
+        if (m * power >= raw * (1 - 1e-9))
+            return m * power;
+    return 10 * power;
+}
+
 Scale niceScale(double lo, double hi, int steps)
 {
     if (!(lo <= hi))
@@ -131,15 +143,48 @@ Scale niceScale(double lo, double hi, int steps)
     const double margin = std::max((hi - lo) * 0.08, 0.5);
     lo -= margin;
     hi += margin;
-    const double raw = (hi - lo) / std::max(steps, 1);
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    double step = power * 10;
-    for (const double m : {1.0, 2.0, 2.5, 5.0, 10.0})
-        if (m * power >= raw) {
-            step = m * power;
-            break;
-        }
+    const double step = roundStep((hi - lo) / std::max(steps, 1));
     return {std::floor(lo / step) * step, std::ceil(hi / step) * step, step};
+}
+
+QList<double> monotoneSlopes(const QList<QPointF> &p)
+{
+    const qsizetype n = p.size();
+    QList<double> m(n, 0.0);
+    if (n < 2)
+        return m;
+    QList<double> d(n - 1);
+    for (qsizetype i = 0; i + 1 < n; ++i)
+        d[i] = (p[i + 1].y() - p[i].y()) / (p[i + 1].x() - p[i].x());
+    m[0] = d[0];
+    m[n - 1] = d[n - 2];
+    for (qsizetype i = 1; i + 1 < n; ++i)
+        m[i] = d[i - 1] * d[i] <= 0 ? 0 : (d[i - 1] + d[i]) / 2;
+    for (qsizetype i = 0; i + 1 < n; ++i) {
+        if (d[i] == 0) {
+            m[i] = m[i + 1] = 0;
+            continue;
+        }
+        const double a = m[i] / d[i], b = m[i + 1] / d[i], r = a * a + b * b;
+        if (r > 9) {  // the tangents would overshoot: scaled back onto the circle of radius 3
+            const double t = 3 / std::sqrt(r);
+            m[i] = t * a * d[i];
+            m[i + 1] = t * b * d[i];
+        }
+    }
+    return m;
+}
+
+QString frenchNumber(double v, int maxDecimals)
+{
+    QString text = french.toString(v, 'f', maxDecimals);
+    if (text.contains(u',')) {
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u','))
+            text.chop(1);
+    }
+    return text == QStringLiteral("-0") ? QStringLiteral("0") : text;
 }
 
 RainIntensity intensityOf(double mmInQuarter)
@@ -209,8 +254,8 @@ QByteArray hourTooltip(const HourPoint &h)
         return v ? whole(*v) + unit : QByteArray("—");
     };
     QByteArray text = french.dayName(h.time.date().dayOfWeek()).toUtf8() + ' ' + QByteArray::number(h.time.time().hour())
-                      + " h : " + or_(h.temperature, " °C") + " (ressenti " + or_(h.feelsLike, " °C") + "), pluie ";
-    text += h.precipitation ? decimal(*h.precipitation, 1) + " mm" : QByteArray("—");
+                      + " h : " + or_(h.temperature, " °C") + ", ressenti " + or_(h.feelsLike, " °C") + ", pluie ";
+    text += h.precipitation ? decimal(*h.precipitation, 1) + " mm/h" : QByteArray("—");
     text += " (" + or_(h.chance, " %") + "), rafales " + or_(h.gust, " km/h");
     return text;
 }

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QPointF>
 #include <optional>
 
 namespace meteo {
@@ -16,6 +17,7 @@ struct HourPoint {
     QDateTime time;  // the hour's start, in the place's own offset
     // °C, °C, %, km/h, mm in the hour; absent when unreadable or out of physical range
     std::optional<double> temperature, feelsLike, chance, gust, precipitation;
+    QByteArray icon;  // the condition's icon code as written; may be empty or unsafe
 };
 
 struct RainSlot {
@@ -44,6 +46,13 @@ struct Scale {
     double low = 0, high = 1, step = 1;
 };
 [[nodiscard]] Scale niceScale(double lo, double hi, int steps = 4);
+// The smallest step of 1, 2, 2.5 or 5 times a power of ten that is at least `raw` (> 0).
+[[nodiscard]] double roundStep(double raw);
+// Tangents at each point of a monotone cubic through them (Fritsch–Carlson): between two points the
+// curve stays within their values, so a smoothed temperature never shows a peak that is not there.
+[[nodiscard]] QList<double> monotoneSlopes(const QList<QPointF> &points);
+// A number as French readers write it: "12,5", "-3", "0,25".
+QString frenchNumber(double v, int maxDecimals = 2);
 
 // By the hourly rate of a quarter hour's rain: aucune < 0.1 mm/h ≤ faible < 2.5 ≤ modérée < 7.6 ≤ forte.
 [[nodiscard]] RainIntensity intensityOf(double mmInQuarter);
@@ -55,7 +64,7 @@ QList<RainSlot> quartersAhead(const QList<RainSlot> &rain, const QDateTime &now)
 // fin vers 15 h 00", as seen at `now`; "Données de pluie illisibles" when a quarter cannot be read,
 // "Pas de prévision de pluie à jour" once every quarter is past.
 QByteArray rainSentence(const QList<RainSlot> &rain, const QDateTime &now);
-// "mardi 15 h : 7 °C (ressenti 4 °C), pluie 1,2 mm (80 %), rafales 45 km/h"
+// "mardi 15 h : 7 °C, ressenti 4 °C, pluie 1,2 mm/h (80 %), rafales 45 km/h"
 QByteArray hourTooltip(const HourPoint &h);
 // In words, for a screen reader: the temperature range, the rainy periods, the strongest gust.
 QByteArray hourlyDescription(const QList<HourPoint> &hours);

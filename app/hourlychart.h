@@ -1,0 +1,78 @@
+// The 48-hour chart: temperature as a smooth curve (warmest and coldest hours labelled), precipitation
+// bars shaded by their chance, gusts, nights and now, an hourly strip of time, icon and temperature
+// above it, and a legend. Every text is placed from the font's own metrics, so that none is clipped
+// or overlaps another at any size or scale. An hour cursor (keyboard or mouse) says that hour's values
+// in full, as the chart's description for screen readers too.
+#pragma once
+#include "weather/hourly.h"
+
+#include <QHash>
+#include <QPixmap>
+#include <QWidget>
+
+namespace meteo {
+
+class HourlyChart : public QWidget {
+    Q_OBJECT
+public:
+    explicit HourlyChart(QWidget *parent);
+    // The hours still ahead at `now`, the nights among them, and `now` itself.
+    void setForecast(const QList<HourPoint> &hours, const QList<std::pair<QDateTime, QDateTime>> &nights, const QDateTime &now);
+
+    struct Label {
+        QString text;
+        QRectF rect;
+        QColor colour;
+    };
+    const QList<Label> &labels() const { return labels_; }  // every text the chart draws, where
+    QRectF plotArea() const { return plot_; }
+    QPointF temperaturePoint(int hour) const;  // in widget coordinates; null when unknown
+    QRectF precipitationBar(int hour) const;   // empty when dry or unknown
+    bool hasPrecipitationAxis() const { return precipitation_.has_value(); }
+    bool hasGustAxis() const { return gust_.has_value(); }
+
+    int cursor() const { return cursor_; }     // the hour under the cursor, -1 for none
+    void setCursor(int hour);
+    QSize minimumSizeHint() const override;
+    QString cursorText() const;                // that hour's values in full, or empty
+
+Q_SIGNALS:
+    void cursorTextChanged(const QString &text);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    void layout();
+    double x(const QDateTime &t) const;
+    double y(const Scale &scale, double v) const;
+    int hourAt(double px) const;
+    QPixmap icon(const QByteArray &code);
+    bool place(const QString &text, QRectF rect, const QColor &colour);  // false when it would overlap
+
+    QList<HourPoint> hours_;
+    QList<std::pair<QDateTime, QDateTime>> nights_;
+    QDateTime now_;
+    Scale temperature_;
+    std::optional<Scale> precipitation_, gust_;
+    int steps_ = 4;
+    QRectF plot_;
+    QList<Label> labels_;
+    struct StripCell {
+        int hour;
+        QRectF iconRect;
+    };
+    QList<StripCell> strip_;
+    int iconSide_ = 24;
+    QList<std::pair<QRectF, int>> legendSwatches_;  // where each series' sample is drawn, and which
+    QHash<QByteArray, QPixmap> icons_;
+    int cursor_ = -1;
+};
+
+} // namespace meteo
