@@ -72,7 +72,7 @@ void TForm1::openForecastWindow(Window *&window)
     if (!window) {
         window = new Window(this);
         window->refresh(Document.get());
-        window->resize(meteo::fittedToScreen(window->size(), window->minimumSizeHint(), this));
+        window->resize(meteo::fittedToScreen(window->sizeHint().expandedTo(window->size()), window->minimumSizeHint(), this));
         window->move(meteo::besideOnScreen(meteo::frameRectOf(this), meteo::frameRectOf(window).size(),
                                            meteo::availableScreens()));
         meteo::keepWholeOnScreen(window);

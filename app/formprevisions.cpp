@@ -28,7 +28,7 @@ struct Column {
     int width;           // in average character widths; 0 for an icon
 };
 constexpr Column kColumns[] = {{"Jour", "Jour", 14},          {"IconeJour", "Ciel de jour", 0}, {"IconeNuit", "Ciel de nuit", 0},
-                               {"Ciel", "Ciel", 20},           {"Temp", "Températures", 22},     {"Pluie", "Risque de pluie", 6},
+                               {"Ciel", "Ciel", 20},           {"Temp", "Températures", 28},     {"Pluie", "Risque de pluie", 6},
                                {"Vent", "Vent", 11},           {"Soleil", "Soleil", 18}};
 constexpr int kIcon = 40;
 
@@ -42,7 +42,6 @@ QString degreesText(double v)
 TemperatureBar::TemperatureBar(QWidget *parent) : QLabel(parent)
 {
     setTextFormat(Qt::PlainText);
-    setMinimumWidth(fontMetrics().averageCharWidth() * 22);
 }
 
 void TemperatureBar::setRange(std::optional<double> low, std::optional<double> high, double scaleLow, double scaleHigh)
@@ -127,7 +126,12 @@ FormPrevisions::FormPrevisions(QWidget *parent) : QWidget(parent, Qt::Window)
             label->setObjectName(QString::fromLatin1(c.name) + QString::number(row));
             label->setTextFormat(Qt::PlainText);  // texts from the network are never markup
             label->setAccessibleName(QString::fromUtf8(c.spoken));
-            label->setMinimumSize(c.width > 0 ? c.width * character : kIcon, kIcon);
+            // Texts as wide as they are (the rows scroll rather than cut them), at least a column's width.
+            label->setMinimumHeight(kIcon);
+            if (c.width == 0)
+                label->setMinimumWidth(kIcon);
+            else if (QByteArray(c.name) == "Temp")
+                label->setMinimumWidth(c.width * character);
             grid->addWidget(label, row - 1, column);
         }
     Message = new QLabel(rows_);
@@ -145,9 +149,14 @@ FormPrevisions::FormPrevisions(QWidget *parent) : QWidget(parent, Qt::Window)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(scroll_, 1);
     layout->addWidget(Recues);
-    // As large as its rows when the screen allows; smaller, the rows scroll (see openForecastWindow).
-    rows_->adjustSize();
-    resize(rows_->sizeHint() + QSize(2 * layout->contentsMargins().left() + 4, Recues->sizeHint().height() + 3 * layout->contentsMargins().top()));
+}
+
+// As large as its rows once filled; where the screen is smaller, the window is fitted to it and the
+// rows scroll (openForecastWindow).
+QSize FormPrevisions::sizeHint() const
+{
+    const QMargins m = layout()->contentsMargins();
+    return rows_->sizeHint() + QSize(m.left() + m.right() + 2, m.top() + m.bottom() + layout()->spacing() + Recues->sizeHint().height() + 2);
 }
 
 void FormPrevisions::keyPressEvent(QKeyEvent *event)

@@ -47,6 +47,8 @@ public:
     TemperatureBar *bar(int row) const { return static_cast<TemperatureBar *>(cell("Temp", row)); }
     // The real time; tests set their own.
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    // Its rows whole, without scrolling.
+    QSize sizeHint() const override;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

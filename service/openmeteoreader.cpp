@@ -160,8 +160,8 @@ Result<QList<HourForecast>> readHours(const QJsonObject &hourly, const QList<Day
     for (qsizetype i = first; i < first + 48 && in.ok(); ++i) {
         HourForecast h;
         h.time = steps.value().starts[i - first];
-        h.temperature = rounded(in.within(in.at(temps, i, "hourly.temperature_2m"), "hourly.temperature_2m", -90, 60));
-        h.feelsLike = rounded(in.within(in.at(feels, i, "hourly.apparent_temperature"), "hourly.apparent_temperature", -90, 60));
+        h.temperature = in.within(in.at(temps, i, "hourly.temperature_2m"), "hourly.temperature_2m", -90, 60);
+        h.feelsLike = in.within(in.at(feels, i, "hourly.apparent_temperature"), "hourly.apparent_temperature", -90, 60);
         h.rainChance = rounded(in.within(in.at(chances, i, "hourly.precipitation_probability"), "hourly.precipitation_probability", 0, 100));
         h.precipitation = in.within(in.at(amounts, i, "hourly.precipitation"), "hourly.precipitation", 0, 500);
         h.wmo = in.wmo(in.at(codes, i, "hourly.weather_code"), "hourly.weather_code");

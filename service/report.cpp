@@ -19,6 +19,13 @@ QString number(double value, int decimals)
     return QString::number(value, 'f', decimals);
 }
 
+// "6.4", "-3", "0": a tenth of a degree, without a "-0" or a needless ".0".
+QString tenths(double value)
+{
+    const double v = std::round(value * 10) / 10;
+    return v == std::round(v) ? QString::number(qint64(std::lround(v))) : QString::number(v, 'f', 1);
+}
+
 void element(QXmlStreamWriter &w, const char *name, const QString &value)
 {
     w.writeTextElement(QString::fromLatin1(name), value);
@@ -156,8 +163,8 @@ QByteArray toXml(const WeatherReport &r, int days)
             const Condition &c = conditionFor(h.wmo);
             w.writeStartElement(QStringLiteral("hour"));
             w.writeAttribute(QStringLiteral("t"), meteo::instantText(h.time));
-            element(w, "tmp", h.temperature);
-            element(w, "flik", h.feelsLike);
+            element(w, "tmp", tenths(h.temperature));
+            element(w, "flik", tenths(h.feelsLike));
             element(w, "icon", h.daylight ? c.dayIcon : c.nightIcon);
             element(w, "t", h.daylight ? c.dayPhrase : c.nightPhrase);
             element(w, "ppcp", h.rainChance);

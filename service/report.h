@@ -20,7 +20,7 @@ struct DayForecast {
 // One hour of the 48 ahead, from the current one.
 struct HourForecast {
     QDateTime time;  // in the place's zone, on its local hour
-    int temperature = 0, feelsLike = 0;
+    double temperature = 0, feelsLike = 0;  // °C, to the tenth: the chart draws a curve through them
     int wmo = 0;
     bool daylight = true;
     int rainChance = 0;          // percent

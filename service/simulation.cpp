@@ -305,8 +305,8 @@ WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
         if (wet(h.wmo) && h.precipitation == 0 && i > 0)
             h.precipitation = 0.1;
         h.daylight = w.daylight;
-        h.temperature = i == 0 ? r.temperature : rounded(w.temperature);
-        h.feelsLike = i == 0 ? r.feelsLike : rounded(feelsLike(w.temperature, w.humidity, w.wind));
+        h.temperature = i == 0 ? r.temperature : w.temperature;
+        h.feelsLike = i == 0 ? r.feelsLike : feelsLike(w.temperature, w.humidity, w.wind);
         h.rainChance = h.precipitation > 0 ? std::clamp(int(50 + 10 * h.precipitation), 60, 100) : rounded(25 * w.sky.cloud);
         h.windSpeed = w.wind;
         h.windGust = w.wind * 1.45 + 3.0;

@@ -84,7 +84,7 @@ private Q_SLOTS:
                     const service::HourForecast &now = r.hours.first();
                     QVERIFY(now.temperature == r.temperature && now.wmo == r.wmo && now.daylight == r.daylight);
                     QCOMPARE(r.rain.first().precipitation > 0, wet(r.wmo));
-                    int hi = -100, lo = 100;
+                    double hi = -100, lo = 100;
                     for (const service::HourForecast &h : r.hours) {
                         QVERIFY2((h.precipitation > 0) == wet(h.wmo) || &h == &now, code);
                         const service::DayForecast &day = r.days[int(r.days[0].date.daysTo(h.time.date()))];
