@@ -131,8 +131,9 @@ Result<Steps> stepsAhead(const QJsonArray &times, const char *name, qint64 step,
 
 qsizetype indexOfInstant(const QJsonArray &times, const QDateTime &t)
 {
+    // Compared as numbers: a time far beyond any instant converts to no integer.
     for (qsizetype i = 0; i < times.size(); ++i)
-        if (times.at(i).isDouble() && qint64(times.at(i).toDouble()) == t.toSecsSinceEpoch())
+        if (times.at(i).isDouble() && times.at(i).toDouble() == double(t.toSecsSinceEpoch()))
             return i;
     return -1;
 }

@@ -330,6 +330,7 @@ private Q_SLOTS:
         QTest::newRow("one null among the hours") << with(a, "hourly", "temperature_2m", 30, QJsonValue()) << 0 << 200 << QByteArray("heures omises");
         QTest::newRow("hours reversed") << with(with(a, "hourly", "time", 30, hourTimes[31]), "hourly", "time", 31, hourTimes[30]) << 0 << 200 << QByteArray("heures omises");
         QTest::newRow("hours with a gap") << with(a, "hourly", "time", 40, hourTimes[40].toDouble() + 3600) << 0 << 200 << QByteArray("heures omises");
+        QTest::newRow("an hour beyond any instant") << with(a, "hourly", "time", 10, 1.8e33) << 0 << 200 << QByteArray("heures omises");  // fuzz finding
         QTest::newRow("hours too few") << with(a, "hourly", "time", -1, QJsonArray::fromVariantList(hourTimes.toVariantList().mid(0, 30))) << 0 << 200 << QByteArray("heures omises");
         QTest::newRow("chance 150") << with(a, "hourly", "precipitation_probability", 30, 150) << 0 << 200 << QByteArray("heures omises : valeur d'Open-Meteo hors limites : hourly.precipitation_probability = 150");
         QTest::newRow("precipitation 600") << with(a, "hourly", "precipitation", 30, 600) << 0 << 200 << QByteArray("hourly.precipitation = 600");
