@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollArea>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -68,21 +69,23 @@ FormHeures::FormHeures(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("FormHeures"));
     setWindowTitle(QStringLiteral("Prochaines 48 heures"));
-    auto *layout = new QVBoxLayout(this);
-    auto *title = new QLabel(QStringLiteral("Pluie dans les 2 heures"), this);
+    // Everything in one page that scrolls when the screen is smaller than its minimum.
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    auto *title = new QLabel(QStringLiteral("Pluie dans les 2 heures"), page);
     title->setStyleSheet(QStringLiteral("font-weight: bold;"));
-    Phrase = new QLabel(this);
+    Phrase = new QLabel(page);
     Phrase->setObjectName(QStringLiteral("Phrase"));
     Phrase->setTextFormat(Qt::PlainText);
-    Pluie = new RainStrip(this);
-    Graphique = new HourlyChart(this);
-    Message = new QLabel(this);
+    Pluie = new RainStrip(page);
+    Graphique = new HourlyChart(page);
+    Message = new QLabel(page);
     Message->setObjectName(QStringLiteral("Message"));
     Message->setTextFormat(Qt::PlainText);
-    Recues = new QLabel(this);
+    Recues = new QLabel(page);
     Recues->setObjectName(QStringLiteral("Recues"));
     Recues->setTextFormat(Qt::PlainText);
-    Detail = new QLabel(this);
+    Detail = new QLabel(page);
     Detail->setObjectName(QStringLiteral("Detail"));
     Detail->setTextFormat(Qt::PlainText);
     Detail->setText(QStringLiteral("← → : les valeurs d'une heure"));
@@ -95,8 +98,15 @@ FormHeures::FormHeures(QWidget *parent) : QWidget(parent, Qt::Window)
     layout->addWidget(Detail);
     layout->addWidget(Message);
     layout->addWidget(Recues);
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidget(page);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
     // Resizable: the chart lays itself out for any size down to its minimum.
-    resize(std::max(sizeHint().width(), 900), std::max(sizeHint().height(), 560));
+    resize(std::max(page->sizeHint().width(), 900), std::max(page->sizeHint().height(), 560));
     // "Now" moves: the window says again what is ahead every minute, while it is shown.
     minute_ = new QTimer(this);
     minute_->setInterval(60 * 1000);
