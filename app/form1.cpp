@@ -11,6 +11,9 @@
 #include "screenplacement.h"
 #include "simplestatusbar.h"
 #include "common/error.h"
+#include "weather/hourly.h"
+#include "desktopnotifier.h"
+#include "panelicon.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,6 +22,8 @@
 #include <QDateTime>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
 
@@ -39,6 +44,12 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     if (const QByteArray host = qgetenv("METEO_SERVICE_HOST"); !host.isEmpty())
         serviceHost_ = host;  // another service than the one the build names
     Q_EMIT OnCreate();
+    Notifications = new meteo::DesktopNotifier(QDBusConnection::sessionBus(), this);
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        Panneau = new meteo::PanelIcon(this, new QMenu(this));
+        fillPanelMenu();
+    }
+    setProperty("SessionProperties", property("SessionProperties").toString() + QStringLiteral(";AvertirPluie"));
     IniPropStorage->setIniFileName(meteo::Places::current().settingsFile());
     IniPropStorage->Restore();
     meteo::keepWholeOnScreen(this);
@@ -144,6 +155,7 @@ void TForm1::setLabel(int number, const QByteArray &text)
 
 void TForm1::loadIcon(const QString &plainPath)
 {
+    iconFile_ = plainPath;
     Imag->setAccessibleName(Label9->text());  // the condition the picture shows
     const QString path = meteo::sharpIconPath(plainPath, devicePixelRatioF());
     // The same unchanged file as last time: its picture is already shown.
@@ -169,4 +181,34 @@ void TForm1::loadIcon(const QString &plainPath)
 void TForm1::setStatus(const QByteArray &text)
 {
     BarStatus->setSimpleText(QString::fromUtf8(text));
+}
+
+void TForm1::setAvertirPluie(bool on)
+{
+    avertirPluie_ = on;
+    if (auto *item = findChild<QAction *>(QStringLiteral("AvertirPluie")))
+        item->setChecked(on);
+}
+
+// What follows a shown download beside the window: the panel icon and the rain notice.
+void TForm1::afterShown()
+{
+    if (!Document)
+        return;
+    const meteo::HourlyForecast hourly = meteo::readHourly(*Document);
+    const int line = cityLine(shownCity_);
+    const QByteArray place = line >= 0 ? Villes->name(line) : hourly.place;
+    if (avertirPluie_)
+        Notifications->considerRain(shownCity_, place, hourly.rain, QFileInfo(meteo::Places::current().weatherFile()).lastModified(),
+                                    QDateTime::currentDateTime());
+    if (!Panneau)
+        return;
+    bool known = false;
+    const int temperature = CondMeteo.Temperature.Texte.trimmed().toInt(&known);
+    const auto lowerFirst = [](QString text) { return text.isEmpty() ? text : text.left(1).toLower() + text.mid(1); };
+    QString tip = QString::fromUtf8(place) + QStringLiteral(" : ") + (known ? QString::number(temperature) + QStringLiteral(" °C, ") : QString())
+                  + lowerFirst(Label9->text());
+    if (const QByteArray rain = meteo::rainSentence(hourly.rain, QDateTime::currentDateTime()); !rain.isEmpty())
+        tip += QStringLiteral(" — ") + lowerFirst(QString::fromUtf8(rain));
+    Panneau->show(QImage(iconFile_), known ? std::optional<int>(temperature) : std::nullopt, tip);
 }

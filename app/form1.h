@@ -17,6 +17,8 @@ class QTimer;
 
 namespace meteo {
 class ActivationHistory;
+class DesktopNotifier;
+class PanelIcon;
 class WeatherDocument;
 class FormHeures;
 class FormPrevisions;
@@ -27,6 +29,8 @@ class TForm1 : public QMainWindow, public Ui::TForm1, private meteo::DisplayTarg
     Q_OBJECT
     Q_PROPERTY(int Top READ Top WRITE setTop)
     Q_PROPERTY(int Left READ Left WRITE setLeft)
+    // Our own remembered value beside the description's: whether rain is announced on the desktop.
+    Q_PROPERTY(bool AvertirPluie READ AvertirPluie WRITE setAvertirPluie)
 public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
@@ -38,6 +42,8 @@ public:
 
     // The weather service's host name, optionally with ":port". Tests point it at their own server.
     QByteArray serviceHost() const { return serviceHost_; }
+    bool AvertirPluie() const { return avertirPluie_; }
+    void setAvertirPluie(bool on);
     void setServiceHost(const QByteArray &host) { serviceHost_ = host; }
 
     // Routines (not bound by the description).
@@ -61,6 +67,8 @@ public:
     meteo::FormPrevisions *Previsions = nullptr;  // created when first asked for
     meteo::FormHeures *Heures = nullptr;          // likewise
     QTimer *Actualisation = nullptr;              // the next download of the current city
+    meteo::PanelIcon *Panneau = nullptr;          // where a panel can show it
+    meteo::DesktopNotifier *Notifications = nullptr;
     // The stored weather.xml as parsed once by the download that stored it; every window reads it.
     std::shared_ptr<const meteo::WeatherDocument> Document;
     QString Chemin;
@@ -108,6 +116,8 @@ private:
     void downloadEnded(bool shown);
     void buildCityMenu();
     void limitCities();
+    void fillPanelMenu();
+    void afterShown();
     void checkShownCity();
     template <class Window>
     void openForecastWindow(Window *&window);
@@ -126,5 +136,7 @@ private:
     bool closed_ = false;  // once closed, nothing downloads or schedules a download again
     QByteArray shownCity_;  // code of the city whose weather is shown
     QByteArray requested_;  // code of the city of the download under way
+    bool avertirPluie_ = true;
+    QString iconFile_;      // the condition picture shown
     QString iconStamp_;  // path, size and time of the picture shown, so an unchanged one is not decoded again
 };

@@ -6,6 +6,7 @@
 #include "formajout.h"
 #include "formheures.h"
 #include "formprevisions.h"
+#include "panelicon.h"
 #include "places.h"
 #include "screenplacement.h"
 #include "common/error.h"
@@ -14,6 +15,7 @@
 
 #include <QActionGroup>
 #include <QMenu>
+#include <QSystemTrayIcon>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QMenuBar>
@@ -62,6 +64,30 @@ void TForm1::buildCityMenu()
     hours->setObjectName(QStringLiteral("PrevisionsHeures"));
     everywhere(hours, QKeySequence(Qt::CTRL | Qt::Key_H));
     connect(hours, &QAction::triggered, this, &TForm1::HeuresClick);
+    previsions->addSeparator();
+    QAction *warn = previsions->addAction(QStringLiteral("Avertir de la pluie"));
+    warn->setObjectName(QStringLiteral("AvertirPluie"));
+    warn->setCheckable(true);
+    warn->setChecked(avertirPluie_);
+    connect(warn, &QAction::toggled, this, [this](bool on) { avertirPluie_ = on; });
+}
+
+// The panel icon's menu: the towns (the one shown checked, the same items as the "Villes" menu's),
+// then refreshing, the two forecast windows and "Quitter".
+void TForm1::fillPanelMenu()
+{
+    if (!Panneau)
+        return;
+    QMenu *menu = Panneau->tray()->contextMenu();
+    menu->clear();
+    for (QAction *item : findChild<QMenu *>(QStringLiteral("MenuVilles"))->actions())
+        if (item->isCheckable())
+            menu->addAction(item);
+    menu->addSeparator();
+    for (const char *name : {"Actualiser", "PrevisionsHeures", "PrevisionsNeufJours"})
+        menu->addAction(findChild<QAction *>(QString::fromLatin1(name)));
+    menu->addSeparator();
+    menu->addAction(findChild<QAction *>(QStringLiteral("Quitter")));
 }
 
 // Opens a forecast window with the stored document (made, filled and placed beside the main window
@@ -135,6 +161,7 @@ void TForm1::fillCityMenu()
     connect(quit, &QAction::triggered, this, &TForm1::CloseAppli);
     villes->addAction(quit);
     checkShownCity();
+    fillPanelMenu();
 }
 
 // The item of the city whose weather the window shows.

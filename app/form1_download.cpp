@@ -94,6 +94,7 @@ void TForm1::HTTPClientDisconnect(meteo::HTTPConnection *ASocket)
         Mise_A_Jour();
         shownCity_ = requested_;
         checkShownCity();
+        afterShown();
         setStatus(meteo::disconnectStatus(serviceHost_));
         shown = true;
     });

@@ -1,0 +1,31 @@
+// Notices on the desktop through its notification service (org.freedesktop.Notifications over
+// D-Bus): the rain about to start, once per spell. Where no service answers, nothing happens but one
+// line on stderr.
+#pragma once
+#include "weather/rainalert.h"
+
+#include <QDBusConnection>
+#include <QHash>
+#include <QObject>
+
+namespace meteo {
+
+class DesktopNotifier : public QObject {
+    Q_OBJECT
+public:
+    explicit DesktopNotifier(const QDBusConnection &bus = QDBusConnection::sessionBus(), QObject *parent = nullptr);
+    // Decides on the rain of the city `code` (named `place`) and notifies when it is time.
+    void considerRain(const QByteArray &code, const QByteArray &place, const QList<RainSlot> &rain, const QDateTime &received,
+                      const QDateTime &now);
+    // Sends `alert`, replacing the last notice when it says so.
+    void show(const RainAlert &alert);
+    uint lastId() const { return id_; }
+
+private:
+    QDBusConnection bus_;
+    QHash<QByteArray, RainAlertMemory> memories_;  // by city: a spell is a place's
+    uint id_ = 0;
+    bool said_ = false;  // the missing service is said once
+};
+
+} // namespace meteo

@@ -1,0 +1,76 @@
+#include "panelicon.h"
+
+#include <QFont>
+#include <QMenu>
+#include <QPainter>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+namespace meteo {
+
+QImage panelPicture(const QImage &condition, std::optional<int> temperature, int side)
+{
+    QImage out(side, side, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (!condition.isNull())
+        p.drawImage(QRect(0, 0, side, side), condition.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    if (temperature) {
+        const QString text = QString::number(*temperature) + (side >= 32 ? QStringLiteral("°") : QString());
+        // As large as the width allows, at most three fifths of the height.
+        QFont font;
+        font.setBold(true);
+        font.setPixelSize(std::max(6, side * 3 / 5));
+        while (font.pixelSize() > 6 && QFontMetrics(font).horizontalAdvance(text) > side)
+            font.setPixelSize(font.pixelSize() - 1);
+        const QFontMetrics fm(font);
+        const QRect band(0, side - fm.height(), side, fm.height());
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 0, 170));
+        p.drawRoundedRect(band, side / 10.0, side / 10.0);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(band, Qt::AlignCenter, text);
+    }
+    return out;
+}
+
+QIcon panelIcon(const QImage &condition, std::optional<int> temperature)
+{
+    QIcon icon;
+    for (const int side : {16, 22, 24, 32, 48, 64}) {
+        icon.addPixmap(QPixmap::fromImage(panelPicture(condition, temperature, side)));
+        QImage sharp = panelPicture(condition, temperature, 2 * side);
+        sharp.setDevicePixelRatio(2);
+        icon.addPixmap(QPixmap::fromImage(sharp));
+    }
+    return icon;
+}
+
+PanelIcon::PanelIcon(QWidget *window, QMenu *menu) : QObject(window), window_(window), tray_(new QSystemTrayIcon(this))
+{
+    tray_->setContextMenu(menu);
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+        if (why != QSystemTrayIcon::Trigger)
+            return;
+        // Hidden or behind others: brought to the front; in front: put away.
+        if (window_->isVisible() && !window_->isMinimized() && window_->isActiveWindow()) {
+            window_->hide();
+            return;
+        }
+        window_->showNormal();
+        window_->raise();
+        window_->activateWindow();
+    });
+}
+
+void PanelIcon::show(const QImage &condition, std::optional<int> temperature, const QString &tooltip)
+{
+    tray_->setIcon(panelIcon(condition, temperature));
+    tray_->setToolTip(tooltip);
+    tray_->show();
+}
+
+} // namespace meteo

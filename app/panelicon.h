@@ -1,0 +1,35 @@
+// The panel icon: the current temperature written over the condition's picture, at every size a panel
+// asks for, its tooltip the city, temperature, sky and the rain of the next two hours, its menu the
+// main window's commands. A click shows or hides the main window. Only where a panel can show it.
+#pragma once
+#include <QIcon>
+#include <QImage>
+#include <QObject>
+#include <optional>
+
+class QMenu;
+class QSystemTrayIcon;
+class QWidget;
+
+namespace meteo {
+
+// The picture at `side` pixels: the condition's picture, and the temperature in digits over its
+// lower part, on a dark band so that they read on any panel.
+[[nodiscard]] QImage panelPicture(const QImage &condition, std::optional<int> temperature, int side);
+// Every size a panel asks for (16 to 64), sharp at twice the pixels.
+QIcon panelIcon(const QImage &condition, std::optional<int> temperature);
+
+class PanelIcon : public QObject {
+    Q_OBJECT
+public:
+    // `window` is shown, raised or hidden by a click; `menu` is the icon's menu.
+    PanelIcon(QWidget *window, QMenu *menu);
+    void show(const QImage &condition, std::optional<int> temperature, const QString &tooltip);
+    QSystemTrayIcon *tray() const { return tray_; }
+
+private:
+    QWidget *window_;
+    QSystemTrayIcon *tray_;
+};
+
+} // namespace meteo

@@ -1,0 +1,223 @@
+// On the desktop: the decision to announce rain (a table over downloads and the clock), the notice
+// sent to a fake notification service on a private session bus, the panel icon's picture, and the
+// setting kept in meteo.ini.
+#include "app/desktopnotifier.h"
+#include "app/errorreport.h"
+#include "app/form1.h"
+#include "app/panelicon.h"
+#include "testsupport.h"
+#include "weather/rainalert.h"
+
+#include <QAction>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QProcess>
+#include <QTest>
+
+using namespace testing;
+
+namespace {
+
+// A notification service that records what it is asked.
+class FakeNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    struct Call {
+        QString app, icon, summary, body;
+        uint replaces;
+        QVariantMap hints;
+    };
+    QList<Call> calls;
+
+public Q_SLOTS:
+    uint Notify(const QString &app, uint replaces, const QString &icon, const QString &summary, const QString &body,
+                const QStringList &, const QVariantMap &hints, int)
+    {
+        calls.append({app, icon, summary, body, replaces, hints});
+        return 40 + uint(calls.size());
+    }
+};
+
+// A private session bus of our own, for as long as the test needs it.
+struct PrivateBus {
+    QProcess daemon;
+    QString address;
+    PrivateBus()
+    {
+        daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+        if (daemon.waitForReadyRead(5000))
+            address = QString::fromUtf8(daemon.readLine()).trimmed();
+    }
+    ~PrivateBus()
+    {
+        daemon.terminate();
+        daemon.waitForFinished(2000);
+    }
+};
+
+// Eight quarter hours from the one that holds `now`, wet from quarter `wetFrom` (-1: dry) at `mm` a
+// quarter.
+QList<meteo::RainSlot> quarters(const QDateTime &now, int wetFrom, double mm = 0.8)
+{
+    const QDateTime start = now.addSecs(-(now.time().minute() % 15 * 60 + now.time().second()));
+    QList<meteo::RainSlot> out;
+    for (int i = 0; i < 8; ++i)
+        out << meteo::RainSlot{start.addSecs(900 * i), wetFrom >= 0 && i >= wetFrom ? mm : 0.0};
+    return out;
+}
+
+const QDateTime kStart(QDate(2026, 12, 7), QTime(14, 0), Qt::OffsetFromUTC, 3600);
+
+} // namespace
+
+class DesktopTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+
+    // Downloads one after the other, each a few minutes apart: what is announced. A download is
+    // (minutes after 14 h 00 of its clock and its quarters' start, the first wet quarter, mm a
+    // quarter, the document's age in minutes).
+    void rainIsAnnouncedOncePerSpell_data()
+    {
+        QTest::addColumn<QList<QList<double>>>("downloads");
+        QTest::addColumn<QStringList>("said");  // per download: "", or "+ summary | body", "= summary" when it replaces
+        const auto row = [](const char *name, QList<QList<double>> downloads, QStringList said) {
+            QTest::newRow(name) << downloads << said;
+        };
+        row("rain in 15 minutes", {{0, 1, 0.8, 0}}, {QStringLiteral("+ Pluie à Brest vers 14 h 15 | Pluie modérée attendue")});
+        row("rain in 45 minutes: not yet", {{0, 3, 0.5, 0}}, {QString()});
+        row("already raining: no warning", {{0, 0, 0.5, 0}}, {QString()});
+        row("dry", {{0, -1, 0, 0}}, {QString()});
+        row("a document 40 minutes old", {{0, 1, 0.5, 40}}, {QString()});
+        row("light, then heavy after two dry hours", {{0, 1, 0.2, 0}, {120, 1, 2.5, 0}},
+            {QStringLiteral("+ Pluie à Brest vers 14 h 15 | Pluie faible attendue"), QStringLiteral("+ Pluie à Brest vers 16 h 15 | Pluie forte attendue")});
+        row("the same spell seen again", {{0, 2, 0.8, 0}, {15, 1, 0.8, 0}, {20, 1, 0.8, 0}},
+            {QStringLiteral("+ Pluie à Brest vers 14 h 30 | Pluie modérée attendue"), QString(), QString()});
+        row("its start moves by 15 minutes", {{0, 2, 0.8, 0}, {5, 1, 0.8, 0}, {10, 4, 0.8, 0}},
+            {QStringLiteral("+ Pluie à Brest vers 14 h 30 | Pluie modérée attendue"), QStringLiteral("= Pluie à Brest vers 14 h 15"),
+             QStringLiteral("= Pluie à Brest vers 15 h 00")});
+        row("a new spell after a dry hour", {{0, 1, 0.8, 0}, {30, 0, 0.8, 0}, {60, -1, 0, 0}, {125, 1, 0.8, 0}},
+            {QStringLiteral("+ Pluie à Brest vers 14 h 15 | Pluie modérée attendue"), QString(), QString(),
+             QStringLiteral("+ Pluie à Brest vers 16 h 15 | Pluie modérée attendue")});
+    }
+
+    void rainIsAnnouncedOncePerSpell()
+    {
+        QFETCH(QList<QList<double>>, downloads);
+        QFETCH(QStringList, said);
+        meteo::RainAlertMemory memory;
+        for (qsizetype i = 0; i < downloads.size(); ++i) {
+            const QList<double> &d = downloads[i];
+            const QDateTime now = kStart.addSecs(qint64(d[0]) * 60);
+            const std::optional<meteo::RainAlert> alert =
+                meteo::decideRainAlert(memory, quarters(now, int(d[1]), d[2]), "Brest", now.addSecs(-qint64(d[3]) * 60), now);
+            const QString got = alert ? QString(alert->replaces ? u'=' : u'+') + u' ' + QString::fromUtf8(alert->summary)
+                                            + (alert->replaces ? QString() : QStringLiteral(" | ") + QString::fromUtf8(alert->body))
+                                      : QString();
+            QCOMPARE(got, said[i].section(QStringLiteral(" | "), 0, said[i].startsWith(u'=') ? 0 : -1));
+        }
+        // Unreadable rain says nothing.
+        meteo::RainAlertMemory fresh;
+        QList<meteo::RainSlot> rain = quarters(kStart, 1);
+        rain[5].mm.reset();
+        QVERIFY(!meteo::decideRainAlert(fresh, rain, "Brest", kStart, kStart));
+    }
+
+    // Over a private session bus: the call's arguments, once per spell across three downloads, the
+    // replacement of the notice when its start moves.
+    void noticesReachTheNotificationService()
+    {
+        PrivateBus bus;
+        QVERIFY2(!bus.address.isEmpty(), "dbus-daemon did not start");
+        QDBusConnection service = QDBusConnection::connectToBus(bus.address, QStringLiteral("service"));
+        FakeNotifications fake;
+        QVERIFY(service.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &fake, QDBusConnection::ExportAllSlots));
+        QVERIFY(service.registerService(QStringLiteral("org.freedesktop.Notifications")));
+        meteo::DesktopNotifier notifier(QDBusConnection::connectToBus(bus.address, QStringLiteral("viewer")));
+        notifier.considerRain("FR29019", "Brest", quarters(kStart, 2), kStart, kStart);
+        QTRY_COMPARE(fake.calls.size(), 1);
+        const FakeNotifications::Call first = fake.calls[0];
+        QCOMPARE(first.app, QStringLiteral("Météo"));
+        QCOMPARE(first.icon, QStringLiteral("meteo"));
+        QCOMPARE(first.summary, QStringLiteral("Pluie à Brest vers 14 h 30"));
+        QCOMPARE(first.body, QStringLiteral("Pluie modérée attendue"));
+        QCOMPARE(first.replaces, 0u);
+        QCOMPARE(first.hints.value(QStringLiteral("urgency")).value<uchar>(), uchar(1));
+        QTRY_COMPARE(notifier.lastId(), 41u);
+        notifier.considerRain("FR29019", "Brest", quarters(kStart.addSecs(300), 2), kStart.addSecs(300), kStart.addSecs(300));
+        QTest::qWait(200);
+        QCOMPARE(fake.calls.size(), 1);  // the same spell seen again
+        notifier.considerRain("FR29019", "Brest", quarters(kStart.addSecs(1200), 2), kStart.addSecs(1200), kStart.addSecs(1200));
+        QTRY_COMPARE(fake.calls.size(), 2);  // its start moved by a quarter of an hour: the notice is replaced
+        QCOMPARE(fake.calls[1].replaces, 41u);
+        QCOMPARE(fake.calls[1].summary, QStringLiteral("Pluie à Brest vers 14 h 45"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("service"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("viewer"));
+    }
+
+    // A bus without a notification service: nothing happens but one line on stderr, once.
+    void noServiceIsOneLineOnStderr()
+    {
+        PrivateBus bus;
+        QVERIFY(!bus.address.isEmpty());
+        CapturedStderr err;
+        meteo::DesktopNotifier notifier(QDBusConnection::connectToBus(bus.address, QStringLiteral("lonely")));
+        notifier.considerRain("FR29019", "Brest", quarters(kStart, 1), kStart, kStart);
+        notifier.considerRain("FR75056", "Paris", quarters(kStart, 1), kStart, kStart);
+        QTest::qWait(500);
+        const QByteArray said = err.text();
+        QCOMPARE(said.count('\n'), 1);
+        QVERIFY2(said.startsWith("meteo: pas de notification de pluie"), said.constData());
+        QDBusConnection::disconnectFromBus(QStringLiteral("lonely"));
+    }
+
+    // The panel's picture: the temperature's digits over the condition, at each size asked for,
+    // and at twice the pixels for a scale of 2.
+    void panelPictureShowsTheTemperature()
+    {
+        QImage sky(64, 64, QImage::Format_ARGB32);
+        sky.fill(QColor(120, 170, 230));
+        for (const int side : {16, 22, 32, 48, 64}) {
+            const QImage eight = meteo::panelPicture(sky, 8, side), minus = meteo::panelPicture(sky, -12, side);
+            const QImage none = meteo::panelPicture(sky, std::nullopt, side);
+            QCOMPARE(eight.size(), QSize(side, side));
+            // White digits in the lower part, none where no temperature is known.
+            int white = 0, whiteWithout = 0;
+            for (int y = side / 2; y < side; ++y)
+                for (int x = 0; x < side; ++x) {
+                    white += qRed(eight.pixel(x, y)) > 200 && qBlue(eight.pixel(x, y)) > 200 && qGreen(eight.pixel(x, y)) > 200;
+                    whiteWithout += qRed(none.pixel(x, y)) > 200 && qGreen(none.pixel(x, y)) > 200;
+                }
+            QVERIFY2(white >= side / 4, qPrintable(QString::number(side)));
+            QCOMPARE(whiteWithout, 0);
+            QVERIFY(eight != minus);
+        }
+        const QIcon icon = meteo::panelIcon(sky, 8);
+        QCOMPARE(icon.pixmap(QSize(32, 32), 2.0).size(), QSize(64, 64));
+    }
+
+    // "Avertir de la pluie" is on at first, and remembered in meteo.ini beside the window's values.
+    void warningSettingIsRemembered()
+    {
+        meteo::ErrorReport report;
+        report.setDialogsShown(false);
+        BesideExe files;
+        files.write(QStringLiteral("villes.ini"), "Paris=FR75056\n");
+        TempCurrentDir cwd;
+        {
+            TForm1 w;
+            auto *item = w.findChild<QAction *>(QStringLiteral("AvertirPluie"));
+            QVERIFY(item && item->isCheckable() && item->isChecked() && w.AvertirPluie());
+            item->trigger();
+            QVERIFY(!w.AvertirPluie());
+            w.close();
+        }
+        QVERIFY(readFile(QStringLiteral("meteo.ini")).contains("AvertirPluie=false"));
+        TForm1 again;
+        QVERIFY(!again.AvertirPluie() && !again.findChild<QAction *>(QStringLiteral("AvertirPluie"))->isChecked());
+    }
+};
+
+QTEST_MAIN(DesktopTest)
+#include "tst_desktop.moc"
