@@ -1,9 +1,11 @@
-// meteo-service [--port N] [--bind ADDR] [--source sim|open-meteo] [--upstream URL] [--cache-cities N]:
+// meteo-service [--port N] [--bind ADDR] [--source sim|open-meteo] [--upstream URL] [--cache-cities N]
+// [--vigilance-key-file FILE] [--vigilance-upstream URL]:
 // answers the viewer's weather requests until SIGINT or SIGTERM.
 #include "common/quitsignals.h"
 #include "service/communes.h"
 #include "service/openmeteo.h"
 #include "service/simulation.h"
+#include "service/vigilance.h"
 #include "service/weatherservice.h"
 
 #include <QCommandLineParser>
@@ -30,7 +32,13 @@ int main(int argc, char **argv)
     const QCommandLineOption cacheCities(QStringLiteral("cache-cities"),
                                          QStringLiteral("Live source: how many cities' reports are kept at most."),
                                          QStringLiteral("N"), QString::number(service::OpenMeteoSource::kDefaultMaxCities));
-    parser.addOptions({port, bind, source, upstream, cacheCities});
+    const QCommandLineOption vigilanceKey(QStringLiteral("vigilance-key-file"),
+                                          QStringLiteral("File holding the Météo-France API key (readable by its owner alone)."),
+                                          QStringLiteral("FILE"));
+    const QCommandLineOption vigilanceUpstream(QStringLiteral("vigilance-upstream"), QStringLiteral("Base URL of DPVigilance."),
+                                               QStringLiteral("URL"),
+                                               QStringLiteral("https://public-api.meteofrance.fr/public/DPVigilance/v1"));
+    parser.addOptions({port, bind, source, upstream, cacheCities, vigilanceKey, vigilanceUpstream});
     parser.process(app);
 
     std::unique_ptr<service::WeatherSource> weather;
@@ -70,6 +78,26 @@ int main(int argc, char **argv)
         return 1;
     }
     service::WeatherService server(*weather);
+    // The vigilance map, read with the key alone: without one, the live source has no section and the
+    // simulation keeps its own warnings.
+    std::unique_ptr<service::VigilanceSource> vigilance;
+    const auto log = [](const QByteArray &line) {
+        std::fprintf(stderr, "%s\n", line.constData());
+        std::fflush(stderr);
+    };
+    if (parser.isSet(vigilanceKey)) {
+        const service::Result<QByteArray> key = service::readVigilanceKey(parser.value(vigilanceKey));
+        if (!key.ok()) {
+            std::fprintf(stderr, "meteo-service: %s\n", key.error().text.constData());
+            return 2;
+        }
+        vigilance = std::make_unique<service::VigilanceSource>(key.value(), parser.value(vigilanceUpstream).toUtf8(), log);
+        vigilance->start();
+        server.setVigilance(vigilance.get());
+    } else {
+        log("vigilance: pas de clé (--vigilance-key-file) : pas de vigilance de Météo-France"
+            + QByteArray(parser.value(source) == QStringLiteral("sim") ? ", la simulation donne la sienne" : ""));
+    }
     const quint16 listening = server.listen(address, quint16(portNumber));
     if (listening == 0) {
         std::fprintf(stderr, "meteo-service: cannot listen on %s:%u\n", qPrintable(address.toString()), portNumber);

@@ -3,6 +3,7 @@
 #include "conditions.h"
 #include "common/instanttext.h"
 
+#include <QTimeZone>
 #include <QXmlStreamWriter>
 #include <cmath>
 
@@ -184,6 +185,23 @@ QByteArray toXml(const WeatherReport &r, int days)
             w.writeStartElement(QStringLiteral("q"));
             w.writeAttribute(QStringLiteral("t"), meteo::instantText(q.start));
             element(w, "prec", number(q.precipitation, 2));
+            w.writeEndElement();
+        }
+        w.writeEndElement();
+    }
+    // The department's warnings in force now or within the day: none is an empty section.
+    if (r.vigilance) {
+        w.writeStartElement(QStringLiteral("vigilance"));
+        element(w, "dep", r.vigilance->department);
+        element(w, "maj", meteo::instantText(r.vigilance->updated.toTimeZone(r.observed.timeZone())));
+        for (const Warning &x : r.vigilance->warnings) {
+            w.writeStartElement(QStringLiteral("phen"));
+            element(w, "id", x.phenomenon);
+            element(w, "nom", phenomenonName(x.phenomenon));
+            element(w, "coul", x.colour);
+            element(w, "teinte", colourName(x.colour));
+            element(w, "debut", meteo::instantText(x.begin.toTimeZone(r.observed.timeZone())));
+            element(w, "fin", meteo::instantText(x.end.toTimeZone(r.observed.timeZone())));
             w.writeEndElement();
         }
         w.writeEndElement();

@@ -5,6 +5,8 @@
 #include <QList>
 #include <optional>
 
+#include "vigilance.h"
+
 namespace service {
 
 struct DayForecast {
@@ -55,6 +57,7 @@ struct WeatherReport {
     QDateTime validUntil;     // UTC; until then the source gives this same report again
     // What the source left out and why ("heures omises : …"), for the request's log line.
     QByteArrayList omitted;
+    std::optional<Vigilance> vigilance;  // metropolitan communes, when a map is known
 };
 
 // "3:52 PM": the time texts of the document.

@@ -163,9 +163,11 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
         return true;
     }
     QPointer<WeatherService> self(this);
-    source_.fetch(*city, now, [self, finish, days, key, name = source_.name()](SourceResult result) {
+    source_.fetch(*city, now, [self, finish, days, key, now, department = city->department, name = source_.name()](SourceResult result) {
         if (!self)
             return;  // the server went away while the source worked: nothing of it may run
+        if (result.ok() && self->vigilance_)
+            result.value().vigilance = self->vigilance_->at(department, now);
         if (result.ok()) {
             const QByteArray xml = toXml(result.value(), days);
             self->keep(key, xml, result.value().validUntil);

@@ -18,6 +18,8 @@ public:
     void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
     // Where the one line per request goes; stderr by default.
     void setLog(std::function<void(const QByteArray &)> log) { log_ = std::move(log); }
+    // Météo-France's vigilance for every answer, in place of any the source gives.
+    void setVigilance(const VigilanceSource *vigilance) { vigilance_ = vigilance; }
 
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
@@ -34,6 +36,7 @@ private:
     void keep(const QByteArray &key, const QByteArray &xml, const QDateTime &until);
 
     WeatherSource &source_;
+    const VigilanceSource *vigilance_ = nullptr;
     QHash<QByteArray, Rendered> rendered_;  // by code and days
     qsizetype renderedBytes_ = 0;
     std::function<QDateTime()> clock_;

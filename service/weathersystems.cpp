@@ -78,7 +78,8 @@ const Systems::Front &Systems::front(qint64 n)
     const double patch = 0.55 + 0.45 * std::sin(across / (90 + 80 * unit(n, 7)) + kTwoPi * unit(n, 8));
     f.rain = (1.2 + 3.5 * unit(n, 9) * unit(n, 10)) * f.fade * climate_.atlantic() * (1.15 - 0.3 * summer) * patch;
     f.depth = (8 + 16 * unit(n, 12)) * f.fade;
-    f.wind = 30 * f.fade * unit(n, 13);
+    // Most fronts bring a breeze; a few, in winter, a storm.
+    f.wind = (15 + 50 * unit(n, 13) * unit(n, 13)) * f.fade * (1 - 0.4 * summer);
     f.freezing = unit(n, 14) < 0.3;
     return *fronts_.insert(n, f);
 }
@@ -122,7 +123,7 @@ const Systems::Episode &Systems::episode(qint64 k)
     e.length = 6 + 16 * unit(k, 23);
     const double centre = 200 * (unit(k, 24) - 0.5);  // km east of the middle: Cévennes … Var
     e.reach = bell((east_ - centre) / 220);
-    e.rate = (4 + 12 * unit(k, 25)) * climate_.mediterranean() * e.reach;
+    e.rate = (5 + 20 * unit(k, 25) * unit(k, 26)) * climate_.mediterranean() * e.reach;
     return *episodes_.insert(k, e);
 }
 

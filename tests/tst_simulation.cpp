@@ -136,6 +136,42 @@ private Q_SLOTS:
         QVERIFY2(bestLag >= 6 && bestLag <= 48, qPrintable(QString::number(bestLag)));
     }
 
+    // The simulation's own vigilance over a year: warnings that follow its weather (snow and ice only
+    // with snow or freezing rain in the hours, heat in summer, cold in winter), some of each colour
+    // over the country, none overseas.
+    void warningsFollowTheWeather()
+    {
+        QHash<QByteArray, int> seen;  // "phenomenon/colour"
+        for (const char *code : {"FR29019", "FR13055", "FR67482", "FR38185", "FR74056", "FR30189", "FR84007", "FR97411"}) {
+            const service::City *city = service::findCity(code);
+            const QTimeZone zone(city->timeZone());
+            for (QDate d(2026, 1, 1); d.year() == 2026; d = d.addDays(2)) {
+                const service::WeatherReport r = service::simulate(*city, QDateTime(d, QTime(7, 0), zone).toUTC());
+                QCOMPARE(bool(r.vigilance), city->department.size() == 2);
+                if (!r.vigilance)
+                    continue;
+                for (const service::Warning &w : r.vigilance->warnings) {
+                    seen[QByteArray::number(w.phenomenon) + '/' + QByteArray::number(w.colour)]++;
+                    QVERIFY(w.colour >= 2 && w.colour <= 4 && w.begin < w.end);
+                    if (w.phenomenon == 5)
+                        QVERIFY(std::any_of(r.hours.begin(), r.hours.end(), [](const service::HourForecast &h) {
+                            return (h.wmo >= 56 && h.wmo <= 57) || (h.wmo >= 66 && h.wmo <= 77) || h.wmo == 85 || h.wmo == 86;
+                        }));
+                    if (w.phenomenon == 6)
+                        QVERIFY2(d.month() >= 5 && d.month() <= 9, code);
+                    if (w.phenomenon == 7)
+                        QVERIFY2(d.month() <= 3 || d.month() >= 11, code);
+                }
+            }
+        }
+        const QStringList keys = [&] { QStringList k; for (auto it = seen.cbegin(); it != seen.cend(); ++it) k << QString::fromLatin1(it.key()) + u'=' + QString::number(it.value()); return k; }();
+        for (const char *expected : {"1/2", "2/2", "3/2", "5/2"})
+            QVERIFY2(seen.value(expected) > 0, qPrintable(QStringLiteral("no %1 in %2").arg(QString::fromLatin1(expected), keys.join(u' '))));
+        QVERIFY2(std::any_of(keys.begin(), keys.end(), [](const QString &k) { return k.contains(QStringLiteral("/3=")); }),
+                 qPrintable(keys.join(u' ')));  // orange now and then
+        QVERIFY2(seen.value("2/2") < 365, qPrintable(keys.join(u' ')));  // a warning is rare, not the weather of every other day
+    }
+
     // The same commune at the same instant gives the same document; neighbours get nearly the same
     // weather.
     void deterministicAndAlikeNextDoor()

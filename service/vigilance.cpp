@@ -1,0 +1,228 @@
+#include "vigilance.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTimer>
+#include <algorithm>
+
+namespace service {
+namespace {
+
+// The time texts of the map: ISO 8601 with "Z" or an offset.
+std::optional<QDateTime> instant(const QJsonValue &v)
+{
+    if (!v.isString())
+        return std::nullopt;
+    const QDateTime t = QDateTime::fromString(v.toString(), Qt::ISODate);
+    if (!t.isValid() || (t.timeSpec() != Qt::UTC && t.timeSpec() != Qt::OffsetFromUTC))
+        return std::nullopt;
+    return t.toUTC();
+}
+
+// An identifier written as a number or as a string of digits.
+std::optional<int> number(const QJsonValue &v)
+{
+    if (v.isDouble() && v.toDouble() == double(int(v.toDouble())))
+        return int(v.toDouble());
+    if (v.isString()) {
+        bool ok = false;
+        const int n = v.toString().toInt(&ok);
+        if (ok)
+            return n;
+    }
+    return std::nullopt;
+}
+
+HttpError refused(const QByteArray &why)
+{
+    return {502, "vigilance de Météo-France illisible : " + why};
+}
+
+} // namespace
+
+QByteArray phenomenonName(int id)
+{
+    static const char *const names[] = {"vent violent", "pluie-inondation", "orages", "crues", "neige-verglas",
+                                        "canicule", "grand froid", "avalanches", "vagues-submersion"};
+    return id >= 1 && id <= 9 ? QByteArray(names[id - 1]) : QByteArray();
+}
+
+QByteArray colourName(int colour)
+{
+    static const char *const names[] = {"vert", "jaune", "orange", "rouge"};
+    return colour >= 1 && colour <= 4 ? QByteArray(names[colour - 1]) : QByteArray();
+}
+
+bool isMetropolitanDepartment(const QByteArray &d)
+{
+    if (d == "2A" || d == "2B")
+        return true;
+    bool ok = false;
+    const int n = d.toInt(&ok);
+    return ok && d.size() == 2 && n >= 1 && n <= 95 && n != 20;
+}
+
+Result<VigilanceMap> parseVigilanceMap(const QByteArray &json)
+{
+    if (json.size() > VigilanceSource::kMaxAnswer)
+        return refused("réponse de plus de 2 Mio");
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    const QJsonObject product = doc.object().value(QLatin1StringView("product")).toObject();
+    if (!doc.isObject() || product.isEmpty())
+        return refused("pas d'objet product");
+    VigilanceMap map;
+    const std::optional<QDateTime> updated = instant(product.value(QLatin1StringView("update_time")));
+    if (!updated)
+        return refused("product.update_time");
+    map.updated = *updated;
+    const QJsonValue periods = product.value(QLatin1StringView("periods"));
+    if (!periods.isArray())
+        return refused("product.periods");
+    for (const QJsonValue period : periods.toArray()) {
+        const QJsonObject p = period.toObject();
+        const std::optional<QDateTime> from = instant(p.value(QLatin1StringView("begin_validity_time"))),
+                                       to = instant(p.value(QLatin1StringView("end_validity_time")));
+        const QJsonValue domains = p.value(QLatin1StringView("timelaps")).toObject().value(QLatin1StringView("domain_ids"));
+        if (!from || !to || *to <= *from || !domains.isArray())
+            return refused("période sans validité ou sans domain_ids");
+        for (const QJsonValue domain : domains.toArray()) {
+            const QJsonObject d = domain.toObject();
+            const QJsonValue id = d.value(QLatin1StringView("domain_id"));
+            const QJsonValue items = d.value(QLatin1StringView("phenomenon_items"));
+            if (!id.isString() || !items.isArray())
+                return refused("domain_id ou phenomenon_items");
+            const QByteArray department = id.toString().toLatin1();
+            if (!isMetropolitanDepartment(department))
+                continue;  // coastal zones and other domains: not a department's
+            for (const QJsonValue item : items.toArray()) {
+                const QJsonObject it = item.toObject();
+                const std::optional<int> phenomenon = number(it.value(QLatin1StringView("phenomenon_id")));
+                const QJsonValue laps = it.value(QLatin1StringView("timelaps_items"));
+                if (!phenomenon || !laps.isArray())
+                    return refused("phenomenon_id ou timelaps_items de " + department);
+                if (phenomenonName(*phenomenon).isEmpty())
+                    continue;  // a phenomenon this viewer cannot name: left out rather than misnamed
+                for (const QJsonValue lap : laps.toArray()) {
+                    const QJsonObject l = lap.toObject();
+                    const std::optional<int> colour = number(l.value(QLatin1StringView("color_id")));
+                    const std::optional<QDateTime> begin = instant(l.value(QLatin1StringView("begin_time"))),
+                                                   end = instant(l.value(QLatin1StringView("end_time")));
+                    if (!colour || *colour < 1 || *colour > 4 || !begin || !end || *end <= *begin)
+                        return refused("timelaps_items de " + department);
+                    if (*colour >= 2)
+                        map.byDepartment[department].append({*phenomenon, *colour, *begin, *end});
+                }
+            }
+        }
+    }
+    return map;
+}
+
+QList<Warning> warningsAhead(const VigilanceMap &map, const QByteArray &department, const QDateTime &now)
+{
+    // Per phenomenon: its worst colour over the coming 24 hours, from the first to the last moment of
+    // any of its spans above green that have not ended.
+    QHash<int, Warning> merged;
+    const QDateTime horizon = now.addSecs(24 * 3600);
+    for (const Warning &w : map.byDepartment.value(department)) {
+        if (w.end <= now || w.begin >= horizon)
+            continue;
+        auto it = merged.find(w.phenomenon);
+        if (it == merged.end()) {
+            merged.insert(w.phenomenon, w);
+            continue;
+        }
+        it->colour = std::max(it->colour, w.colour);
+        it->begin = std::min(it->begin, w.begin);
+        it->end = std::max(it->end, w.end);
+    }
+    QList<Warning> out = merged.values();
+    std::sort(out.begin(), out.end(), [](const Warning &a, const Warning &b) {
+        return a.colour != b.colour ? a.colour > b.colour : a.phenomenon < b.phenomenon;
+    });
+    return out;
+}
+
+Result<QByteArray> readVigilanceKey(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return HttpError{500, "clé de vigilance illisible : " + path.toUtf8()};
+    if (file.permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup))
+        return HttpError{500, "clé de vigilance lisible par d'autres que son propriétaire (chmod 600 " + path.toUtf8() + ")"};
+    const QByteArray key = file.readAll().trimmed();
+    if (key.isEmpty() || key.contains('\n') || key.size() > 4096)
+        return HttpError{500, "clé de vigilance vide ou de plusieurs lignes : " + path.toUtf8()};
+    return key;
+}
+
+VigilanceSource::VigilanceSource(const QByteArray &key, const QByteArray &base, std::function<void(const QByteArray &)> log,
+                                 QObject *parent)
+    : QObject(parent), key_(key), url_(QString::fromUtf8(base.endsWith('/') ? base.chopped(1) : base) + QStringLiteral("/cartevigilance/encours")),
+      log_(std::move(log)), manager_(std::make_unique<QNetworkAccessManager>())
+{
+}
+
+VigilanceSource::~VigilanceSource() = default;
+
+void VigilanceSource::start(int intervalMs)
+{
+    auto *timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &VigilanceSource::fetch);
+    timer->start(intervalMs);
+    fetch();
+}
+
+void VigilanceSource::fetch()
+{
+    if (busy_)
+        return;
+    busy_ = true;
+    ++calls_;
+    QNetworkRequest request(url_);
+    request.setRawHeader("apikey", key_);  // the key travels in this header alone, never in the URL or a log
+    request.setTransferTimeout(timeoutMs_);
+    QNetworkReply *reply = manager_->get(request);
+    auto body = std::make_shared<QByteArray>();
+    connect(reply, &QNetworkReply::readyRead, reply, [reply, body] {
+        *body += reply->readAll();
+        if (body->size() > kMaxAnswer)
+            reply->abort();
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply, body] {
+        reply->deleteLater();
+        busy_ = false;
+        *body += reply->readAll();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        QByteArray why;
+        if (body->size() > kMaxAnswer)
+            why = "réponse de plus de 2 Mio, abandonnée";
+        else if (status == 0)
+            why = "Météo-France injoignable (" + QByteArray::number(int(reply->error())) + ")";
+        else if (status != 200)
+            why = "Météo-France a répondu HTTP " + QByteArray::number(status);
+        else if (Result<VigilanceMap> map = parseVigilanceMap(*body); map.ok()) {
+            map_ = std::move(map.value());
+            if (map_->updated.secsTo(QDateTime::currentDateTimeUtc()) > 24 * 3600)
+                why = "carte du " + map_->updated.toString(Qt::ISODate).toLatin1() + ", de plus de 24 h : pas de section vigilance";
+        } else
+            why = map.error().text;
+        if (!why.isEmpty())
+            log_("vigilance: " + why);
+    });
+}
+
+std::optional<Vigilance> VigilanceSource::at(const QByteArray &department, const QDateTime &now) const
+{
+    if (!map_ || !isMetropolitanDepartment(department) || map_->updated.secsTo(now) > 24 * 3600)
+        return std::nullopt;
+    return Vigilance{department, map_->updated, warningsAhead(*map_, department, now)};
+}
+
+} // namespace service
