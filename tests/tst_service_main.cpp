@@ -4,9 +4,10 @@
 int runServiceTest(int argc, char **argv);
 int runLiveSourceTest(int argc, char **argv);
 int runSimulationTest(int argc, char **argv);
+int runVigilanceTest(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    return runServiceTest(argc, argv) | runSimulationTest(argc, argv) | runLiveSourceTest(argc, argv);
+    return runServiceTest(argc, argv) | runSimulationTest(argc, argv) | runLiveSourceTest(argc, argv) | runVigilanceTest(argc, argv);
 }
