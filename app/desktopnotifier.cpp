@@ -17,11 +17,30 @@ void DesktopNotifier::considerRain(const QByteArray &code, const QByteArray &pla
         show(*alert);
 }
 
+void DesktopNotifier::considerWarnings(const QByteArray &code, const QByteArray &place, const QList<OfficialWarning> &warnings,
+                                       const QDateTime &now)
+{
+    QHash<int, int> &announced = announced_[code];
+    QHash<int, int> still;
+    for (const OfficialWarning &w : warnings) {
+        const int before = announced.value(w.phenomenon, 0);
+        still.insert(w.phenomenon, std::max(before, w.colour >= 3 ? w.colour : 0));
+        if (w.colour >= 3 && w.colour > before)
+            send("Vigilance " + colourWord(w.colour) + " à " + place + " : " + w.name, warningLine(w, now), 0, false);
+    }
+    announced = still;  // a warning that ended is new when it comes back
+}
+
 void DesktopNotifier::show(const RainAlert &alert)
+{
+    send(alert.summary, alert.body, alert.replaces ? id_ : 0, true);
+}
+
+void DesktopNotifier::send(const QByteArray &summary, const QByteArray &body, uint replaces, bool keepId)
 {
     const auto sayOnce = [this](const QString &why) {
         if (!std::exchange(said_, true))
-            std::fprintf(stderr, "meteo: pas de notification de pluie : %s\n", qPrintable(why));
+            std::fprintf(stderr, "meteo: pas de notification sur le bureau : %s\n", qPrintable(why));
     };
     if (!bus_.isConnected()) {
         sayOnce(QStringLiteral("pas de bus de session"));
@@ -32,16 +51,16 @@ void DesktopNotifier::show(const RainAlert &alert)
                                                        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(1))},  // normal
                             {QStringLiteral("desktop-entry"), QStringLiteral("meteo")}};
-    call << QStringLiteral("Météo") << uint(alert.replaces ? id_ : 0) << QStringLiteral("meteo") << QString::fromUtf8(alert.summary)
-         << QString::fromUtf8(alert.body) << QStringList() << hints << int(-1);
+    call << QStringLiteral("Météo") << replaces << QStringLiteral("meteo") << QString::fromUtf8(summary) << QString::fromUtf8(body)
+         << QStringList() << hints << int(-1);
     // Asynchronous: a slow or absent service never holds the window.
     auto *watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, sayOnce](QDBusPendingCallWatcher *w) {
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, sayOnce, keepId](QDBusPendingCallWatcher *w) {
         w->deleteLater();
         const QDBusPendingReply<uint> reply = *w;
         if (reply.isError())
             sayOnce(reply.error().message());
-        else
+        else if (keepId)  // the rain notice's, which a later one replaces
             id_ = reply.value();
     });
 }

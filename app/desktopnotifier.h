@@ -3,6 +3,7 @@
 // line on stderr.
 #pragma once
 #include "weather/rainalert.h"
+#include "weather/warnings.h"
 
 #include <QDBusConnection>
 #include <QHash>
@@ -17,6 +18,9 @@ public:
     // Decides on the rain of the city `code` (named `place`) and notifies when it is time.
     void considerRain(const QByteArray &code, const QByteArray &place, const QList<RainSlot> &rain, const QDateTime &received,
                       const QDateTime &now);
+    // Announces each orange or red warning of the city that is new, or raised to that colour: once
+    // per phenomenon and colour.
+    void considerWarnings(const QByteArray &code, const QByteArray &place, const QList<OfficialWarning> &warnings, const QDateTime &now);
     // Sends `alert`, replacing the last notice when it says so.
     void show(const RainAlert &alert);
     uint lastId() const { return id_; }
@@ -24,6 +28,8 @@ public:
 private:
     QDBusConnection bus_;
     QHash<QByteArray, RainAlertMemory> memories_;  // by city: a spell is a place's
+    QHash<QByteArray, QHash<int, int>> announced_;  // by city: the colour each phenomenon was announced at
+    void send(const QByteArray &summary, const QByteArray &body, uint replaces, bool keepId);
     uint id_ = 0;
     bool said_ = false;  // the missing service is said once
 };

@@ -11,6 +11,7 @@
 #include "screenplacement.h"
 #include "simplestatusbar.h"
 #include "common/error.h"
+#include "hourlychart.h"
 #include "weather/hourly.h"
 #include "desktopnotifier.h"
 #include "panelicon.h"
@@ -23,6 +24,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
@@ -83,6 +85,13 @@ void TForm1::FormCreate()
         Imag->setObjectName(QStringLiteral("Imag"));
         Imag->move(30, 60);
         Imag->show();
+        // In the empty area under the icon, clear of every label of the window.
+        Vigilance = new QPushButton(ClientArea);
+        Vigilance->setObjectName(QStringLiteral("Vigilance"));
+        Vigilance->setGeometry(16, 168, 272, 58);
+        Vigilance->setAccessibleName(QStringLiteral("Vigilance"));
+        Vigilance->hide();
+        connect(Vigilance, &QPushButton::clicked, this, &TForm1::HeuresClick);
         // A screen reader reads children in their order: the city and the station first, then the
         // values, the picture among them.
         for (QWidget *w : std::initializer_list<QWidget *>{Label1, Label10, Label2, Label3, Label4, Label5, Label6,
@@ -198,6 +207,13 @@ void TForm1::afterShown()
     const meteo::HourlyForecast hourly = meteo::readHourly(*Document);
     const int line = cityLine(shownCity_);
     const QByteArray place = line >= 0 ? Villes->name(line) : hourly.place;
+    const QDateTime now = QDateTime::currentDateTime();
+    QList<meteo::OfficialWarning> warnings;
+    for (const meteo::OfficialWarning &w : meteo::readWarnings(*Document).list)
+        if (w.end > now)
+            warnings << w;
+    showWarnings(warnings, now);
+    Notifications->considerWarnings(shownCity_, place, warnings, now);
     if (avertirPluie_)
         Notifications->considerRain(shownCity_, place, hourly.rain, QFileInfo(meteo::Places::current().weatherFile()).lastModified(),
                                     QDateTime::currentDateTime());
@@ -211,4 +227,21 @@ void TForm1::afterShown()
     if (const QByteArray rain = meteo::rainSentence(hourly.rain, QDateTime::currentDateTime()); !rain.isEmpty())
         tip += QStringLiteral(" — ") + lowerFirst(QString::fromUtf8(rain));
     Panneau->show(QImage(iconFile_), known ? std::optional<int>(temperature) : std::nullopt, tip);
+}
+
+// The worst warning on its colour, and how many others; nothing when the department is green or
+// the document has no vigilance.
+void TForm1::showWarnings(const QList<meteo::OfficialWarning> &warnings, const QDateTime &now)
+{
+    const auto [first, second] = meteo::badgeTexts(warnings);
+    Vigilance->setVisible(!first.isEmpty());
+    if (first.isEmpty())
+        return;
+    Vigilance->setText(QString::fromUtf8(second.isEmpty() ? first : first + '\n' + second));
+    const QColor colour = meteo::warningColour(warnings.first().colour);
+    Vigilance->setStyleSheet(QStringLiteral("QPushButton#Vigilance { background-color: %1; color: %2; font-weight: bold; "
+                                            "border: 1px solid #555; border-radius: 6px; padding: 4px; }")
+                                 .arg(colour.name(), warnings.first().colour == 2 ? QStringLiteral("black") : QStringLiteral("white")));
+    Vigilance->setAccessibleDescription(QString::fromUtf8(meteo::spokenWarnings(warnings, now)));
+    Vigilance->setToolTip(QString::fromUtf8(meteo::spokenWarnings(warnings, now)).replace(QStringLiteral(" ; "), QStringLiteral("\n")));
 }

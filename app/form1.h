@@ -6,11 +6,13 @@
 #include "weather/conditionmeteo.h"
 #include "weather/display.h"
 #include "weather/namevaluelist.h"
+#include "weather/warnings.h"
 
 #include <QMainWindow>
 #include <memory>
 
 class QAction;
+class QPushButton;
 class QLabel;
 class QMenuBar;
 class QTimer;
@@ -69,6 +71,7 @@ public:
     QTimer *Actualisation = nullptr;              // the next download of the current city
     meteo::PanelIcon *Panneau = nullptr;          // where a panel can show it
     meteo::DesktopNotifier *Notifications = nullptr;
+    QPushButton *Vigilance = nullptr;  // the department's worst warning, under the icon; hidden when none
     // The stored weather.xml as parsed once by the download that stored it; every window reads it.
     std::shared_ptr<const meteo::WeatherDocument> Document;
     QString Chemin;
@@ -118,6 +121,7 @@ private:
     void limitCities();
     void fillPanelMenu();
     void afterShown();
+    void showWarnings(const QList<meteo::OfficialWarning> &warnings, const QDateTime &now);
     void checkShownCity();
     template <class Window>
     void openForecastWindow(Window *&window);

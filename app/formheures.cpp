@@ -78,6 +78,11 @@ FormHeures::FormHeures(QWidget *parent) : QWidget(parent, Qt::Window)
     Phrase->setObjectName(QStringLiteral("Phrase"));
     Phrase->setTextFormat(Qt::PlainText);
     Pluie = new RainStrip(page);
+    Vigilances = new QLabel(page);
+    Vigilances->setObjectName(QStringLiteral("Vigilances"));
+    Vigilances->setTextFormat(Qt::PlainText);
+    Vigilances->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    Vigilances->hide();
     Graphique = new HourlyChart(page);
     Message = new QLabel(page);
     Message->setObjectName(QStringLiteral("Message"));
@@ -94,6 +99,7 @@ FormHeures::FormHeures(QWidget *parent) : QWidget(parent, Qt::Window)
     layout->addWidget(title);
     layout->addWidget(Phrase);
     layout->addWidget(Pluie);
+    layout->addWidget(Vigilances);
     layout->addWidget(Graphique, 1);
     layout->addWidget(Detail);
     layout->addWidget(Message);
@@ -125,6 +131,7 @@ void FormHeures::refresh(const WeatherDocument *doc)
 {
     const Places &places = Places::current();
     forecast_ = {};
+    warnings_.clear();
     received_ = {};
     setWindowTitle(QStringLiteral("Prochaines 48 heures"));
     if (!doc && !QFile::exists(places.weatherFile())) {
@@ -133,7 +140,14 @@ void FormHeures::refresh(const WeatherDocument *doc)
         return;
     }
     try {
-        forecast_ = doc ? readHourly(*doc) : readHourly(WeatherDocument(places.weatherFile()));
+        if (doc) {
+            forecast_ = readHourly(*doc);
+            warnings_ = readWarnings(*doc).list;
+        } else {
+            const WeatherDocument stored(places.weatherFile());
+            forecast_ = readHourly(stored);
+            warnings_ = readWarnings(stored).list;
+        }
     } catch (const Error &e) {
         Recues->clear();
         showMessage(QStringLiteral("Aucune prévision : ") + QString::fromUtf8(e.what()));
@@ -161,6 +175,18 @@ void FormHeures::present()
         return;
     }
     Message->hide();
+    // The warnings still in force, one line each, worst first.
+    QList<OfficialWarning> current;
+    QStringList lines;
+    for (const OfficialWarning &w : warnings_)
+        if (w.end > now) {
+            current << w;
+            lines << QString::fromUtf8(warningLine(w, now));
+        }
+    Vigilances->setText(lines.join(u'\n'));
+    Vigilances->setVisible(!lines.isEmpty());
+    Vigilances->setAccessibleDescription(QString::fromUtf8(spokenWarnings(current, now)));
+    Graphique->setWarnings(current);
     Phrase->setText(QString::fromUtf8(rainSentence(forecast_.rain, now)));
     Pluie->setRain(quartersAhead(forecast_.rain, now));
     Graphique->setForecast(ahead, forecast_.nights, now);

@@ -40,6 +40,7 @@ public:
     void present();
     QLabel *Phrase, *Message, *Recues;
     QLabel *Detail;  // the values of the hour under the chart's cursor
+    QLabel *Vigilances;  // one line per official warning, above the chart
     RainStrip *Pluie;
     HourlyChart *Graphique;
     // The real time; tests set their own.
@@ -53,6 +54,7 @@ protected:
 private:
     void showMessage(const QString &text);
     HourlyForecast forecast_;
+    QList<OfficialWarning> warnings_;
     QDateTime received_;
     QTimer *minute_;
 };

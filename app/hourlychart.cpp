@@ -240,6 +240,27 @@ void HourlyChart::layout()
     }
 }
 
+void HourlyChart::setWarnings(const QList<OfficialWarning> &warnings)
+{
+    warnings_ = warnings;
+    update();
+}
+
+QRectF HourlyChart::warningBand(int index) const
+{
+    if (index < 0 || index >= warnings_.size() || hours_.isEmpty())
+        return {};
+    const double left = std::max(x(warnings_[index].begin), plot_.left()), right = std::min(x(warnings_[index].end), plot_.right());
+    return right > left ? QRectF(QPointF(left, plot_.top()), QPointF(right, plot_.bottom())) : QRectF();
+}
+
+QColor warningColour(int colour, int alpha)
+{
+    QColor c = colour == 4 ? QColor(225, 0, 0) : colour == 3 ? QColor(255, 140, 0) : QColor(240, 210, 0);
+    c.setAlpha(alpha);
+    return c;
+}
+
 double HourlyChart::x(const QDateTime &t) const
 {
     if (hours_.isEmpty())
@@ -300,6 +321,12 @@ void HourlyChart::paintEvent(QPaintEvent *)
     painter.fillRect(rect(), Qt::white);
     for (const auto &[from, to] : nights_)
         painter.fillRect(QRectF(QPointF(std::max(x(from), plot_.left()), plot_.top()), QPointF(std::min(x(to), plot_.right()), plot_.bottom())), kNight);
+    // Warnings: a light band of their colour over their hours, a strong edge along the top.
+    for (int i = int(warnings_.size()) - 1; i >= 0; --i)
+        if (const QRectF band = warningBand(i); !band.isEmpty()) {
+            painter.fillRect(band, warningColour(warnings_[i].colour, 45));
+            painter.fillRect(QRectF(band.left(), band.top(), band.width(), 4), warningColour(warnings_[i].colour, 220));
+        }
     const int steps = int(std::lround((temperature_.high - temperature_.low) / temperature_.step));
     painter.setPen(kGrid);
     for (int i = 0; i <= steps; ++i) {

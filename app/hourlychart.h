@@ -5,6 +5,7 @@
 // in full, as the chart's description for screen readers too.
 #pragma once
 #include "weather/hourly.h"
+#include "weather/warnings.h"
 
 #include <QHash>
 #include <QPixmap>
@@ -12,12 +13,18 @@
 
 namespace meteo {
 
+// A warning's colour: yellow, orange or red, at `alpha`.
+QColor warningColour(int colour, int alpha = 255);
+
 class HourlyChart : public QWidget {
     Q_OBJECT
 public:
     explicit HourlyChart(QWidget *parent);
     // The hours still ahead at `now`, the nights among them, and `now` itself.
     void setForecast(const QList<HourPoint> &hours, const QList<std::pair<QDateTime, QDateTime>> &nights, const QDateTime &now);
+    // Official warnings, each a band of its colour over its hours.
+    void setWarnings(const QList<OfficialWarning> &warnings);
+    QRectF warningBand(int index) const;  // empty when outside the hours shown
 
     struct Label {
         QString text;
@@ -58,6 +65,7 @@ private:
 
     QList<HourPoint> hours_;
     QList<std::pair<QDateTime, QDateTime>> nights_;
+    QList<OfficialWarning> warnings_;
     QDateTime now_;
     Scale temperature_;
     std::optional<Scale> precipitation_, gust_;

@@ -152,6 +152,24 @@ private Q_SLOTS:
         QTRY_COMPARE(fake.calls.size(), 2);  // its start moved by a quarter of an hour: the notice is replaced
         QCOMPARE(fake.calls[1].replaces, 41u);
         QCOMPARE(fake.calls[1].summary, QStringLiteral("Pluie à Brest vers 14 h 45"));
+        // Official warnings: a new orange one, once; raised to red, again; a yellow one, never.
+        const auto warning = [](int phenomenon, int colour) {
+            return meteo::OfficialWarning{phenomenon, colour, phenomenon == 1 ? "vent violent" : "orages", kStart, kStart.addSecs(8 * 3600)};
+        };
+        notifier.considerWarnings("FR29019", "Brest", {warning(1, 3), warning(3, 2)}, kStart);
+        QTRY_COMPARE(fake.calls.size(), 3);
+        QCOMPARE(fake.calls[2].summary, QStringLiteral("Vigilance orange à Brest : vent violent"));
+        QCOMPARE(fake.calls[2].body, QStringLiteral("Vigilance orange vent violent jusqu'à lundi 22 h"));
+        QCOMPARE(fake.calls[2].replaces, 0u);
+        notifier.considerWarnings("FR29019", "Brest", {warning(1, 3), warning(3, 2)}, kStart.addSecs(600));
+        notifier.considerWarnings("FR29019", "Brest", {warning(1, 4)}, kStart.addSecs(1200));
+        QTRY_COMPARE(fake.calls.size(), 4);
+        QCOMPARE(fake.calls[3].summary, QStringLiteral("Vigilance rouge à Brest : vent violent"));
+        notifier.considerWarnings("FR29019", "Brest", {}, kStart.addSecs(9 * 3600));  // over
+        notifier.considerWarnings("FR29019", "Brest", {warning(1, 3)}, kStart.addSecs(30 * 3600));  // a new one
+        QTRY_COMPARE(fake.calls.size(), 5);
+        QTest::qWait(100);
+        QCOMPARE(fake.calls.size(), 5);
         QDBusConnection::disconnectFromBus(QStringLiteral("service"));
         QDBusConnection::disconnectFromBus(QStringLiteral("viewer"));
     }
@@ -168,7 +186,7 @@ private Q_SLOTS:
         QTest::qWait(500);
         const QByteArray said = err.text();
         QCOMPARE(said.count('\n'), 1);
-        QVERIFY2(said.startsWith("meteo: pas de notification de pluie"), said.constData());
+        QVERIFY2(said.startsWith("meteo: pas de notification sur le bureau"), said.constData());
         QDBusConnection::disconnectFromBus(QStringLiteral("lonely"));
     }
 

@@ -11,6 +11,10 @@
 #include "net/response.h"
 #include "testsupport.h"
 #include "weather/extraction.h"
+#include "app/formheures.h"
+#include "common/instanttext.h"
+
+#include <QPushButton>
 
 #include <QAction>
 #include <QFileInfo>
@@ -181,6 +185,50 @@ private Q_SLOTS:
         QCOMPARE(w->MemoHTML->Text(), parisDocument());
         QCOMPARE(w->MemoHTML->SelStart(), parisDocument().size());
         QCOMPARE(w->label(1)->text(), QStringLiteral("Paris, France"));
+    }
+
+    // The department's warnings: the worst on its colour under the icon, the count of the others,
+    // said in words; a click opens the 48 hours, where each is a line and a band over its hours.
+    // A green department or a document without vigilance shows nothing.
+    void warningsFromTheDocument()
+    {
+        const QDateTime now = QDateTime::currentDateTime();
+        const auto at = [&now](int hours) { return meteo::instantText(now.addSecs(3600 * hours).toOffsetFromUtc(3600)).toUtf8(); };
+        QByteArray hours = "<hours>";
+        for (int i = 0; i < 48; ++i)
+            hours += "<hour t=\"" + meteo::instantText(now.addSecs(3600 * (i - 1)).toOffsetFromUtc(3600)).toUtf8() + "\"><tmp>8</tmp></hour>";
+        const QByteArray warned = parisDocument().replace("</weather>", hours + "</hours><vigilance><dep>75</dep><maj>" + at(-3)
+            + "</maj><phen><id>1</id><nom>vent violent</nom><coul>3</coul><teinte>orange</teinte><debut>" + at(-1) + "</debut><fin>" + at(6)
+            + "</fin></phen><phen><id>3</id><nom>orages</nom><coul>2</coul><teinte>jaune</teinte><debut>" + at(2) + "</debut><fin>" + at(5)
+            + "</fin></phen><phen><id>8</id><nom>avalanches</nom><coul>9</coul><debut>" + at(2) + "</debut><fin>" + at(5)
+            + "</fin></phen></vigilance></weather>");
+        QList<QByteArray> bodies{warned, parisDocument().replace("</weather>", "<vigilance><dep>75</dep><maj>" + at(-3) + "</maj></vigilance></weather>"),
+                                 parisDocument()};
+        RawServer server([&bodies](QTcpSocket *s, const QByteArray &r) { RawServer::document(bodies.takeFirst())(s, r); });
+        auto w = window(server);
+        w->Request("FR75056");
+        QTRY_VERIFY(w->Vigilance->isVisibleTo(w.get()));
+        QCOMPARE(w->Vigilance->text(), QStringLiteral("Vigilance orange — vent violent\n+ 1 autre"));
+        QVERIFY(w->Vigilance->styleSheet().contains(meteo::warningColour(3).name()));
+        QVERIFY2(w->Vigilance->accessibleDescription().startsWith(QStringLiteral("Vigilance orange vent violent jusqu'à ")),
+                 qPrintable(w->Vigilance->accessibleDescription()));
+        for (int n = 1; n <= 12; ++n)  // the window's own labels keep their places
+            QVERIFY(!w->Vigilance->geometry().intersects(w->label(n)->geometry()) || w->label(n)->text().isEmpty());
+        QVERIFY(!w->Vigilance->geometry().intersects(w->Imag->geometry()));
+        w->Vigilance->click();
+        QTRY_VERIFY(w->Heures && w->Heures->isVisible());
+        const QStringList lines = w->Heures->Vigilances->text().split(u'\n');
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines[0].startsWith(QStringLiteral("Vigilance orange vent violent jusqu'à ")));
+        QVERIFY(lines[1].startsWith(QStringLiteral("Vigilance jaune orages de ")));
+        const QRectF wind = w->Heures->Graphique->warningBand(0), storm = w->Heures->Graphique->warningBand(1);
+        QVERIFY(!wind.isEmpty() && !storm.isEmpty() && wind.left() < storm.left() && storm.right() < wind.right());
+        w->Request("FR75056");  // green
+        QTRY_VERIFY(!w->Vigilance->isVisibleTo(w.get()));
+        w->Request("FR75056");  // no section at all
+        QTRY_COMPARE(bodies.size(), 0);
+        QTRY_VERIFY(!w->HTTPClient->Busy());
+        QVERIFY(!w->Vigilance->isVisibleTo(w.get()));
     }
 
     // One download, one parse: the check before storing parses the body, and the main window and

@@ -1,0 +1,35 @@
+// The official warnings of the stored document (its "vigilance" section): read strictly, each
+// phenomenon with its colour and span, and the words the windows say them with.
+#pragma once
+#include "extraction.h"
+
+#include <QDateTime>
+#include <QList>
+
+namespace meteo {
+
+struct OfficialWarning {
+    int phenomenon = 0;      // 1 … 9
+    int colour = 2;          // 2 jaune, 3 orange, 4 rouge
+    QByteArray name;         // "vent violent"
+    QDateTime begin, end;    // in the place's offset
+};
+
+struct Warnings {
+    bool present = false;            // the document has the section (green when it holds none)
+    QList<OfficialWarning> list;     // worst first
+};
+
+// Phenomena the viewer cannot name, colours outside 2…4, times without an offset: left out.
+Warnings readWarnings(const WeatherDocument &doc);
+
+QByteArray colourWord(int colour);  // "jaune", "orange", "rouge"
+// "Vigilance orange — vent violent" for the worst, and "+ 2 autres" when there are more; empty when
+// there is none.
+std::pair<QByteArray, QByteArray> badgeTexts(const QList<OfficialWarning> &warnings);
+// "Vigilance orange vent violent jusqu'à mardi 18 h" (or "de … à …" when it has not begun at `now`).
+QByteArray warningLine(const OfficialWarning &w, const QDateTime &now);
+// Every warning in words, for a screen reader; "Aucune vigilance" when there is none.
+QByteArray spokenWarnings(const QList<OfficialWarning> &warnings, const QDateTime &now);
+
+} // namespace meteo
