@@ -9,6 +9,7 @@
 #include <QNetworkReply>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 namespace service {
 namespace {
@@ -24,11 +25,12 @@ std::optional<QDateTime> instant(const QJsonValue &v)
     return t.toUTC();
 }
 
-// An identifier written as a number or as a string of digits.
+// An identifier written as a number or as a string of digits; a number beyond any identifier is none
+// (and is never converted: that would overflow).
 std::optional<int> number(const QJsonValue &v)
 {
-    if (v.isDouble() && v.toDouble() == double(int(v.toDouble())))
-        return int(v.toDouble());
+    if (const double d = v.toDouble(); v.isDouble() && std::abs(d) <= 1e6 && d == std::floor(d))
+        return int(d);
     if (v.isString()) {
         bool ok = false;
         const int n = v.toString().toInt(&ok);

@@ -72,6 +72,7 @@ private Q_SLOTS:
         QTest::newRow("colour as text") << map({domain(QStringLiteral("29"), 1, QStringLiteral("x"), kIn2h, kIn20h)})
                                         << QStringLiteral("refus: timelaps_items de 29");
         QTest::newRow("colour 7") << map({domain(QStringLiteral("29"), 1, 7, kIn2h, kIn20h)}) << QStringLiteral("refus: timelaps_items");
+        QTest::newRow("colour 1e99") << map({domain(QStringLiteral("29"), 1, 1e99, kIn2h, kIn20h)}) << QStringLiteral("refus: timelaps_items");  // fuzz finding
         QTest::newRow("time without offset") << map({domain(QStringLiteral("29"), 1, 3, QStringLiteral("2026-12-07T12:00:00"), kIn20h)})
                                              << QStringLiteral("refus: timelaps_items");
         QTest::newRow("end before begin") << map({domain(QStringLiteral("29"), 1, 3, kIn20h, kIn2h)}) << QStringLiteral("refus: timelaps_items");
