@@ -14,7 +14,6 @@
 
 #include <QDomDocument>
 #include <QProcess>
-#include <QSet>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimeZone>
@@ -101,81 +100,52 @@ private Q_SLOTS:
         }
     }
 
-    // On the nights the legal time changes, the hours and quarters are counted as instants: each is
-    // 3,600 s (900 s) after the one before, the first holds the current time, and the document
-    // says each with the offset of its own instant, which the viewer reads back to the same instant.
-    void simulationCountsInstantsAcrossClockChanges_data()
+    // Hours counted as instants, in each commune's own legal time: on the nights the time changes
+    // each hour is 3,600 s after the one before and carries the offset of its own instant; French
+    // Polynesia has three zones, the Marquesas' half hour kept in the offsets and in loc/zone; the
+    // first hour, on the place's own hour, and the first quarter hold the clock.
+    void hoursAreInstantsInTheirOwnZone_data()
     {
+        QTest::addColumn<QByteArray>("code");
         QTest::addColumn<QDateTime>("now");
-        QTest::addColumn<int>("offsets");  // how many the 48 hours show: 2 when they cross the change
+        QTest::addColumn<QStringList>("offsets");  // those the 48 hours show, in order
+        QTest::addColumn<QByteArray>("zone");
         const auto utc = [](int y, int mo, int d, int h, int mi) { return QDateTime(QDate(y, mo, d), QTime(h, mi), QTimeZone::utc()); };
-        QTest::newRow("October, first 02:30") << utc(2026, 10, 25, 0, 30) << 2;
-        QTest::newRow("October, second 02:30") << utc(2026, 10, 25, 1, 30) << 1;
-        QTest::newRow("October, the evening before") << utc(2026, 10, 24, 19, 55) << 2;
-        QTest::newRow("March, before the gap") << utc(2027, 3, 28, 0, 50) << 2;
-        QTest::newRow("March, the evening before") << utc(2027, 3, 27, 20, 5) << 2;
+        const QStringList winter{QStringLiteral("+01:00")}, change{QStringLiteral("+02:00"), QStringLiteral("+01:00")};
+        QTest::newRow("October, first 02:30") << QByteArray("FR75056") << utc(2026, 10, 25, 0, 30) << change << QByteArray("2");
+        QTest::newRow("October, second 02:30") << QByteArray("FR75056") << utc(2026, 10, 25, 1, 30) << winter << QByteArray("1");
+        QTest::newRow("October, the evening before") << QByteArray("FR75056") << utc(2026, 10, 24, 19, 55) << change << QByteArray("2");
+        QTest::newRow("March, before the gap") << QByteArray("FR75056") << utc(2027, 3, 28, 0, 50)
+                                               << QStringList{QStringLiteral("+01:00"), QStringLiteral("+02:00")} << QByteArray("1");
+        QTest::newRow("Nuku-Hiva, Marquesas") << QByteArray("FR98731") << utc(2026, 12, 7, 10, 7) << QStringList{QStringLiteral("-09:30")} << QByteArray("-9.5");
+        QTest::newRow("Gambier") << QByteArray("FR98719") << utc(2026, 12, 7, 10, 7) << QStringList{QStringLiteral("-09:00")} << QByteArray("-9");
+        QTest::newRow("Papeete, Tahiti") << QByteArray("FR98735") << utc(2026, 12, 7, 10, 7) << QStringList{QStringLiteral("-10:00")} << QByteArray("-10");
+        QTest::newRow("Saint-Denis, Réunion") << QByteArray("FR97411") << utc(2026, 12, 7, 10, 7) << QStringList{QStringLiteral("+04:00")} << QByteArray("4");
     }
 
-    void simulationCountsInstantsAcrossClockChanges()
+    void hoursAreInstantsInTheirOwnZone()
     {
+        QFETCH(QByteArray, code);
         QFETCH(QDateTime, now);
-        QFETCH(int, offsets);
-        const service::WeatherReport r = service::simulate(*service::findCity("FR75056"), now);
-        QVERIFY(r.hours.first().time <= now && now < r.hours.first().time.addSecs(3600));
+        QFETCH(QStringList, offsets);
+        QFETCH(QByteArray, zone);
+        const service::WeatherReport r = service::simulate(*service::findCity(code), now);
         QVERIFY(r.rain.first().start <= now && now < r.rain.first().start.addSecs(900));
         QDomDocument doc;
         QVERIFY(doc.setContent(service::toXml(r, 9)));
-        std::optional<QDateTime> last;
-        QSet<QByteArray> seen;
+        QCOMPARE(doc.documentElement().firstChildElement(QStringLiteral("loc")).firstChildElement(QStringLiteral("zone")).text().toLatin1(), zone);
         const QDomNodeList hours = doc.elementsByTagName(QStringLiteral("hour"));
         QCOMPARE(hours.size(), 48);
+        QStringList seen;
         for (int i = 0; i < hours.size(); ++i) {
             const QString text = hours.at(i).toElement().attribute(QStringLiteral("t"));
             const std::optional<QDateTime> t = meteo::readInstantText(text);
-            QVERIFY2(t && (!last || last->secsTo(*t) == 3600), qPrintable(text));
-            QCOMPARE(*t, r.hours[i].time);
-            seen << text.right(6).toLatin1();
-            last = t;
+            QVERIFY2(t && t->time().minute() == 0 && *t == r.hours[i].time, qPrintable(text));
+            QVERIFY(i > 0 ? r.hours[i - 1].time.secsTo(*t) == 3600 : *t <= now && now < t->addSecs(3600));
+            if (!seen.contains(text.right(6)))
+                seen << text.right(6);
         }
-        QCOMPARE(seen.size(), offsets);
-        const QDomNodeList quarters = doc.elementsByTagName(QStringLiteral("q"));
-        for (int i = 1; i < quarters.size(); ++i)
-            QCOMPARE(meteo::readInstantText(quarters.at(i - 1).toElement().attribute(QStringLiteral("t")))->secsTo(
-                         *meteo::readInstantText(quarters.at(i).toElement().attribute(QStringLiteral("t")))),
-                     900);
-    }
-
-    // Every commune in its own legal time: French Polynesia's three zones, the half hour of the
-    // Marquesas kept in the document's offsets and in its zone.
-    void communesKeepTheirOwnZone_data()
-    {
-        QTest::addColumn<QByteArray>("code");
-        QTest::addColumn<QString>("offset");
-        QTest::addColumn<QByteArray>("zone");
-        QTest::newRow("Nuku-Hiva, Marquesas") << QByteArray("FR98731") << QStringLiteral("-09:30") << QByteArray("-9.5");
-        QTest::newRow("Hiva-Oa, Marquesas") << QByteArray("FR98723") << QStringLiteral("-09:30") << QByteArray("-9.5");
-        QTest::newRow("Gambier") << QByteArray("FR98719") << QStringLiteral("-09:00") << QByteArray("-9");
-        QTest::newRow("Papeete, Tahiti") << QByteArray("FR98735") << QStringLiteral("-10:00") << QByteArray("-10");
-        QTest::newRow("Saint-Denis, Réunion") << QByteArray("FR97411") << QStringLiteral("+04:00") << QByteArray("4");
-        QTest::newRow("Paris in winter") << QByteArray("FR75056") << QStringLiteral("+01:00") << QByteArray("1");
-    }
-
-    void communesKeepTheirOwnZone()
-    {
-        QFETCH(QByteArray, code);
-        QFETCH(QString, offset);
-        QFETCH(QByteArray, zone);
-        const QDateTime now(QDate(2026, 12, 7), QTime(10, 7), QTimeZone::utc());
-        const service::WeatherReport r = service::simulate(*service::findCity(code), now);
-        QDomDocument doc;
-        QVERIFY(doc.setContent(service::toXml(r, 9)));
-        QCOMPARE(doc.documentElement().firstChildElement(QStringLiteral("loc")).firstChildElement(QStringLiteral("zone")).text().toLatin1(), zone);
-        const QString first = doc.elementsByTagName(QStringLiteral("hour")).at(0).toElement().attribute(QStringLiteral("t"));
-        QVERIFY2(first.endsWith(offset), qPrintable(first));
-        // The local hour starts on the place's own hour: at :30 UTC in the Marquesas.
-        const QDateTime hour0 = *meteo::readInstantText(first);
-        QCOMPARE(hour0.time().minute(), 0);
-        QVERIFY(hour0 <= now && now < hour0.addSecs(3600));
+        QCOMPARE(seen, offsets);
     }
 
     // A table that holds no commune, or a line it cannot read, is refused: the service would
