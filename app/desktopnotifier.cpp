@@ -10,6 +10,25 @@ namespace meteo {
 
 DesktopNotifier::DesktopNotifier(const QDBusConnection &bus, QObject *parent) : QObject(parent), bus_(bus) {}
 
+void DesktopNotifier::follow(CityWeather *weather)
+{
+    city_.follow(weather, this, &DesktopNotifier::consider);
+    consider();
+}
+
+void DesktopNotifier::consider()
+{
+    const std::shared_ptr<const CityReport> report = city_.report();
+    if (!report || report == considered_)
+        return;
+    considered_ = report;
+    const QDateTime now = clock();
+    const QByteArray code = city_.weather()->code(), place = city_.weather()->name();
+    considerWarnings(code, place, report->warningsInForce(now), now);
+    if (rainWanted_)
+        considerRain(code, place, report->hourly.rain, report->received, now);
+}
+
 void DesktopNotifier::considerRain(const QByteArray &code, const QByteArray &place, const QList<RainSlot> &rain,
                                    const QDateTime &received, const QDateTime &now)
 {
@@ -20,13 +39,14 @@ void DesktopNotifier::considerRain(const QByteArray &code, const QByteArray &pla
 void DesktopNotifier::considerWarnings(const QByteArray &code, const QByteArray &place, const QList<OfficialWarning> &warnings,
                                        const QDateTime &now)
 {
-    QHash<int, int> &announced = announced_[code];
+    QHash<int, int> &announced = announced_[code];  // by phenomenon, its colour's number
     QHash<int, int> still;
     for (const OfficialWarning &w : warnings) {
-        const int before = announced.value(w.phenomenon, 0);
-        still.insert(w.phenomenon, std::max(before, w.colour >= 3 ? w.colour : 0));
-        if (w.colour >= 3 && w.colour > before)
-            send("Vigilance " + colourWord(w.colour) + " à " + place + " : " + w.name, warningLine(w, now), 0, false);
+        const int colour = int(w.colour), before = announced.value(int(w.phenomenon), 0);
+        const bool noticed = w.colour >= WarningColour::Orange;
+        still.insert(int(w.phenomenon), std::max(before, noticed ? colour : 0));
+        if (noticed && colour > before)
+            send("Vigilance " + colourWord(w.colour) + " à " + place + " : " + w.name(), warningLine(w, now), 0, false);
     }
     announced = still;  // a warning that ended is new when it comes back
 }

@@ -2,6 +2,7 @@
 // D-Bus): the rain about to start, once per spell. Where no service answers, nothing happens but one
 // line on stderr.
 #pragma once
+#include "cityweather.h"
 #include "weather/rainalert.h"
 #include "weather/warnings.h"
 
@@ -15,6 +16,10 @@ class DesktopNotifier : public QObject {
     Q_OBJECT
 public:
     explicit DesktopNotifier(const QDBusConnection &bus = QDBusConnection::sessionBus(), QObject *parent = nullptr);
+    // Considers each new report of `weather`: its warnings, and its rain when that is wanted.
+    void follow(CityWeather *weather);
+    void setRainWanted(bool wanted) { rainWanted_ = wanted; }
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
     // Decides on the rain of the city `code` (named `place`) and notifies when it is time.
     void considerRain(const QByteArray &code, const QByteArray &place, const QList<RainSlot> &rain, const QDateTime &received,
                       const QDateTime &now);
@@ -26,6 +31,10 @@ public:
     uint lastId() const { return id_; }
 
 private:
+    void consider();
+    Following city_;
+    std::shared_ptr<const CityReport> considered_;  // the last report looked at: each is looked at once
+    bool rainWanted_ = true;
     QDBusConnection bus_;
     QHash<QByteArray, RainAlertMemory> memories_;  // by city: a spell is a place's
     QHash<QByteArray, QHash<int, int>> announced_;  // by city: the colour each phenomenon was announced at

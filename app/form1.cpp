@@ -3,6 +3,8 @@
 #include "form1.h"
 
 #include "activationhistory.h"
+#include "citylist.h"
+#include "cityweather.h"
 #include "errorreport.h"
 #include "executable.h"
 #include "inipropstorage.h"
@@ -11,20 +13,19 @@
 #include "screenplacement.h"
 #include "simplestatusbar.h"
 #include "common/error.h"
-#include "hourlychart.h"
-#include "weather/hourly.h"
 #include "desktopnotifier.h"
+#include "formheures.h"
+#include "formprevisions.h"
 #include "panelicon.h"
+#include "vigilancebadge.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QDateTime>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
@@ -46,11 +47,6 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     if (const QByteArray host = qgetenv("METEO_SERVICE_HOST"); !host.isEmpty())
         serviceHost_ = host;  // another service than the one the build names
     Q_EMIT OnCreate();
-    Notifications = new meteo::DesktopNotifier(QDBusConnection::sessionBus(), this);
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        Panneau = new meteo::PanelIcon(this, new QMenu(this));
-        fillPanelMenu();
-    }
     setProperty("SessionProperties", property("SessionProperties").toString() + QStringLiteral(";AvertirPluie"));
     IniPropStorage->setIniFileName(meteo::Places::current().settingsFile());
     IniPropStorage->Restore();
@@ -72,10 +68,9 @@ void TForm1::FormCreate()
         MemoHTML = new meteo::MemoText(this);
         MemoHTML->setObjectName(QStringLiteral("MemoHTML"));
         MemoHTML->Clear();
-        Villes = std::make_unique<meteo::NameValueList>();
+        Villes = std::make_unique<meteo::CityList>();
         try {
-            Villes->loadFromFile(meteo::Places::current().citiesFile());
-            limitCities();
+            Villes->load();
         } catch (const meteo::Error &e) {
             // Reported, but the window is still built whole: a menu with only "Quitter", and Imag.
             meteo::ErrorReport::report("FormCreate", QString::fromUtf8(e.what()));
@@ -86,11 +81,9 @@ void TForm1::FormCreate()
         Imag->move(30, 60);
         Imag->show();
         // In the empty area under the icon, clear of every label of the window.
-        Vigilance = new QPushButton(ClientArea);
-        Vigilance->setObjectName(QStringLiteral("Vigilance"));
+        Vigilance = new meteo::VigilanceBadge(ClientArea);
         Vigilance->setGeometry(16, 168, 272, 58);
-        Vigilance->setAccessibleName(QStringLiteral("Vigilance"));
-        Vigilance->hide();
+        Vigilance->clock = [this] { return clock(); };
         connect(Vigilance, &QPushButton::clicked, this, &TForm1::HeuresClick);
         // A screen reader reads children in their order: the city and the station first, then the
         // values, the picture among them.
@@ -110,6 +103,14 @@ bool TForm1::event(QEvent *e)
     switch (e->type()) {
     case QEvent::StatusTip:
         return true;  // menu hovers must not replace the status text
+    case QEvent::Paint:
+        // The session bus, the panel and the notices are not needed for the first picture of the
+        // window: they start once it is painted.
+        if (!desktopStarted_) {
+            desktopStarted_ = true;
+            QTimer::singleShot(0, this, &TForm1::startDesktop);
+        }
+        break;
     case QEvent::WindowActivate: {
         // Only the first showing and a return from another application are activations. Coming
         // back from one of our own windows is not: the add dialog's town or the city chosen before
@@ -164,8 +165,7 @@ void TForm1::setLabel(int number, const QByteArray &text)
 
 void TForm1::loadIcon(const QString &plainPath)
 {
-    iconFile_ = plainPath;
-    Imag->setAccessibleName(Label9->text());  // the condition the picture shows
+    Imag->setAccessibleName(QString::fromUtf8(Traduire(CondMeteo.Nuages)));  // the condition the picture shows
     const QString path = meteo::sharpIconPath(plainPath, devicePixelRatioF());
     // The same unchanged file as last time: its picture is already shown.
     const QFileInfo info(path);
@@ -195,53 +195,47 @@ void TForm1::setStatus(const QByteArray &text)
 void TForm1::setAvertirPluie(bool on)
 {
     avertirPluie_ = on;
-    if (auto *item = findChild<QAction *>(QStringLiteral("AvertirPluie")))
-        item->setChecked(on);
+    if (AvertirPluieItem)
+        AvertirPluieItem->setChecked(on);
+    if (Notifications)
+        Notifications->setRainWanted(on);
 }
 
-// What follows a shown download beside the window: the panel icon and the rain notice.
-void TForm1::afterShown()
+// The notices and, where a panel can show it, the panel icon: both follow the city shown.
+void TForm1::startDesktop()
 {
-    if (!Document)
+    if (closed_)
         return;
-    const meteo::HourlyForecast hourly = meteo::readHourly(*Document);
-    const int line = cityLine(shownCity_);
-    const QByteArray place = line >= 0 ? Villes->name(line) : hourly.place;
-    const QDateTime now = QDateTime::currentDateTime();
-    QList<meteo::OfficialWarning> warnings;
-    for (const meteo::OfficialWarning &w : meteo::readWarnings(*Document).list)
-        if (w.end > now)
-            warnings << w;
-    showWarnings(warnings, now);
-    Notifications->considerWarnings(shownCity_, place, warnings, now);
-    if (avertirPluie_)
-        Notifications->considerRain(shownCity_, place, hourly.rain, QFileInfo(meteo::Places::current().weatherFile()).lastModified(),
-                                    QDateTime::currentDateTime());
-    if (!Panneau)
-        return;
-    bool known = false;
-    const int temperature = CondMeteo.Temperature.Texte.trimmed().toInt(&known);
-    const auto lowerFirst = [](QString text) { return text.isEmpty() ? text : text.left(1).toLower() + text.mid(1); };
-    QString tip = QString::fromUtf8(place) + QStringLiteral(" : ") + (known ? QString::number(temperature) + QStringLiteral(" °C, ") : QString())
-                  + lowerFirst(Label9->text());
-    if (const QByteArray rain = meteo::rainSentence(hourly.rain, QDateTime::currentDateTime()); !rain.isEmpty())
-        tip += QStringLiteral(" — ") + lowerFirst(QString::fromUtf8(rain));
-    Panneau->show(QImage(iconFile_), known ? std::optional<int>(temperature) : std::nullopt, tip);
+    Notifications = new meteo::DesktopNotifier(QDBusConnection::sessionBus(), this);
+    Notifications->clock = [this] { return clock(); };
+    Notifications->setRainWanted(avertirPluie_);
+    Notifications->follow(Affichee);
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        Panneau = new meteo::PanelIcon(this, new QMenu(this));
+        Panneau->clock = [this] { return clock(); };
+        fillPanelMenu();
+        Panneau->follow(Affichee);
+    }
 }
 
-// The worst warning on its colour, and how many others; nothing when the department is green or
-// the document has no vigilance.
-void TForm1::showWarnings(const QList<meteo::OfficialWarning> &warnings, const QDateTime &now)
+meteo::CityWeather *TForm1::weatherOf(const QByteArray &code) const
 {
-    const auto [first, second] = meteo::badgeTexts(warnings);
-    Vigilance->setVisible(!first.isEmpty());
-    if (first.isEmpty())
+    return Villes && !code.isEmpty() ? Villes->weather(code) : nullptr;
+}
+
+// Every window, the panel icon and the notices follow the city whose weather the window shows.
+void TForm1::setDisplayed(meteo::CityWeather *weather)
+{
+    if (weather == Affichee)
         return;
-    Vigilance->setText(QString::fromUtf8(second.isEmpty() ? first : first + '\n' + second));
-    const QColor colour = meteo::warningColour(warnings.first().colour);
-    Vigilance->setStyleSheet(QStringLiteral("QPushButton#Vigilance { background-color: %1; color: %2; font-weight: bold; "
-                                            "border: 1px solid #555; border-radius: 6px; padding: 4px; }")
-                                 .arg(colour.name(), warnings.first().colour == 2 ? QStringLiteral("black") : QStringLiteral("white")));
-    Vigilance->setAccessibleDescription(QString::fromUtf8(meteo::spokenWarnings(warnings, now)));
-    Vigilance->setToolTip(QString::fromUtf8(meteo::spokenWarnings(warnings, now)).replace(QStringLiteral(" ; "), QStringLiteral("\n")));
+    Affichee = weather;
+    Vigilance->follow(weather);
+    if (Previsions)
+        Previsions->follow(weather);
+    if (Heures)
+        Heures->follow(weather);
+    if (Panneau)
+        Panneau->follow(weather);
+    if (Notifications)
+        Notifications->follow(weather);
 }

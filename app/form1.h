@@ -5,10 +5,12 @@
 #include "ui_form1.h"
 #include "weather/conditionmeteo.h"
 #include "weather/display.h"
+#include "weather/extraction.h"
 #include "weather/namevaluelist.h"
-#include "weather/warnings.h"
 
+#include <QDateTime>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -19,12 +21,14 @@ class QTimer;
 
 namespace meteo {
 class ActivationHistory;
+class CityList;
+class CityWeather;
 class DesktopNotifier;
 class PanelIcon;
-class WeatherDocument;
 class FormHeures;
 class FormPrevisions;
 class MemoText;
+class VigilanceBadge;
 }
 
 class TForm1 : public QMainWindow, public Ui::TForm1, private meteo::DisplayTarget {
@@ -60,21 +64,29 @@ public:
     // State shared by the routines, under the names the handlers use.
     TConditionMeteo CondMeteo;
     std::unique_ptr<meteo::NameValueList> Traductions;  // exists only while a refresh runs
-    std::unique_ptr<meteo::NameValueList> Villes;       // lines of villes.ini, until FormClose
+    std::unique_ptr<meteo::CityList> Villes;  // lines of villes.ini and their cities' weather, until FormClose
     QByteArray Ville;                                   // code of the last request
     meteo::MemoText *MemoHTML = nullptr;
     QMenuBar *MainMenu = nullptr;
     QLabel *Imag = nullptr;
-    QAction *RetirerVille = nullptr;
+    // The menus and their commands.
+    QMenu *MenuVilles = nullptr, *MenuPrevisions = nullptr;
+    QAction *Actualiser = nullptr, *AjouterVilleItem = nullptr, *RetirerVille = nullptr, *Quitter = nullptr;
+    QAction *PrevisionsNeufJours = nullptr, *PrevisionsHeures = nullptr, *AvertirPluieItem = nullptr;
     meteo::FormPrevisions *Previsions = nullptr;  // created when first asked for
     meteo::FormHeures *Heures = nullptr;          // likewise
     QTimer *Actualisation = nullptr;              // the next download of the current city
-    meteo::PanelIcon *Panneau = nullptr;          // where a panel can show it
-    meteo::DesktopNotifier *Notifications = nullptr;
-    QPushButton *Vigilance = nullptr;  // the department's worst warning, under the icon; hidden when none
-    // The stored weather.xml as parsed once by the download that stored it; every window reads it.
-    std::shared_ptr<const meteo::WeatherDocument> Document;
+    meteo::PanelIcon *Panneau = nullptr;          // where a panel can show it, once the window is painted
+    meteo::DesktopNotifier *Notifications = nullptr;  // likewise
+    meteo::VigilanceBadge *Vigilance = nullptr;  // the department's worst warning, under the icon; hidden when none
+    // The weather of the city the window shows, which every other window, the panel icon and the
+    // notices follow.
+    meteo::CityWeather *Affichee = nullptr;
+    // The stored weather.xml as parsed and read once by the download that stored it.
+    meteo::CheckedDocument Document;
     QString Chemin;
+    // The real time; tests set their own.
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
     // How often the current city is downloaded again, and the first wait after a failed download
     // (milliseconds); tests shorten them.
     int refreshInterval = 15 * 60 * 1000;
@@ -116,12 +128,12 @@ private:
     void setLabel(int number, const QByteArray &text) override;
     void loadIcon(const QString &path) override;
     void setStatus(const QByteArray &text);
-    void downloadEnded(bool shown);
+    void downloadEnded(const QString &failure);
     void buildCityMenu();
-    void limitCities();
     void fillPanelMenu();
-    void afterShown();
-    void showWarnings(const QList<meteo::OfficialWarning> &warnings, const QDateTime &now);
+    void startDesktop();
+    void setDisplayed(meteo::CityWeather *weather);
+    meteo::CityWeather *weatherOf(const QByteArray &code) const;
     void checkShownCity();
     template <class Window>
     void openForecastWindow(Window *&window);
@@ -129,8 +141,6 @@ private:
     int cityLine(const QByteArray &code) const;
     void fillCityMenu();
     void updateRetirerVille();
-    QByteArray cityListBytes() const;
-    void changeCityList(const QByteArray &bytes);
 
     QByteArray HTTPBuffer;
     QByteArray serviceHost_;
@@ -141,6 +151,7 @@ private:
     QByteArray shownCity_;  // code of the city whose weather is shown
     QByteArray requested_;  // code of the city of the download under way
     bool avertirPluie_ = true;
-    QString iconFile_;      // the condition picture shown
+    bool desktopStarted_ = false;
+    QDateTime received_;  // when the download being shown ended
     QString iconStamp_;  // path, size and time of the picture shown, so an unchanged one is not decoded again
 };

@@ -1,17 +1,13 @@
 // The city list and its menu, and the handlers that choose which city to request.
-#include "atomicfile.h"
-#include "citylistfile.h"
+#include "citylist.h"
 #include "errorreport.h"
 #include "form1.h"
 #include "formajout.h"
 #include "formheures.h"
 #include "formprevisions.h"
 #include "panelicon.h"
-#include "places.h"
 #include "screenplacement.h"
 #include "common/error.h"
-
-#include <QFile>
 
 #include <QActionGroup>
 #include <QMenu>
@@ -42,34 +38,53 @@ QAction *menuItem(QObject *owner, const QString &caption, int tag)
 }
 } // namespace
 
+// The menu bar: "Villes" (the towns, then the commands) and "Prévisions". The commands are made
+// once; the towns follow the list.
 void TForm1::buildCityMenu()
 {
     MainMenu = new QMenuBar(this);
     MainMenu->setObjectName(QStringLiteral("MainMenu"));
     setMenuBar(MainMenu);
-    auto *villes = new QMenu(QStringLiteral("&Villes"), this);
-    villes->setObjectName(QStringLiteral("MenuVilles"));
-    villes->menuAction()->setProperty("Tag", 0);
-    villes->menuAction()->setProperty("GroupIndex", 0);
-    MainMenu->addMenu(villes);
+    MenuVilles = new QMenu(QStringLiteral("&Villes"), this);
+    MenuVilles->setObjectName(QStringLiteral("MenuVilles"));
+    MenuVilles->menuAction()->setProperty("Tag", 0);
+    MenuVilles->menuAction()->setProperty("GroupIndex", 0);
+    MainMenu->addMenu(MenuVilles);
+    Actualiser = menuItem(this, QStringLiteral("Actualiser"), 0);
+    Actualiser->setObjectName(QStringLiteral("Actualiser"));
+    everywhere(Actualiser, QKeySequence(Qt::Key_F5));
+    connect(Actualiser, &QAction::triggered, this, &TForm1::ActualiserClick);
+    AjouterVilleItem = menuItem(this, QStringLiteral("Ajouter une ville…"), 0);
+    AjouterVilleItem->setObjectName(QStringLiteral("AjouterVille"));
+    connect(AjouterVilleItem, &QAction::triggered, this, &TForm1::AjouterVilleClick);
+    RetirerVille = menuItem(this, QString(), 0);
+    RetirerVille->setObjectName(QStringLiteral("RetirerVille"));
+    connect(RetirerVille, &QAction::triggered, this, &TForm1::RetirerVilleClick);
+    Quitter = menuItem(this, QStringLiteral("Quitter"), 0);
+    Quitter->setObjectName(QStringLiteral("Quitter"));
+    everywhere(Quitter, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(Quitter, &QAction::triggered, this, &TForm1::CloseAppli);
     fillCityMenu();
-    auto *previsions = new QMenu(QStringLiteral("&Prévisions"), this);
-    previsions->setObjectName(QStringLiteral("MenuPrevisions"));
-    MainMenu->addMenu(previsions);
-    QAction *nineDays = previsions->addAction(QStringLiteral("Prévisions sur 9 jours"));
-    nineDays->setObjectName(QStringLiteral("PrevisionsNeufJours"));
-    everywhere(nineDays, QKeySequence(Qt::CTRL | Qt::Key_P));
-    connect(nineDays, &QAction::triggered, this, &TForm1::PrevisionsClick);
-    QAction *hours = previsions->addAction(QStringLiteral("Prochaines 48 heures"));
-    hours->setObjectName(QStringLiteral("PrevisionsHeures"));
-    everywhere(hours, QKeySequence(Qt::CTRL | Qt::Key_H));
-    connect(hours, &QAction::triggered, this, &TForm1::HeuresClick);
-    previsions->addSeparator();
-    QAction *warn = previsions->addAction(QStringLiteral("Avertir de la pluie"));
-    warn->setObjectName(QStringLiteral("AvertirPluie"));
-    warn->setCheckable(true);
-    warn->setChecked(avertirPluie_);
-    connect(warn, &QAction::toggled, this, [this](bool on) { avertirPluie_ = on; });
+    if (Villes)
+        connect(Villes.get(), &QAbstractItemModel::modelReset, this, &TForm1::fillCityMenu);
+
+    MenuPrevisions = new QMenu(QStringLiteral("&Prévisions"), this);
+    MenuPrevisions->setObjectName(QStringLiteral("MenuPrevisions"));
+    MainMenu->addMenu(MenuPrevisions);
+    PrevisionsNeufJours = MenuPrevisions->addAction(QStringLiteral("Prévisions sur 9 jours"));
+    PrevisionsNeufJours->setObjectName(QStringLiteral("PrevisionsNeufJours"));
+    everywhere(PrevisionsNeufJours, QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(PrevisionsNeufJours, &QAction::triggered, this, &TForm1::PrevisionsClick);
+    PrevisionsHeures = MenuPrevisions->addAction(QStringLiteral("Prochaines 48 heures"));
+    PrevisionsHeures->setObjectName(QStringLiteral("PrevisionsHeures"));
+    everywhere(PrevisionsHeures, QKeySequence(Qt::CTRL | Qt::Key_H));
+    connect(PrevisionsHeures, &QAction::triggered, this, &TForm1::HeuresClick);
+    MenuPrevisions->addSeparator();
+    AvertirPluieItem = MenuPrevisions->addAction(QStringLiteral("Avertir de la pluie"));
+    AvertirPluieItem->setObjectName(QStringLiteral("AvertirPluie"));
+    AvertirPluieItem->setCheckable(true);
+    AvertirPluieItem->setChecked(avertirPluie_);
+    connect(AvertirPluieItem, &QAction::toggled, this, &TForm1::setAvertirPluie);
 }
 
 // The panel icon's menu: the towns (the one shown checked, the same items as the "Villes" menu's),
@@ -80,14 +95,15 @@ void TForm1::fillPanelMenu()
         return;
     QMenu *menu = Panneau->tray()->contextMenu();
     menu->clear();
-    for (QAction *item : findChild<QMenu *>(QStringLiteral("MenuVilles"))->actions())
+    for (QAction *item : MenuVilles->actions())
         if (item->isCheckable())
             menu->addAction(item);
     menu->addSeparator();
-    for (const char *name : {"Actualiser", "PrevisionsHeures", "PrevisionsNeufJours"})
-        menu->addAction(findChild<QAction *>(QString::fromLatin1(name)));
+    menu->addAction(Actualiser);
+    menu->addAction(PrevisionsHeures);
+    menu->addAction(PrevisionsNeufJours);
     menu->addSeparator();
-    menu->addAction(findChild<QAction *>(QStringLiteral("Quitter")));
+    menu->addAction(Quitter);
 }
 
 // Opens a forecast window with the stored document (made, filled and placed beside the main window
@@ -97,7 +113,7 @@ void TForm1::openForecastWindow(Window *&window)
 {
     if (!window) {
         window = new Window(this);
-        window->refresh(Document.get());
+        window->follow(Affichee);
         window->resize(meteo::fittedToScreen(window->sizeHint().expandedTo(window->size()), window->minimumSizeHint(), this));
         window->move(meteo::besideOnScreen(meteo::frameRectOf(this), meteo::frameRectOf(window).size(),
                                            meteo::availableScreens()));
@@ -118,48 +134,34 @@ void TForm1::HeuresClick()
     atEventBoundary("HeuresClick", [&] { openForecastWindow(Heures); });
 }
 
-// The cities of the list, then the separator, adding and removing a city, and "Quitter".
+// The cities of the list, then the separator, refreshing, adding and removing a city, and "Quitter".
 void TForm1::fillCityMenu()
 {
-    auto *villes = findChild<QMenu *>(QStringLiteral("MenuVilles"));
-    for (QAction *old : villes->actions())
+    for (QAction *old : MenuVilles->actions())
+        if (old->isCheckable() || old->isSeparator())
+            old->deleteLater();  // the towns and the separator; the commands stay
+    for (QActionGroup *old : MenuVilles->findChildren<QActionGroup *>(Qt::FindDirectChildrenOnly))
         old->deleteLater();
-    villes->clear();
+    MenuVilles->clear();
     const int N = Villes ? Villes->count() : 0;
     // The city shown is checked: one at most, as radio items.
-    auto *shown = new QActionGroup(villes);
+    auto *shown = new QActionGroup(MenuVilles);
     shown->setExclusive(true);
     for (int k = 1; k <= N; ++k) {
         QAction *item = menuItem(this, QString::fromUtf8(Villes->name(k - 1)), k);
         item->setCheckable(true);
         item->setActionGroup(shown);
         connect(item, &QAction::triggered, this, &TForm1::MenuItemClick);
-        villes->addAction(item);
+        MenuVilles->addAction(item);
     }
     QAction *separator = menuItem(this, QStringLiteral("-"), 0);
     separator->setSeparator(true);
     separator->setText(QString());  // the caption "-" names it; some styles would draw it
-    villes->addAction(separator);
-    // The commands after the towns.
-    QAction *refresh = menuItem(this, QStringLiteral("Actualiser"), 0);
-    refresh->setObjectName(QStringLiteral("Actualiser"));
-    everywhere(refresh, QKeySequence(Qt::Key_F5));
-    connect(refresh, &QAction::triggered, this, &TForm1::ActualiserClick);
-    villes->addAction(refresh);
-    QAction *add = menuItem(this, QStringLiteral("Ajouter une ville…"), 0);
-    add->setObjectName(QStringLiteral("AjouterVille"));
-    connect(add, &QAction::triggered, this, &TForm1::AjouterVilleClick);
-    villes->addAction(add);
-    RetirerVille = menuItem(this, QString(), 0);
-    RetirerVille->setObjectName(QStringLiteral("RetirerVille"));
-    connect(RetirerVille, &QAction::triggered, this, &TForm1::RetirerVilleClick);
-    villes->addAction(RetirerVille);
+    MenuVilles->addAction(separator);
+    Quitter->setProperty("Tag", N + 1);
+    for (QAction *command : {Actualiser, AjouterVilleItem, RetirerVille, Quitter})
+        MenuVilles->addAction(command);
     updateRetirerVille();
-    QAction *quit = menuItem(this, QStringLiteral("Quitter"), N + 1);
-    quit->setObjectName(QStringLiteral("Quitter"));
-    everywhere(quit, QKeySequence(Qt::CTRL | Qt::Key_Q));
-    connect(quit, &QAction::triggered, this, &TForm1::CloseAppli);
-    villes->addAction(quit);
     checkShownCity();
     fillPanelMenu();
 }
@@ -168,7 +170,7 @@ void TForm1::fillCityMenu()
 void TForm1::checkShownCity()
 {
     const int line = cityLine(shownCity_);
-    for (QAction *item : findChild<QMenu *>(QStringLiteral("MenuVilles"))->actions())
+    for (QAction *item : MenuVilles->actions())
         if (item->isCheckable())
             item->setChecked(item->property("Tag").toInt() == line + 1);
 }
@@ -205,7 +207,7 @@ void TForm1::AjouterVille(const QByteArray &name, const QByteArray &label, const
         nameTaken = nameTaken || meteo::equalsIgnoringAsciiCase(Villes->name(i), name);
     }
     if (!known)  // two communes of one name are told apart by their department
-        changeCityList(meteo::withCityAdded(cityListBytes(), nameTaken ? label : name, code));
+        Villes->add(nameTaken ? label : name, code);
     Ville = code;
     Request(Ville);
     Button1->setEnabled(true);
@@ -230,7 +232,7 @@ void TForm1::RetirerVilleClick()
         if (box.clickedButton() != oui)
             return;
         const QByteArray removed = Ville;
-        changeCityList(meteo::withCityRemoved(cityListBytes(), removed));
+        Villes->remove(removed);
         if (Edit1->text().toUtf8() == removed)
             Edit1->clear();
         requestStartCity();
@@ -240,49 +242,7 @@ void TForm1::RetirerVilleClick()
 
 int TForm1::cityLine(const QByteArray &code) const
 {
-    for (int i = 0; Villes && !code.isEmpty() && i < Villes->count(); ++i)
-        if (Villes->valueAt(i) == code)
-            return i;
-    return -1;
-}
-
-QByteArray TForm1::cityListBytes() const
-{
-    QFile file(meteo::Places::current().citiesFile());
-    if (!file.exists())
-        return {};
-    if (!file.open(QIODevice::ReadOnly))
-        throw meteo::Error(file.fileName() + QStringLiteral(" : fichier illisible (") + file.errorString() + u')');
-    return file.readAll();
-}
-
-// The list is written whole or not at all (to the user's own copy in an installed program), then
-// read back into the menu.
-void TForm1::changeCityList(const QByteArray &bytes)
-{
-    const meteo::Places &places = meteo::Places::current();
-    places.prepareFolderOf(places.citiesCopy());
-    meteo::writeFileAtomically(places.citiesCopy(), bytes);
-    if (!Villes)
-        Villes = std::make_unique<meteo::NameValueList>();
-    Villes->loadFromBytes(bytes);
-    limitCities();
-    fillCityMenu();
-}
-
-// A menu of a thousand towns is already more than anyone reads; a larger file (an export, a mistake)
-// must not hold the window back, so the rest is left out and said.
-void TForm1::limitCities()
-{
-    constexpr int kMaxCities = 1000;
-    if (!Villes || Villes->count() <= kMaxCities)
-        return;
-    const int all = Villes->count();
-    Villes->keepFirst(kMaxCities);
-    meteo::ErrorReport::report("villes.ini", QStringLiteral("%1 : %2 lignes, seules les %3 premières sont lues, les autres sont ignorées")
-                                                 .arg(meteo::Places::current().citiesFile())
-                                                 .arg(all)
-                                                 .arg(kMaxCities));
+    return Villes ? Villes->rowOf(code) : -1;
 }
 
 void TForm1::FormActivate()

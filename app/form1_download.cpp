@@ -1,4 +1,6 @@
 // The window's download: the request for a city code and the five handlers of the HTTP client.
+#include "citylist.h"
+#include "cityweather.h"
 #include "errorreport.h"
 #include "executable.h"
 #include "form1.h"
@@ -16,8 +18,14 @@ using meteo::atEventBoundary;
 void TForm1::Request(const QByteArray &Vil)
 {
     const QByteArray Demande = meteo::weatherRequestUrl(serviceHost_, Vil);
+    const bool abandons = HTTPClient->Busy() && requested_ != Vil;
     SendRequest(Demande);
+    // A download under way for another city is abandoned by this one.
+    if (meteo::CityWeather *abandoned = abandons ? weatherOf(requested_) : nullptr)
+        abandoned->stopDownload();
     requested_ = Vil;  // the city the answer under way is of
+    if (meteo::CityWeather *weather = weatherOf(Vil))
+        weather->startDownload();
     if (RetirerVille)
         updateRetirerVille();  // it names the city of the last request
 }
@@ -69,49 +77,62 @@ void TForm1::HTTPClientDoneInput(meteo::HTTPConnection *ASocket)
 
 void TForm1::HTTPClientDisconnect(meteo::HTTPConnection *ASocket)
 {
-    bool shown = false;
+    QString failure = QStringLiteral("téléchargement interrompu");
     atEventBoundary("HTTPClientDisconnect", [&] {
         // An error answer (our service's 404 or 502, a redirect) is no weather: the last good
         // document stays stored and shown.
         if (ASocket && !meteo::isSuccess(ASocket->ResponseStatus())) {
-            setStatus(meteo::notStoredStatus(ASocket->ResponseStatus(), ASocket->ResponseReason(), HTTPBuffer));
+            const QByteArray status = meteo::notStoredStatus(ASocket->ResponseStatus(), ASocket->ResponseReason(), HTTPBuffer);
+            setStatus(status);
+            failure = QString::fromUtf8(status);
             return;
         }
         Chemin = meteo::executableDir();
         // An answer without body must not store the previous body again, nor empty a good file.
         if (HTTPBuffer.isEmpty()) {
             setStatus(meteo::kNoBodyStatus);
+            failure = QString::fromUtf8(meteo::kNoBodyStatus);
             return;
         }
+        received_ = clock();
         const meteo::Places &places = meteo::Places::current();
         // A body the refresh would refuse (a captive portal's page, a hostile shape) never replaces
         // the last good weather: it is checked as the refresh reads it, before it is stored.
         // The one parse of this download: the refresh and the forecast windows read it.
-        std::shared_ptr<const meteo::WeatherDocument> parsed = meteo::checkWeatherDocument(HTTPBuffer, places.weatherFile());
-        places.prepareFolderOf(places.weatherFile());
-        MemoHTML->SaveToFile(places.weatherFile());
-        Document = std::move(parsed);
-        Mise_A_Jour();
+        try {
+            meteo::CheckedDocument checked = meteo::checkWeatherDocument(HTTPBuffer, places.weatherFile());
+            places.prepareFolderOf(places.weatherFile());
+            MemoHTML->SaveToFile(places.weatherFile());
+            Document = std::move(checked);
+            Mise_A_Jour();
+        } catch (const std::exception &e) {
+            failure = QString::fromUtf8(e.what());
+            throw;
+        }
         shownCity_ = requested_;
+        setDisplayed(weatherOf(shownCity_));
         checkShownCity();
-        afterShown();
         setStatus(meteo::disconnectStatus(serviceHost_));
-        shown = true;
+        failure.clear();
     });
-    downloadEnded(shown);
+    downloadEnded(failure);
 }
 
 void TForm1::HTTPClientError(const QByteArray &msg, meteo::HTTPConnection *)
 {
     atEventBoundary("HTTPClientError", [&] { setStatus(meteo::errorStatus(msg)); });
-    downloadEnded(false);
+    downloadEnded(QString::fromUtf8(meteo::errorStatus(msg)));
 }
 
-// Every download, chosen or timed, sets when the current city is downloaded next.
-void TForm1::downloadEnded(bool shown)
+// Every download, chosen or timed, sets when the current city is downloaded next; one that failed
+// says why to the city's weather, which keeps its last report.
+void TForm1::downloadEnded(const QString &failure)
 {
     if (closed_)
         return;
+    const bool shown = failure.isEmpty();
+    if (meteo::CityWeather *weather = shown ? nullptr : weatherOf(requested_))
+        weather->fail(failure);
     failures_ = shown ? 0 : failures_ + 1;
     Actualisation->start(meteo::nextRefreshDelay(failures_, refreshInterval, retryInterval));
 }

@@ -1,15 +1,10 @@
 #include "formheures.h"
 
-#include "places.h"
 #include "receivedlabel.h"
-#include "common/error.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollArea>
@@ -93,8 +88,11 @@ FormHeures::FormHeures(QWidget *parent) : QWidget(parent, Qt::Window)
     Detail = new QLabel(page);
     Detail->setObjectName(QStringLiteral("Detail"));
     Detail->setTextFormat(Qt::PlainText);
-    Detail->setText(QStringLiteral("← → : les valeurs d'une heure"));
-    connect(Graphique, &HourlyChart::cursorTextChanged, Detail, &QLabel::setText);
+    const QString hint = QStringLiteral("← → : les valeurs d'une heure");
+    Detail->setText(hint);
+    connect(Graphique, &HourlyChart::cursorTextChanged, Detail, [this, hint](const QString &text) {
+        Detail->setText(text.isEmpty() ? hint : text);
+    });
     // One by one: the static analyser loses the layout's owner in a loop.
     layout->addWidget(title);
     layout->addWidget(Phrase);
@@ -127,44 +125,31 @@ void FormHeures::showMessage(const QString &text)
     Message->show();
 }
 
-void FormHeures::refresh(const WeatherDocument *doc)
+void FormHeures::follow(CityWeather *weather)
 {
-    const Places &places = Places::current();
-    forecast_ = {};
-    warnings_.clear();
-    received_ = {};
-    setWindowTitle(QStringLiteral("Prochaines 48 heures"));
-    if (!doc && !QFile::exists(places.weatherFile())) {
-        Recues->clear();
-        showMessage(QStringLiteral("Aucune prévision : la météo n'a pas encore été téléchargée"));
-        return;
-    }
-    try {
-        if (doc) {
-            forecast_ = readHourly(*doc);
-            warnings_ = readWarnings(*doc).list;
-        } else {
-            const WeatherDocument stored(places.weatherFile());
-            forecast_ = readHourly(stored);
-            warnings_ = readWarnings(stored).list;
-        }
-    } catch (const Error &e) {
-        Recues->clear();
-        showMessage(QStringLiteral("Aucune prévision : ") + QString::fromUtf8(e.what()));
-        return;
-    }
-    received_ = QFileInfo(places.weatherFile()).lastModified();
-    if (!forecast_.place.isEmpty())
-        setWindowTitle(QStringLiteral("Prochaines 48 heures — ") + QString::fromUtf8(forecast_.place));
+    city_.follow(weather, this, &FormHeures::present);
     present();
 }
 
 void FormHeures::present()
 {
-    if (!received_.isValid())
-        return;  // nothing was read
+    const std::shared_ptr<const CityReport> report = city_.report();
+    if (!report) {
+        setWindowTitle(QStringLiteral("Prochaines 48 heures"));
+        Recues->clear();
+        showMessage(QStringLiteral("Aucune prévision : la météo n'a pas encore été téléchargée"));
+        return;
+    }
+    if (report != shown_) {
+        // Another document, perhaps of another city: nothing of the last one stays under the cursor.
+        shown_ = report;
+        Graphique->setCursor(-1);
+    }
+    const HourlyForecast &forecast_ = report->hourly;
+    setWindowTitle(forecast_.place.isEmpty() ? QStringLiteral("Prochaines 48 heures")
+                                             : QStringLiteral("Prochaines 48 heures — ") + QString::fromUtf8(forecast_.place));
     const QDateTime now = clock();
-    showReceived(Recues, received_, now);
+    showReceived(Recues, report->received, now);
     if (!forecast_.present || forecast_.hours.isEmpty()) {
         showMessage(QStringLiteral("Pas de prévision horaire dans ce document"));
         return;
@@ -176,13 +161,10 @@ void FormHeures::present()
     }
     Message->hide();
     // The warnings still in force, one line each, worst first.
-    QList<OfficialWarning> current;
+    const QList<OfficialWarning> current = report->warningsInForce(now);
     QStringList lines;
-    for (const OfficialWarning &w : warnings_)
-        if (w.end > now) {
-            current << w;
-            lines << QString::fromUtf8(warningLine(w, now));
-        }
+    for (const OfficialWarning &w : current)
+        lines << QString::fromUtf8(warningLine(w, now));
     Vigilances->setText(lines.join(u'\n'));
     Vigilances->setVisible(!lines.isEmpty());
     Vigilances->setAccessibleDescription(QString::fromUtf8(spokenWarnings(current, now)));
@@ -196,6 +178,8 @@ void FormHeures::present()
 
 void FormHeures::showEvent(QShowEvent *event)
 {
+    // The chart takes the keys at once: Left and Right move its hour cursor.
+    Graphique->setFocus(Qt::ActiveWindowFocusReason);
     present();
     minute_->start();
     QWidget::showEvent(event);

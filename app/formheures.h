@@ -3,6 +3,7 @@
 // gusts, nights, the current time). It only draws what weather/hourly.h reads and computes, and
 // only what is still ahead by the clock: it repaints every minute while it is shown.
 #pragma once
+#include "cityweather.h"
 #include "hourlychart.h"
 #include "weather/hourly.h"
 
@@ -33,10 +34,9 @@ class FormHeures : public QWidget {
     Q_OBJECT
 public:
     explicit FormHeures(QWidget *parent);
-    // Shows `doc` (the one just parsed by the download), or reads the stored document when it is
-    // null; never raises: what cannot be read is said in the window.
-    void refresh(const WeatherDocument *doc = nullptr);
-    // Says again what is ahead by the clock, from what was read last.
+    // Shows the hours of `weather`'s report, and again at each of its changes.
+    void follow(CityWeather *weather);
+    // Says again what is ahead by the clock, from the report followed.
     void present();
     QLabel *Phrase, *Message, *Recues;
     QLabel *Detail;  // the values of the hour under the chart's cursor
@@ -53,9 +53,8 @@ protected:
 
 private:
     void showMessage(const QString &text);
-    HourlyForecast forecast_;
-    QList<OfficialWarning> warnings_;
-    QDateTime received_;
+    Following city_;
+    std::shared_ptr<const CityReport> shown_;  // the report the cursor's hour belongs to
     QTimer *minute_;
 };
 

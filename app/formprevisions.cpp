@@ -2,13 +2,10 @@
 
 #include "places.h"
 #include "receivedlabel.h"
-#include "common/error.h"
-#include "weather/forecast.h"
-#include "weather/namevaluelist.h"
-#include "weather/translation.h"
+#include "common/frenchtext.h"
+#include "weather/display.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QImage>
 #include <QKeyEvent>
@@ -31,11 +28,6 @@ constexpr Column kColumns[] = {{"Jour", "Jour", 14},          {"IconeJour", "Cie
                                {"Ciel", "Ciel", 20},           {"Temp", "Températures", 28},     {"Pluie", "Risque de pluie", 6},
                                {"Vent", "Vent", 11},           {"Soleil", "Soleil", 18}};
 constexpr int kIcon = 40;
-
-QString degreesText(double v)
-{
-    return QString::number(std::lround(v)) + QStringLiteral("°");
-}
 
 } // namespace
 
@@ -100,7 +92,7 @@ void TemperatureBar::paintEvent(QPaintEvent *)
     }
     painter.setPen(palette().color(QPalette::WindowText));
     const auto valueText = [&](const std::optional<double> &v, double x, bool before) {
-        const QString text = v ? degreesText(*v) : QStringLiteral("—");
+        const QString text = v ? french::number(std::round(*v), 0) + QStringLiteral("°") : QStringLiteral("—");
         const QRectF box = before ? QRectF(x - side - 4, 0, side, height()) : QRectF(x + 4, 0, side, height());
         painter.drawText(box, Qt::AlignVCenter | (before ? Qt::AlignRight : Qt::AlignLeft), text);
     };
@@ -198,27 +190,24 @@ void FormPrevisions::setIcon(QLabel *label, const QByteArray &code, const QByteA
     }
 }
 
-void FormPrevisions::refresh(const WeatherDocument *doc)
+void FormPrevisions::follow(CityWeather *weather)
 {
-    const Places &places = Places::current();
-    if (!doc && !QFile::exists(places.weatherFile())) {
+    city_.follow(weather, this, &FormPrevisions::present);
+    present();
+}
+
+void FormPrevisions::present()
+{
+    const std::shared_ptr<const CityReport> report = city_.report();
+    if (!report) {
         setWindowTitle(QStringLiteral("Prévisions"));
         showMessage(QStringLiteral("Aucune prévision : la météo n'a pas encore été téléchargée"));
         return;
     }
     const QDateTime now = clock();
-    Forecast forecast;
-    try {
-        NameValueList dictionary;
-        dictionary.loadFromFile(places.programDir() + QStringLiteral("/Dictionnaire.ini"));
-        const auto traduire = [&dictionary](const QByteArray &phrase) { return translate(phrase, dictionary); };
-        forecast = doc ? readForecast(*doc, traduire, now.date()) : readForecast(WeatherDocument(places.weatherFile()), traduire, now.date());
-    } catch (const Error &e) {
-        showMessage(QStringLiteral("Aucune prévision : ") + QString::fromUtf8(e.what()));
-        return;
-    }
+    const Forecast &forecast = report->forecast;
     setWindowTitle(QStringLiteral("Prévisions — ") + QString::fromUtf8(forecast.place));
-    showReceived(Recues, QFileInfo(places.weatherFile()).lastModified(), now);
+    showReceived(Recues, report->received, now);
     Message->hide();
     // One scale for the nine bars: the coldest low to the warmest high, a degree beyond each.
     std::optional<double> coldest, warmest;

@@ -3,6 +3,8 @@
 // scale for all nine days, chance of rain, wind, sunrise and sunset). It only places the texts that
 // weather/forecast.h composes; the rows scroll when the screen is too small for them.
 #pragma once
+#include "cityweather.h"
+
 #include <QDateTime>
 #include <QLabel>
 #include <QWidget>
@@ -12,7 +14,6 @@
 class QScrollArea;
 
 namespace meteo {
-class WeatherDocument;
 
 // A day's low-to-high range, drawn on the scale the nine days share, the two values at its ends. Its
 // text ("9°C / 3°C") is what a screen reader says; the bar is what the eye reads.
@@ -40,9 +41,9 @@ class FormPrevisions : public QWidget {
 public:
     static constexpr int kRows = 9;
     explicit FormPrevisions(QWidget *parent);
-    // Shows `doc` (the one just parsed by the download), or reads the stored document when it is
-    // null. Never raises an error: what cannot be read is said in the window.
-    void refresh(const WeatherDocument *doc = nullptr);
+    // Shows the nine days of `weather`'s report, and again at each of its changes.
+    void follow(CityWeather *weather);
+    void present();
     QLabel *cell(const char *column, int row) const;  // "Jour", 1 -> Jour1
     TemperatureBar *bar(int row) const { return static_cast<TemperatureBar *>(cell("Temp", row)); }
     // The real time; tests set their own.
@@ -59,6 +60,7 @@ private:
     QWidget *rows_;
     QScrollArea *scroll_;
     QLabel *Message, *Recues;
+    Following city_;
 };
 
 } // namespace meteo

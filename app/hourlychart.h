@@ -4,6 +4,7 @@
 // or overlaps another at any size or scale. An hour cursor (keyboard or mouse) says that hour's values
 // in full, as the chart's description for screen readers too.
 #pragma once
+#include "chartlayout.h"
 #include "weather/hourly.h"
 #include "weather/warnings.h"
 
@@ -12,9 +13,6 @@
 #include <QWidget>
 
 namespace meteo {
-
-// A warning's colour: yellow, orange or red, at `alpha`.
-QColor warningColour(int colour, int alpha = 255);
 
 class HourlyChart : public QWidget {
     Q_OBJECT
@@ -26,17 +24,14 @@ public:
     void setWarnings(const QList<OfficialWarning> &warnings);
     QRectF warningBand(int index) const;  // empty when outside the hours shown
 
-    struct Label {
-        QString text;
-        QRectF rect;
-        QColor colour;
-    };
-    const QList<Label> &labels() const { return labels_; }  // every text the chart draws, where
-    QRectF plotArea() const { return plot_; }
+    using Label = ChartLayout::Label;
+    const QList<Label> &labels() const { return layout_.labels; }  // every text the chart draws, where
+    QRectF plotArea() const { return layout_.plot; }
     QPointF temperaturePoint(int hour) const;  // in widget coordinates; null when unknown
     QRectF precipitationBar(int hour) const;   // empty when dry or unknown
-    bool hasPrecipitationAxis() const { return precipitation_.has_value(); }
-    bool hasGustAxis() const { return gust_.has_value(); }
+    bool hasPrecipitationAxis() const { return layout_.precipitation.has_value(); }
+    bool hasGustAxis() const { return layout_.gust.has_value(); }
+    const ChartLayout &chartLayout() const { return layout_; }
 
     int cursor() const { return cursor_; }     // the hour under the cursor, -1 for none
     void setCursor(int hour);
@@ -57,28 +52,13 @@ protected:
 
 private:
     void layout();
-    double x(const QDateTime &t) const;
-    double y(const Scale &scale, double v) const;
-    int hourAt(double px) const;
     QPixmap icon(const QByteArray &code);
-    bool place(const QString &text, QRectF rect, const QColor &colour);  // false when it would overlap
 
     QList<HourPoint> hours_;
     QList<std::pair<QDateTime, QDateTime>> nights_;
     QList<OfficialWarning> warnings_;
     QDateTime now_;
-    Scale temperature_;
-    std::optional<Scale> precipitation_, gust_;
-    int steps_ = 4;
-    QRectF plot_;
-    QList<Label> labels_;
-    struct StripCell {
-        int hour;
-        QRectF iconRect;
-    };
-    QList<StripCell> strip_;
-    int iconSide_ = 24;
-    QList<std::pair<QRectF, int>> legendSwatches_;  // where each series' sample is drawn, and which
+    ChartLayout layout_;
     QHash<QByteArray, QPixmap> icons_;
     int cursor_ = -1;
 };

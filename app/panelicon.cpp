@@ -1,5 +1,8 @@
 #include "panelicon.h"
 
+#include "places.h"
+#include "weather/display.h"
+
 #include <QFont>
 #include <QMenu>
 #include <QPainter>
@@ -64,6 +67,30 @@ PanelIcon::PanelIcon(QWidget *window, QMenu *menu) : QObject(window), window_(wi
         window_->raise();
         window_->activateWindow();
     });
+}
+
+void PanelIcon::follow(CityWeather *weather)
+{
+    city_.follow(weather, this, &PanelIcon::present);
+    present();
+}
+
+// "Brest : 8 °C, averses — pluie faible à partir de 14 h 15"
+void PanelIcon::present()
+{
+    const std::shared_ptr<const CityReport> report = city_.report();
+    if (!report)
+        return;
+    const QByteArray code = report->condition.Icon_Jour;
+    if (!pictures_.contains(code) && isSafeIconCode(code))
+        pictures_.insert(code, QImage(iconPath(Places::current().programDir(), code)));
+    const std::optional<int> temperature = report->temperature();
+    const auto lowerFirst = [](QString text) { return text.isEmpty() ? text : text.left(1).toLower() + text.mid(1); };
+    QString tip = QString::fromUtf8(city_.weather()->name()) + QStringLiteral(" : ")
+                  + (temperature ? QString::number(*temperature) + QStringLiteral(" °C, ") : QString()) + lowerFirst(QString::fromUtf8(report->sky));
+    if (const QByteArray rain = rainSentence(report->hourly.rain, clock()); !rain.isEmpty())
+        tip += QStringLiteral(" — ") + lowerFirst(QString::fromUtf8(rain));
+    show(pictures_.value(code), temperature, tip);
 }
 
 void PanelIcon::show(const QImage &condition, std::optional<int> temperature, const QString &tooltip)

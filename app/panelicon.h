@@ -2,6 +2,9 @@
 // asks for, its tooltip the city, temperature, sky and the rain of the next two hours, its menu the
 // main window's commands. A click shows or hides the main window. Only where a panel can show it.
 #pragma once
+#include "cityweather.h"
+
+#include <QHash>
 #include <QIcon>
 #include <QImage>
 #include <QObject>
@@ -24,12 +27,18 @@ class PanelIcon : public QObject {
 public:
     // `window` is shown, raised or hidden by a click; `menu` is the icon's menu.
     PanelIcon(QWidget *window, QMenu *menu);
+    // Shows the weather of `weather`'s report, and again at each of its changes.
+    void follow(CityWeather *weather);
+    void present();
     void show(const QImage &condition, std::optional<int> temperature, const QString &tooltip);
     QSystemTrayIcon *tray() const { return tray_; }
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
 private:
     QWidget *window_;
     QSystemTrayIcon *tray_;
+    Following city_;
+    QHash<QByteArray, QImage> pictures_;  // each condition's picture, decoded once
 };
 
 } // namespace meteo

@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!service::isMetropolitanDepartment(it.key()))
             std::abort();
         for (const service::Warning &w : it.value())
-            if (service::phenomenonName(w.phenomenon).isEmpty() || w.colour < 2 || w.colour > 4 || !(w.begin < w.end))
+            if (int(w.phenomenon) < 1 || int(w.phenomenon) > 9 || w.colour < meteo::WarningColour::Jaune
+                || w.colour > meteo::WarningColour::Rouge || !(w.begin < w.end))
                 std::abort();
     }
     return 0;

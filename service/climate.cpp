@@ -118,11 +118,20 @@ Climate::Climate(const City &city) : altitude_(std::max(city.altitude, 0))
     const double fromMediterranean = std::min(distanceToCoast(p, kMediterranean), corsica ? distanceToCoast(p, kCorsica) : 1e9);
     const double continental = corsica ? 0.6 : std::min(1.0, std::sqrt(fromAtlantic / 400.0));
     const double mediterranean = std::exp(-fromMediterranean / 40.0), shore = std::exp(-fromMediterranean / 8.0);
-    const double mean = 13.35 - 0.39 * (city.latitude - 46.5) - 0.5 * continental + 2.4 * mediterranean;
-    const double amplitude = 5.1 + 4.35 * continental - 2.0 * mediterranean;
+    double mean = 13.35 - 0.39 * (city.latitude - 46.5) - 0.5 * continental + 2.4 * mediterranean;
+    double amplitude = 5.1 + 4.35 * continental - 2.0 * mediterranean;
     // Valleys and heights see wider days than the plain.
-    const double range = 7.3 + 1.8 * continental - 1.5 * shore + 2.5 * std::min(altitude_, 2000) / 1000.0;
-    const double rangeSwing = 1.5 + 1.3 * continental - 2.5 * shore;  // the sea keeps summer nights warm
+    double range = 7.3 + 1.8 * continental - 1.5 * shore + 2.5 * std::min(altitude_, 2000) / 1000.0;
+    double rangeSwing = 1.5 + 1.3 * continental - 2.5 * shore;  // the sea keeps summer nights warm
+    if (corsica) {
+        // The island's coast is no Riviera: its plains and valleys open on the sea, and their clear
+        // nights cool under the mountains' air (Ajaccio: 13.9 / 4.0 °C in January, 28.6 / 16.8 °C in
+        // July; Bastia a degree milder at night).
+        mean = 16.0 + 0.6 * (city.longitude - 8.75) - 0.39 * (city.latitude - 41.9);
+        amplitude = 7.0;
+        range = 10.4 - 1.2 * (city.longitude - 8.75) + 2.5 * std::min(altitude_, 2000) / 1000.0;
+        rangeSwing = 1.3;
+    }
     for (int m = 0; m < 12; ++m) {
         const double phase = kTwoPi * (m + 0.5 - 6.65) / 12;  // warmest about the 20th of July
         const double t = mean + amplitude * std::cos(phase), r = range + rangeSwing * std::cos(kTwoPi * (m + 0.5 - 6.3) / 12);

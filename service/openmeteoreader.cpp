@@ -3,10 +3,8 @@
 #include "openmeteo.h"
 
 #include "conditions.h"
+#include "jsonreader.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTimeZone>
 #include <cmath>
 #include <optional>
@@ -16,87 +14,25 @@ namespace {
 
 constexpr qsizetype kMaxDays = 9;  // what the document serves at the most
 
-// Reads the answer strictly: any field missing or of the wrong kind is reported by name, so that no
-// half-filled document is ever served.
-class Reader {
-public:
-    explicit Reader(QJsonObject root) : root_(std::move(root)) {}
-    QString missing;
-
-    QJsonObject object(const char *name) { return field(root_, nullptr, name, &QJsonValue::isObject).toObject(); }
-    double number(const char *name) { return field(root_, nullptr, name, &QJsonValue::isDouble).toDouble(); }
-    double number(const QJsonObject &o, const char *group, const char *name)
-    {
-        return field(o, group, name, &QJsonValue::isDouble).toDouble();
-    }
-    QString string(const QJsonObject &o, const char *group, const char *name)
-    {
-        return field(o, group, name, &QJsonValue::isString).toString();
-    }
-    QJsonArray array(const QJsonObject &o, const char *group, const char *name, qsizetype length)
-    {
-        const QJsonArray a = field(o, group, name, &QJsonValue::isArray).toArray();
-        if (a.size() < length)
-            fail(QByteArray(group) + '.' + name);
-        return a;
-    }
-    double at(const QJsonArray &a, qsizetype i, const char *what)
-    {
-        if (i < 0 || i >= a.size() || !a.at(i).isDouble())
-            fail(what);
-        return a.at(i).toDouble();
-    }
-    // `v` when it is a finite number within lo…hi; otherwise the first such fault is named with the
-    // value, and 0 stands in so that nothing computes on it.
-    double within(double v, const char *what, double lo, double hi)
-    {
-        if (v >= lo && v <= hi)  // false for NaN
-            return v;
-        if (ok())
-            outOfRange = QStringLiteral("%1 = %2").arg(QString::fromLatin1(what)).arg(v, 0, 'g', 6);
-        return 0;
-    }
-    int wmo(double v, const char *what)
-    {
-        const int code = rounded(within(v, what, 0, 99));
-        if (ok() && (code != v || !isKnownWmo(code)))
-            outOfRange = QStringLiteral("%1 = %2 (code WMO inconnu)").arg(QString::fromLatin1(what)).arg(v, 0, 'g', 6);
-        return ok() ? code : 0;
-    }
-    bool ok() const { return missing.isEmpty() && outOfRange.isEmpty(); }
-    QString problem() const
-    {
-        return missing.isEmpty() ? QStringLiteral("valeur d'Open-Meteo hors limites : ") + outOfRange
-                                 : QStringLiteral("réponse d'Open-Meteo sans ") + missing;
-    }
-    QString outOfRange;
-
-private:
-    // The member `name` of `o` when it is of the kind asked; otherwise the first such miss is named
-    // ("current.time", or just the name at the top level).
-    QJsonValue field(const QJsonObject &o, const char *group, const char *name, bool (QJsonValue::*kind)() const)
-    {
-        const QJsonValue v = o.value(QLatin1StringView(name));
-        if (!(v.*kind)())
-            fail(group ? QByteArray(group) + '.' + name : QByteArray(name));
-        return v;
-    }
-    void fail(const QByteArray &what)
-    {
-        if (missing.isEmpty())
-            missing = QString::fromLatin1(what);
-    }
-    QJsonObject root_;
-};
-
-// An instant of the answer (asked as Unix seconds), in the commune's own zone; nullopt when it is not
-// a whole number of seconds within the years the forecast can be about.
-std::optional<QDateTime> instantOf(const QJsonValue &v, const QTimeZone &zone)
+// The Open-Meteo words of the shared reader's faults.
+QString problem(const JsonReader &in)
 {
-    const double seconds = v.toDouble(std::nan(""));
-    if (!v.isDouble() || !(seconds >= 0 && seconds < 8e9) || seconds != std::floor(seconds))
-        return std::nullopt;
-    return QDateTime::fromSecsSinceEpoch(qint64(seconds), zone);
+    return in.missing().isEmpty() ? QStringLiteral("valeur d'Open-Meteo hors limites : ") + in.outOfRange()
+                                  : QStringLiteral("réponse d'Open-Meteo sans ") + QString::fromLatin1(in.missing());
+}
+
+HttpError fault(const JsonReader &in)
+{
+    return {502, problem(in).toUtf8()};
+}
+
+// A WMO weather code: a whole number this service has a condition for.
+int wmo(JsonReader &in, double v, const char *what)
+{
+    const int code = rounded(in.within(v, what, 0, 99));
+    if (in.ok() && (code != v || !isKnownWmo(code)))
+        in.refuse(QStringLiteral("%1 = %2 (code WMO inconnu)").arg(QString::fromLatin1(what)).arg(v, 0, 'g', 6));
+    return in.ok() ? code : 0;
 }
 
 // The `count` steps of a series from the one that holds `now`, with the index of that one; or the
@@ -112,7 +48,7 @@ Result<Steps> stepsAhead(const QJsonArray &times, const char *name, qint64 step,
     Steps out;
     std::optional<QDateTime> last;
     for (qsizetype i = 0; i < times.size() && out.starts.size() < count; ++i) {
-        const std::optional<QDateTime> t = instantOf(times.at(i), zone);
+        const std::optional<QDateTime> t = unixInstant(times.at(i), zone);
         if (!t)
             return HttpError{502, QByteArray(name) + "[" + QByteArray::number(i) + "] n'est pas un instant"};
         if (last && last->secsTo(*t) != step)
@@ -144,10 +80,10 @@ Result<QList<HourForecast>> readHours(const QJsonObject &hourly, const QList<Day
                                       const QList<std::pair<QDateTime, QDateTime>> &suns, const QDateTime &now,
                                       const QTimeZone &zone)
 {
-    Reader in(QJsonObject{{QStringLiteral("hourly"), hourly}});
+    JsonReader in;
     const QJsonArray times = in.array(hourly, "hourly", "time", 48);
     if (!in.ok())
-        return HttpError{502, in.problem().toUtf8()};
+        return fault(in);
     const Result<Steps> steps = stepsAhead(times, "hourly.time", 3600, 48, now, zone);
     if (!steps.ok())
         return steps.error();
@@ -165,7 +101,7 @@ Result<QList<HourForecast>> readHours(const QJsonObject &hourly, const QList<Day
         h.feelsLike = in.within(in.at(feels, i, "hourly.apparent_temperature"), "hourly.apparent_temperature", -90, 60);
         h.rainChance = rounded(in.within(in.at(chances, i, "hourly.precipitation_probability"), "hourly.precipitation_probability", 0, 100));
         h.precipitation = in.within(in.at(amounts, i, "hourly.precipitation"), "hourly.precipitation", 0, 500);
-        h.wmo = in.wmo(in.at(codes, i, "hourly.weather_code"), "hourly.weather_code");
+        h.wmo = wmo(in, in.at(codes, i, "hourly.weather_code"), "hourly.weather_code");
         h.windSpeed = in.within(in.at(speeds, i, "hourly.wind_speed_10m"), "hourly.wind_speed_10m", 0, 400);
         h.windGust = in.within(in.at(gusts, i, "hourly.wind_gusts_10m"), "hourly.wind_gusts_10m", 0, 400);
         h.windDirection = rounded(in.within(in.at(directions, i, "hourly.wind_direction_10m"), "hourly.wind_direction_10m", 0, 360)) % 360;
@@ -176,19 +112,19 @@ Result<QList<HourForecast>> readHours(const QJsonObject &hourly, const QList<Day
         out << h;
     }
     if (!in.ok())
-        return HttpError{502, in.problem().toUtf8()};
+        return fault(in);
     return out;
 }
 
 // The 8 quarter hours from the one that holds `now`; optional like the hours.
 Result<QList<RainQuarter>> readQuarters(const QJsonObject &root, const QDateTime &now, const QTimeZone &zone)
 {
-    Reader in(root);
-    const QJsonObject minutely = in.object("minutely_15");
+    JsonReader in;
+    const QJsonObject minutely = in.object(root, nullptr, "minutely_15");
     const QJsonArray times = in.array(minutely, "minutely_15", "time", 8);
     const QJsonArray rain = in.array(minutely, "minutely_15", "precipitation", times.size());
     if (!in.ok())
-        return HttpError{502, in.problem().toUtf8()};
+        return fault(in);
     const Result<Steps> steps = stepsAhead(times, "minutely_15.time", 900, 8, now, zone);
     if (!steps.ok())
         return steps.error();
@@ -197,99 +133,103 @@ Result<QList<RainQuarter>> readQuarters(const QJsonObject &root, const QDateTime
     for (qsizetype i = first; i < first + 8; ++i)
         out << RainQuarter{steps.value().starts[i - first], in.within(in.at(rain, i, "minutely_15.precipitation"), "minutely_15.precipitation", 0, 500)};
     if (!in.ok())
-        return HttpError{502, in.problem().toUtf8()};
+        return fault(in);
     return out;
 }
 
 } // namespace
 
-SourceResult parseOpenMeteo(const QByteArray &json, const City &city, const QDateTime &nowUtc)
-{
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (!document.isObject())
-        return sourceFailure(QStringLiteral("réponse d'Open-Meteo illisible (%1)").arg(error.errorString()));
-    Reader in(document.object());
-    // Every moment is read as an instant and shown in the commune's own zone: Open-Meteo writes local
-    // times with the offset of the day it answers, an hour off past a change of legal time.
-    const QTimeZone zone(city.timeZone());
-    const QJsonObject current = in.object("current"), hourly = in.object("hourly"), daily = in.object("daily");
 
-    WeatherReport r = reportOf(city, "Open-Meteo");
-    const std::optional<QDateTime> observed = instantOf(current.value(QLatin1StringView("time")), zone);
-    // Physical ranges: anything outside is a broken answer, never served.
-    r.temperature = rounded(in.within(in.number(current, "current", "temperature_2m"), "current.temperature_2m", -90, 60));
-    r.feelsLike = rounded(in.within(in.number(current, "current", "apparent_temperature"), "current.apparent_temperature", -90, 60));
-    r.humidity = rounded(in.within(in.number(current, "current", "relative_humidity_2m"), "current.relative_humidity_2m", 0, 100));
-    r.daylight = in.within(in.number(current, "current", "is_day"), "current.is_day", 0, 1) != 0;
-    r.wmo = in.wmo(in.number(current, "current", "weather_code"), "current.weather_code");
-    const double pressure = in.within(in.number(current, "current", "pressure_msl"), "current.pressure_msl", 850, 1100);
-    r.pressure = std::round(pressure * 10.0) / 10.0;
-    r.windSpeed = in.within(in.number(current, "current", "wind_speed_10m"), "current.wind_speed_10m", 0, 400);
-    r.windDirection = rounded(in.within(in.number(current, "current", "wind_direction_10m"), "current.wind_direction_10m", 0, 360)) % 360;
-    r.windGust = in.within(in.number(current, "current", "wind_gusts_10m"), "current.wind_gusts_10m", 0, 400);
+namespace {
+
+// The current conditions, each in its physical range; an observation that is stale (a cache upstream)
+// or from the future (a wrong clock) is no current weather.
+std::optional<QString> readCurrent(const QJsonObject &current, const QDateTime &nowUtc, const QTimeZone &zone, WeatherReport &r)
+{
+    JsonReader in;
+    const std::optional<QDateTime> observed = unixInstant(current.value(QLatin1StringView("time")), zone);
+    const auto value = [&](const char *name, const char *what, double lo, double hi) {
+        return in.within(in.number(current, "current", name), what, lo, hi);
+    };
+    r.temperature = rounded(value("temperature_2m", "current.temperature_2m", -90, 60));
+    r.feelsLike = rounded(value("apparent_temperature", "current.apparent_temperature", -90, 60));
+    r.humidity = rounded(value("relative_humidity_2m", "current.relative_humidity_2m", 0, 100));
+    r.daylight = value("is_day", "current.is_day", 0, 1) != 0;
+    r.wmo = wmo(in, in.number(current, "current", "weather_code"), "current.weather_code");
+    r.pressure = std::round(value("pressure_msl", "current.pressure_msl", 850, 1100) * 10.0) / 10.0;
+    r.windSpeed = value("wind_speed_10m", "current.wind_speed_10m", 0, 400);
+    r.windDirection = rounded(value("wind_direction_10m", "current.wind_direction_10m", 0, 360)) % 360;
+    r.windGust = value("wind_gusts_10m", "current.wind_gusts_10m", 0, 400);
     if (!in.ok())
-        return sourceFailure(in.problem());
+        return problem(in);
     if (!observed)
-        return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans current.time"));
-    // Old data (a stale cache upstream) or data from the future (a wrong clock) is no current weather.
+        return QStringLiteral("réponse d'Open-Meteo sans current.time");
     if (observed->secsTo(nowUtc) > 3 * 3600)
-        return sourceFailure(QStringLiteral("Open-Meteo : données périmées (du %1)").arg(observed->toString(Qt::ISODate)));
+        return QStringLiteral("Open-Meteo : données périmées (du %1)").arg(observed->toString(Qt::ISODate));
     if (nowUtc.secsTo(*observed) > 3 * 3600)
-        return sourceFailure(QStringLiteral("Open-Meteo : données datées du futur (%1)").arg(observed->toString(Qt::ISODate)));
+        return QStringLiteral("Open-Meteo : données datées du futur (%1)").arg(observed->toString(Qt::ISODate));
     r.observed = *observed;
     r.dewPoint = rounded(dewPoint(r.temperature, r.humidity));
+    return std::nullopt;
+}
 
-    // The hour that holds the observation, and the pressure three hours before it, found by instant
-    // (on UTC hours, which are not local hours in a half-hour zone).
+// What the current conditions take from the hour that holds the observation: the pressure's change
+// over three hours (found by instant, on UTC hours, which are not local hours in a half-hour zone),
+// and the visibility and UV index when the current block lacks them.
+std::optional<QString> readObservedHour(const QJsonObject &current, const QJsonObject &hourly, const QTimeZone &zone, WeatherReport &r)
+{
+    JsonReader in;
     const QJsonArray hours = in.array(hourly, "hourly", "time", 1);
     qsizetype now = -1;
     for (qsizetype i = 0; i < hours.size() && now < 0; ++i)
-        if (const std::optional<QDateTime> t = instantOf(hours.at(i), zone); t && *t <= r.observed && r.observed < t->addSecs(3600))
+        if (const std::optional<QDateTime> t = unixInstant(hours.at(i), zone); t && *t <= r.observed && r.observed < t->addSecs(3600))
             now = i;
-    const qsizetype before = now < 0 ? -1 : indexOfInstant(hours, instantOf(hours.at(now), zone)->addSecs(-3 * 3600));
+    const qsizetype before = now < 0 ? -1 : indexOfInstant(hours, unixInstant(hours.at(now), zone)->addSecs(-3 * 3600));
     const QJsonArray pressures = in.array(hourly, "hourly", "pressure_msl", hours.size());
     const double change = in.within(in.at(pressures, now, "hourly.pressure_msl of this hour"), "hourly.pressure_msl", 850, 1100)
                           - in.within(in.at(pressures, before, "hourly.pressure_msl of three hours before"), "hourly.pressure_msl", 850, 1100);
     r.tendency = tendencyText(change);
-    const double visibility = current.value(QLatin1StringView("visibility")).isDouble()
-                                  ? current.value(QLatin1StringView("visibility")).toDouble()
-                                  : in.at(in.array(hourly, "hourly", "visibility", hours.size()), now, "hourly.visibility");
-    r.visibility = std::round(in.within(visibility, "visibility", 0, 1e6) / 100.0) / 10.0;
-    r.uvIndex = rounded(in.within(current.value(QLatin1StringView("uv_index")).isDouble()
-                                      ? current.value(QLatin1StringView("uv_index")).toDouble()
-                                      : in.at(in.array(hourly, "hourly", "uv_index", hours.size()), now, "hourly.uv_index"),
-                                  "uv_index", 0, 20));
+    const auto currentOrHour = [&](const char *name, const char *what) {
+        const QJsonValue v = current.value(QLatin1StringView(name));
+        return v.isDouble() ? v.toDouble() : in.at(in.array(hourly, "hourly", name, hours.size()), now, what);
+    };
+    r.visibility = std::round(in.within(currentOrHour("visibility", "hourly.visibility"), "visibility", 0, 1e6) / 100.0) / 10.0;
+    r.uvIndex = rounded(in.within(currentOrHour("uv_index", "hourly.uv_index"), "uv_index", 0, 20));
+    return in.ok() ? std::nullopt : std::optional<QString>(problem(in));
+}
 
-    // The days from today, one date after the other; only the nine the document can hold are kept.
+// The days from today, one date after the other; only the nine the document can hold are kept, each
+// with the instants of its sun.
+std::optional<QString> readDays(const QJsonObject &daily, const QTimeZone &zone, WeatherReport &r,
+                                QList<std::pair<QDateTime, QDateTime>> &suns)
+{
+    JsonReader in;
     const QJsonArray days = in.array(daily, "daily", "time", 1);
     const QJsonArray codes = in.array(daily, "daily", "weather_code", days.size());
     const QJsonArray highs = in.array(daily, "daily", "temperature_2m_max", days.size());
     const QJsonArray lows = in.array(daily, "daily", "temperature_2m_min", days.size());
     const QJsonArray rises = in.array(daily, "daily", "sunrise", days.size());
     const QJsonArray sets = in.array(daily, "daily", "sunset", days.size());
-    QList<std::pair<QDateTime, QDateTime>> suns;
     const QDate today = r.observed.date();
     for (qsizetype i = 0; i < days.size() && in.ok() && r.days.size() < kMaxDays; ++i) {
         // A day is written as the instant of its local midnight, reckoned with the answer's one
         // offset: half a day later is within the right date whatever that offset's error.
-        const std::optional<QDateTime> midnight = instantOf(days.at(i), zone);
+        const std::optional<QDateTime> midnight = unixInstant(days.at(i), zone);
         const QDate date = midnight ? midnight->addSecs(12 * 3600).date() : QDate();
         if (!date.isValid())
-            return sourceFailure(QStringLiteral("daily.time[%1] n'est pas une date").arg(i));
+            return QStringLiteral("daily.time[%1] n'est pas une date").arg(i);
         if (date < today)
             continue;  // yesterday's, in a zone that has passed midnight
         if (r.days.isEmpty() ? date != today : r.days.last().date.daysTo(date) != 1)
-            return sourceFailure(QStringLiteral("daily.time[%1] : le %2 ne suit pas le jour précédent")
-                                     .arg(i).arg(date.toString(Qt::ISODate)));
+            return QStringLiteral("daily.time[%1] : le %2 ne suit pas le jour précédent").arg(i).arg(date.toString(Qt::ISODate));
         DayForecast d;
         d.date = date;
-        d.dayWmo = d.nightWmo = in.wmo(in.at(codes, i, "daily.weather_code"), "daily.weather_code");
+        d.dayWmo = d.nightWmo = wmo(in, in.at(codes, i, "daily.weather_code"), "daily.weather_code");
         d.high = rounded(in.within(in.at(highs, i, "daily.temperature_2m_max"), "daily.temperature_2m_max", -90, 60));
         d.low = rounded(in.within(in.at(lows, i, "daily.temperature_2m_min"), "daily.temperature_2m_min", -90, 60));
-        const std::optional<QDateTime> rise = instantOf(rises.at(i), zone), set = instantOf(sets.at(i), zone);
+        const std::optional<QDateTime> rise = unixInstant(rises.at(i), zone), set = unixInstant(sets.at(i), zone);
         if (!rise || !set || rise->date() != date || set->date() != date || *set <= *rise)
-            return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans heures de soleil du %1").arg(date.toString(Qt::ISODate)));
+            return QStringLiteral("réponse d'Open-Meteo sans heures de soleil du %1").arg(date.toString(Qt::ISODate));
         d.sunrise = rise->time();
         d.sunset = set->time();
         // The day's wind is an extra: served when both values are there and in range.
@@ -304,9 +244,37 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city, const QDat
         r.days << d;
     }
     if (!in.ok())
-        return sourceFailure(in.problem());
+        return problem(in);
     if (r.days.isEmpty())
-        return sourceFailure(QStringLiteral("réponse d'Open-Meteo sans le jour du %1").arg(today.toString(Qt::ISODate)));
+        return QStringLiteral("réponse d'Open-Meteo sans le jour du %1").arg(today.toString(Qt::ISODate));
+    return std::nullopt;
+}
+
+} // namespace
+
+SourceResult parseOpenMeteo(const QByteArray &json, const City &city, const QDateTime &nowUtc)
+{
+    QString why;
+    const std::optional<QJsonObject> root = jsonObject(json, &why);
+    if (!root)
+        return sourceFailure(QStringLiteral("réponse d'Open-Meteo illisible (%1)").arg(why));
+    JsonReader in;
+    const QJsonObject current = in.object(*root, nullptr, "current"), hourly = in.object(*root, nullptr, "hourly"),
+                      daily = in.object(*root, nullptr, "daily");
+    if (!in.ok())
+        return sourceFailure(problem(in));
+    // Every moment is read as an instant and shown in the commune's own zone: Open-Meteo writes local
+    // times with the offset of the day it answers, an hour off past a change of legal time.
+    const QTimeZone zone(city.timeZone());
+    WeatherReport r = reportOf(city, "Open-Meteo");
+    QList<std::pair<QDateTime, QDateTime>> suns;
+    // Each section reads on what the one before it found (the observation's instant, today's date).
+    if (std::optional<QString> failure = readCurrent(current, nowUtc, zone, r); failure)
+        return sourceFailure(*failure);
+    if (std::optional<QString> failure = readObservedHour(current, hourly, zone, r); failure)
+        return sourceFailure(*failure);
+    if (std::optional<QString> failure = readDays(daily, zone, r, suns); failure)
+        return sourceFailure(*failure);
 
     // The sections of the charts: left out, and said, when they cannot be served whole.
     const QDateTime clock = nowUtc.toTimeZone(zone);
@@ -314,7 +282,7 @@ SourceResult parseOpenMeteo(const QByteArray &json, const City &city, const QDat
         r.hours = h.value();
     else
         r.omitted << "heures omises : " + h.error().text;
-    if (const Result<QList<RainQuarter>> q = readQuarters(document.object(), clock, zone); q.ok())
+    if (const Result<QList<RainQuarter>> q = readQuarters(*root, clock, zone); q.ok())
         r.rain = q.value();
     else
         r.omitted << "pluie omise : " + q.error().text;

@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include "conditions.h"
+#include "common/englishdates.h"
 #include "common/instanttext.h"
 
 #include <QTimeZone>
@@ -42,8 +43,6 @@ void element(QXmlStreamWriter &w, const char *name, int value)
     element(w, name, QString::number(value));
 }
 
-const char *const weekdays[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
-const char *const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 } // namespace
 
@@ -129,8 +128,8 @@ QByteArray toXml(const WeatherReport &r, int days)
         const DayForecast &d = r.days[i];
         w.writeStartElement(QStringLiteral("day"));
         w.writeAttribute(QStringLiteral("d"), QString::number(i));
-        w.writeAttribute(QStringLiteral("t"), QString::fromLatin1(weekdays[d.date.dayOfWeek() - 1]));
-        w.writeAttribute(QStringLiteral("dt"), QString::fromLatin1(months[d.date.month() - 1]) + u' ' + QString::number(d.date.day()));
+        w.writeAttribute(QStringLiteral("t"), text(meteo::english::dayName(d.date)));
+        w.writeAttribute(QStringLiteral("dt"), text(meteo::english::monthDay(d.date)));
         element(w, "hi", d.high);
         element(w, "low", d.low);
         element(w, "sunr", twelveHourText(d.sunrise));
@@ -196,10 +195,10 @@ QByteArray toXml(const WeatherReport &r, int days)
         element(w, "maj", meteo::instantText(r.vigilance->updated.toTimeZone(r.observed.timeZone())));
         for (const Warning &x : r.vigilance->warnings) {
             w.writeStartElement(QStringLiteral("phen"));
-            element(w, "id", x.phenomenon);
-            element(w, "nom", phenomenonName(x.phenomenon));
-            element(w, "coul", x.colour);
-            element(w, "teinte", colourName(x.colour));
+            element(w, "id", int(x.phenomenon));
+            element(w, "nom", meteo::phenomenonName(x.phenomenon));
+            element(w, "coul", int(x.colour));
+            element(w, "teinte", meteo::colourWord(x.colour));
             element(w, "debut", meteo::instantText(x.begin.toTimeZone(r.observed.timeZone())));
             element(w, "fin", meteo::instantText(x.end.toTimeZone(r.observed.timeZone())));
             w.writeEndElement();

@@ -1,10 +1,9 @@
 #include "vigilance.h"
 
+#include "jsonreader.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTimer>
@@ -14,51 +13,12 @@
 namespace service {
 namespace {
 
-// The time texts of the map: ISO 8601 with "Z" or an offset.
-std::optional<QDateTime> instant(const QJsonValue &v)
-{
-    if (!v.isString())
-        return std::nullopt;
-    const QDateTime t = QDateTime::fromString(v.toString(), Qt::ISODate);
-    if (!t.isValid() || (t.timeSpec() != Qt::UTC && t.timeSpec() != Qt::OffsetFromUTC))
-        return std::nullopt;
-    return t.toUTC();
-}
-
-// An identifier written as a number or as a string of digits; a number beyond any identifier is none
-// (and is never converted: that would overflow).
-std::optional<int> number(const QJsonValue &v)
-{
-    if (const double d = v.toDouble(); v.isDouble() && std::abs(d) <= 1e6 && d == std::floor(d))
-        return int(d);
-    if (v.isString()) {
-        bool ok = false;
-        const int n = v.toString().toInt(&ok);
-        if (ok)
-            return n;
-    }
-    return std::nullopt;
-}
-
 HttpError refused(const QByteArray &why)
 {
     return {502, "vigilance de Météo-France illisible : " + why};
 }
 
 } // namespace
-
-QByteArray phenomenonName(int id)
-{
-    static const char *const names[] = {"vent violent", "pluie-inondation", "orages", "crues", "neige-verglas",
-                                        "canicule", "grand froid", "avalanches", "vagues-submersion"};
-    return id >= 1 && id <= 9 ? QByteArray(names[id - 1]) : QByteArray();
-}
-
-QByteArray colourName(int colour)
-{
-    static const char *const names[] = {"vert", "jaune", "orange", "rouge"};
-    return colour >= 1 && colour <= 4 ? QByteArray(names[colour - 1]) : QByteArray();
-}
 
 bool isMetropolitanDepartment(const QByteArray &d)
 {
@@ -73,13 +33,11 @@ Result<VigilanceMap> parseVigilanceMap(const QByteArray &json)
 {
     if (json.size() > VigilanceSource::kMaxAnswer)
         return refused("réponse de plus de 2 Mio");
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
-    const QJsonObject product = doc.object().value(QLatin1StringView("product")).toObject();
-    if (!doc.isObject() || product.isEmpty())
+    const QJsonObject product = jsonObject(json).value_or(QJsonObject()).value(QLatin1StringView("product")).toObject();
+    if (product.isEmpty())
         return refused("pas d'objet product");
     VigilanceMap map;
-    const std::optional<QDateTime> updated = instant(product.value(QLatin1StringView("update_time")));
+    const std::optional<QDateTime> updated = isoInstant(product.value(QLatin1StringView("update_time")));
     if (!updated)
         return refused("product.update_time");
     map.updated = *updated;
@@ -88,8 +46,8 @@ Result<VigilanceMap> parseVigilanceMap(const QByteArray &json)
         return refused("product.periods");
     for (const QJsonValue period : periods.toArray()) {
         const QJsonObject p = period.toObject();
-        const std::optional<QDateTime> from = instant(p.value(QLatin1StringView("begin_validity_time"))),
-                                       to = instant(p.value(QLatin1StringView("end_validity_time")));
+        const std::optional<QDateTime> from = isoInstant(p.value(QLatin1StringView("begin_validity_time"))),
+                                       to = isoInstant(p.value(QLatin1StringView("end_validity_time")));
         const QJsonValue domains = p.value(QLatin1StringView("timelaps")).toObject().value(QLatin1StringView("domain_ids"));
         if (!from || !to || *to <= *from || !domains.isArray())
             return refused("période sans validité ou sans domain_ids");
@@ -104,20 +62,22 @@ Result<VigilanceMap> parseVigilanceMap(const QByteArray &json)
                 continue;  // coastal zones and other domains: not a department's
             for (const QJsonValue item : items.toArray()) {
                 const QJsonObject it = item.toObject();
-                const std::optional<int> phenomenon = number(it.value(QLatin1StringView("phenomenon_id")));
+                const std::optional<int> phenomenonId = identifier(it.value(QLatin1StringView("phenomenon_id")));
                 const QJsonValue laps = it.value(QLatin1StringView("timelaps_items"));
-                if (!phenomenon || !laps.isArray())
+                if (!phenomenonId || !laps.isArray())
                     return refused("phenomenon_id ou timelaps_items de " + department);
-                if (phenomenonName(*phenomenon).isEmpty())
+                const std::optional<Phenomenon> phenomenon = meteo::phenomenonOf(*phenomenonId);
+                if (!phenomenon)
                     continue;  // a phenomenon this viewer cannot name: left out rather than misnamed
                 for (const QJsonValue lap : laps.toArray()) {
                     const QJsonObject l = lap.toObject();
-                    const std::optional<int> colour = number(l.value(QLatin1StringView("color_id")));
-                    const std::optional<QDateTime> begin = instant(l.value(QLatin1StringView("begin_time"))),
-                                                   end = instant(l.value(QLatin1StringView("end_time")));
-                    if (!colour || *colour < 1 || *colour > 4 || !begin || !end || *end <= *begin)
+                    const std::optional<int> colourId = identifier(l.value(QLatin1StringView("color_id")));
+                    const std::optional<WarningColour> colour = colourId ? meteo::warningColourOf(*colourId) : std::nullopt;
+                    const std::optional<QDateTime> begin = isoInstant(l.value(QLatin1StringView("begin_time"))),
+                                                   end = isoInstant(l.value(QLatin1StringView("end_time")));
+                    if (!colour || !begin || !end || *end <= *begin)
                         return refused("timelaps_items de " + department);
-                    if (*colour >= 2)
+                    if (*colour != WarningColour::Vert)
                         map.byDepartment[department].append({*phenomenon, *colour, *begin, *end});
                 }
             }
@@ -130,14 +90,14 @@ QList<Warning> warningsAhead(const VigilanceMap &map, const QByteArray &departme
 {
     // Per phenomenon: its worst colour over the coming 24 hours, from the first to the last moment of
     // any of its spans above green that have not ended.
-    QHash<int, Warning> merged;
+    QHash<int, Warning> merged;  // by phenomenon
     const QDateTime horizon = now.addSecs(24 * 3600);
     for (const Warning &w : map.byDepartment.value(department)) {
         if (w.end <= now || w.begin >= horizon)
             continue;
-        auto it = merged.find(w.phenomenon);
+        auto it = merged.find(int(w.phenomenon));
         if (it == merged.end()) {
-            merged.insert(w.phenomenon, w);
+            merged.insert(int(w.phenomenon), w);
             continue;
         }
         it->colour = std::max(it->colour, w.colour);

@@ -3,6 +3,7 @@
 // the last good map. Nine phenomena, four colours; a warning whose validity has ended is none.
 #pragma once
 #include "result.h"
+#include "common/vigilancekinds.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -17,9 +18,12 @@ class QNetworkAccessManager;
 
 namespace service {
 
+using meteo::Phenomenon;
+using meteo::WarningColour;
+
 struct Warning {
-    int phenomenon = 0;  // 1 vent violent … 9 vagues-submersion
-    int colour = 1;      // 1 vert, 2 jaune, 3 orange, 4 rouge
+    Phenomenon phenomenon = Phenomenon::VentViolent;
+    WarningColour colour = WarningColour::Vert;
     QDateTime begin, end;
 };
 
@@ -34,9 +38,6 @@ struct Vigilance {
     QDateTime updated;
     QList<Warning> warnings;  // worst first
 };
-
-QByteArray phenomenonName(int id);  // "vent violent"; empty when unknown
-QByteArray colourName(int colour);  // "jaune"
 
 // A metropolitan department's code ("29", "2A"): the map covers these.
 bool isMetropolitanDepartment(const QByteArray &department);

@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include "common/instanttext.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -32,6 +34,33 @@ void writeFile(const QString &path, const QByteArray &bytes)
 QByteArray parisDocument()
 {
     return readFile(QStringLiteral(METEO_SAMPLES_DIR "/paris.xml"));
+}
+
+QByteArray hoursSection(const QDateTime &first, int count, const std::function<QByteArray(int)> &inner)
+{
+    QByteArray out = "<hours>";
+    for (int i = 0; i < count; ++i)
+        out += "<hour t=\"" + meteo::instantText(first.addSecs(3600 * i)).toLatin1() + "\">" + inner(i) + "</hour>";
+    return out + "</hours>";
+}
+
+QByteArray rainSection(const QDateTime &first, const std::function<QByteArray(int)> &mm)
+{
+    QByteArray out = "<rain>";
+    for (int i = 0; i < 8; ++i)
+        out += "<q t=\"" + meteo::instantText(first.addSecs(900 * i)).toLatin1() + "\"><prec>" + mm(i) + "</prec></q>";
+    return out + "</rain>";
+}
+
+QByteArray placeDocument(const QByteArray &place, const QByteArray &sections)
+{
+    return "<weather><loc><dnam>" + place + "</dnam></loc>" + sections + "</weather>";
+}
+
+QByteArray parisWith(const QByteArray &sections)
+{
+    QByteArray doc = parisDocument();
+    return doc.insert(doc.lastIndexOf("</weather>"), sections);
 }
 
 namespace {

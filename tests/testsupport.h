@@ -2,6 +2,7 @@
 // current directory, and a raw HTTP server on 127.0.0.1 that the test scripts (and can make misbehave).
 #pragma once
 #include <QByteArray>
+#include <QDateTime>
 #include <QDir>
 #include <QList>
 #include <QPointer>
@@ -19,6 +20,14 @@ void writeFile(const QString &path, const QByteArray &bytes);
 // it is shown with the shipped dictionary.
 QByteArray parisDocument();
 QStringList parisLabels();
+
+// Fixtures in our service's shape: `count` hours from `first`, each <hour t="…"> holding what
+// `inner(i)` gives; eight quarter hours from `first` holding <prec>`mm(i)`</prec>; a document of a
+// place with these sections; the Paris sample with them before its end.
+QByteArray hoursSection(const QDateTime &first, int count, const std::function<QByteArray(int)> &inner);
+QByteArray rainSection(const QDateTime &first, const std::function<QByteArray(int)> &mm);
+QByteArray placeDocument(const QByteArray &place, const QByteArray &sections);
+QByteArray parisWith(const QByteArray &sections);
 
 // Files written beside the running test executable, removed again when this goes out of scope.
 class BesideExe {

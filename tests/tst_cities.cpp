@@ -1,6 +1,7 @@
 // City selection: the menu built from villes.ini, the choice of the city to request on activation and
 // menu clicks, "Memorisation", the code kept across runs, and the whole road from menu to labels.
 #include "app/errorreport.h"
+#include "app/citylist.h"
 #include "app/form1.h"
 #include "app/formajout.h"
 #include "app/simplestatusbar.h"

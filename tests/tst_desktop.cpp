@@ -154,7 +154,7 @@ private Q_SLOTS:
         QCOMPARE(fake.calls[1].summary, QStringLiteral("Pluie à Brest vers 14 h 45"));
         // Official warnings: a new orange one, once; raised to red, again; a yellow one, never.
         const auto warning = [](int phenomenon, int colour) {
-            return meteo::OfficialWarning{phenomenon, colour, phenomenon == 1 ? "vent violent" : "orages", kStart, kStart.addSecs(8 * 3600)};
+            return meteo::OfficialWarning{meteo::Phenomenon(phenomenon), meteo::WarningColour(colour), kStart, kStart.addSecs(8 * 3600)};
         };
         notifier.considerWarnings("FR29019", "Brest", {warning(1, 3), warning(3, 2)}, kStart);
         QTRY_COMPARE(fake.calls.size(), 3);

@@ -47,6 +47,7 @@ private Q_SLOTS:
         QTest::newRow("Lille-Lesquin") << QByteArray("FR59350") << QList<double>{6.8, 1.6, 15.3, 5.2, 24.3, 13.8, 15.6, 7.8};
         QTest::newRow("Nice") << QByteArray("FR06088") << QList<double>{13.4, 5.8, 17.5, 10.0, 27.7, 20.4, 21.2, 13.6};
         QTest::newRow("Toulouse-Blagnac") << QByteArray("FR31555") << QList<double>{10.3, 2.9, 18.0, 7.6, 29.3, 17.1, 20.5, 11.0};
+        QTest::newRow("Ajaccio-Campo dell'Oro") << QByteArray("FR2A004") << QList<double>{13.9, 4.0, 18.4, 7.6, 28.6, 16.8, 23.2, 11.5};
         QTest::newRow("Chamonix") << QByteArray("FR74056") << QList<double>{2.6, -7.7, 12.3, 0.4, 24.0, 10.0, 13.8, 3.1};
         QTest::newRow("Nouméa") << QByteArray("FR98818") << QList<double>{29.9, 23.1, 28.1, 21.5, 23.6, 17.2, 26.3, 18.9};
     }
@@ -151,15 +152,15 @@ private Q_SLOTS:
                 if (!r.vigilance)
                     continue;
                 for (const service::Warning &w : r.vigilance->warnings) {
-                    seen[QByteArray::number(w.phenomenon) + '/' + QByteArray::number(w.colour)]++;
-                    QVERIFY(w.colour >= 2 && w.colour <= 4 && w.begin < w.end);
-                    if (w.phenomenon == 5)
+                    seen[QByteArray::number(int(w.phenomenon)) + '/' + QByteArray::number(int(w.colour))]++;
+                    QVERIFY(w.colour != meteo::WarningColour::Vert && w.begin < w.end);
+                    if (w.phenomenon == meteo::Phenomenon::NeigeVerglas)
                         QVERIFY(std::any_of(r.hours.begin(), r.hours.end(), [](const service::HourForecast &h) {
                             return (h.wmo >= 56 && h.wmo <= 57) || (h.wmo >= 66 && h.wmo <= 77) || h.wmo == 85 || h.wmo == 86;
                         }));
-                    if (w.phenomenon == 6)
+                    if (w.phenomenon == meteo::Phenomenon::Canicule)
                         QVERIFY2(d.month() >= 5 && d.month() <= 9, code);
-                    if (w.phenomenon == 7)
+                    if (w.phenomenon == meteo::Phenomenon::GrandFroid)
                         QVERIFY2(d.month() <= 3 || d.month() >= 11, code);
                 }
             }

@@ -96,7 +96,7 @@ private Q_SLOTS:
         QVERIFY2(read.ok(), read.ok() ? "" : read.error().text.constData());
         QStringList got;
         for (const service::Warning &w : service::warningsAhead(read.value(), "29", kNow))
-            got << QStringLiteral("%1/%2").arg(w.phenomenon).arg(w.colour);
+            got << QStringLiteral("%1/%2").arg(int(w.phenomenon)).arg(int(w.colour));
         QCOMPARE(got.join(u' '), expected);
     }
 

@@ -77,12 +77,11 @@ void assigneMeteo(const QString &nam, TConditionMeteo &cond)
     assigneMeteo(WeatherDocument(nam), cond);
 }
 
-std::shared_ptr<const WeatherDocument> checkWeatherDocument(const QByteArray &bytes, const QString &nam)
+CheckedDocument checkWeatherDocument(const QByteArray &bytes, const QString &nam)
 {
-    auto doc = std::make_shared<const WeatherDocument>(bytes, nam);
-    TConditionMeteo scratch;
-    assigneMeteo(*doc, scratch);
-    return doc;
+    CheckedDocument checked{std::make_shared<const WeatherDocument>(bytes, nam), {}};
+    assigneMeteo(*checked.document, checked.condition);
+    return checked;
 }
 
 void assigneMeteo(const WeatherDocument &Nam, TConditionMeteo &c)

@@ -43,9 +43,15 @@ QByteArray getGenerique3(const WeatherDocument &doc, const char *p1, const char 
 void assigneMeteo(const QString &nam, TConditionMeteo &cond);
 void assigneMeteo(const WeatherDocument &doc, TConditionMeteo &cond);
 
+// A body that passed the check: the one parse of its download and the 22 values read from it.
+struct CheckedDocument {
+    std::shared_ptr<const WeatherDocument> document;
+    TConditionMeteo condition;
+};
+
 // Throws the Error the refresh would throw on `bytes` stored as `nam` (shape, XML, the 22 lookups),
-// so that a body is checked before it replaces a good document; returns the document parsed, which
-// the refresh and the forecast windows then read instead of parsing the stored file again.
-std::shared_ptr<const WeatherDocument> checkWeatherDocument(const QByteArray &bytes, const QString &nam);
+// so that a body is checked before it replaces a good document; returns what it parsed and read,
+// which the refresh and the city's report then take instead of reading the stored file again.
+CheckedDocument checkWeatherDocument(const QByteArray &bytes, const QString &nam);
 
 } // namespace meteo

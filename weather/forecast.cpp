@@ -1,8 +1,8 @@
 #include "forecast.h"
 
-#include <QLocale>
-
+#include "common/englishdates.h"
 #include "common/error.h"
+#include "common/frenchtext.h"
 #include "hourly.h"
 #include "timetext.h"
 
@@ -49,24 +49,11 @@ QDomElement part(const QDomElement &day, const char *p)
 
 QByteArray frenchDayText(const QByteArray &weekday, const QByteArray &monthDay)
 {
-    static const char *const englishDays[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
-    static const char *const frenchDays[] = {"lundi", "mardi", "mercredi", "jeudi", "vendredi", "samedi", "dimanche"};
-    static const char *const englishMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    static const char *const frenchMonths[] = {"janv.", "févr.", "mars", "avr.", "mai", "juin",
-                                               "juil.", "août", "sept.", "oct.", "nov.", "déc."};
-    QByteArray day = kMissing;
-    for (int i = 0; i < 7; ++i)
-        if (weekday.trimmed().compare(englishDays[i], Qt::CaseInsensitive) == 0)
-            day = frenchDays[i];
-    QByteArray date = kMissing;
-    const QList<QByteArray> words = monthDay.simplified().split(' ');
-    bool number = false;
-    const int dayOfMonth = words.size() == 2 ? words[1].toInt(&number) : 0;
-    if (number && dayOfMonth >= 1 && dayOfMonth <= 31)
-        for (int i = 0; i < 12; ++i)
-            if (words[0].compare(englishMonths[i], Qt::CaseInsensitive) == 0)
-                date = QByteArray::number(dayOfMonth) + ' ' + frenchMonths[i];
-    return day + ' ' + date;
+    const std::optional<int> day = english::weekdayOf(weekday);
+    const auto date = english::monthDayOf(monthDay);
+    return (day ? french::utf8(french::weekdayName(*day)) : QByteArray(kMissing)) + ' '
+           + (date ? QByteArray::number(date->second) + ' ' + french::utf8(french::monthAbbreviation(date->first))
+                   : QByteArray(kMissing));
 }
 
 namespace {
@@ -74,19 +61,13 @@ namespace {
 // "Dec 7" in the year that puts it nearest to `today` (a forecast of early January read in December).
 QDate dateOf(const QByteArray &monthDay, QDate today)
 {
-    static const char *const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const QList<QByteArray> words = monthDay.simplified().split(' ');
-    bool number = false;
-    const int day = words.size() == 2 ? words[1].toInt(&number) : 0;
-    for (int m = 0; number && m < 12; ++m)
-        if (words[0].compare(months[m], Qt::CaseInsensitive) == 0) {
-            QDate best;
-            for (const int year : {today.year() - 1, today.year(), today.year() + 1})
-                if (const QDate d(year, m + 1, day); d.isValid() && (!best.isValid() || std::abs(today.daysTo(d)) < std::abs(today.daysTo(best))))
-                    best = d;
-            return best;
-        }
-    return {};
+    const auto md = english::monthDayOf(monthDay);
+    QDate best;
+    for (const int year : {today.year() - 1, today.year(), today.year() + 1})
+        if (const QDate d = md ? QDate(year, md->first, md->second) : QDate();
+            d.isValid() && (!best.isValid() || std::abs(today.daysTo(d)) < std::abs(today.daysTo(best))))
+            best = d;
+    return best;
 }
 
 } // namespace
@@ -143,7 +124,7 @@ Forecast readForecast(const WeatherDocument &doc, const Translator &traduire, QD
 
 QByteArray receivedText(const QDateTime &received)
 {
-    return "Reçues le " + QLocale(QLocale::French).toString(received, QStringLiteral("dddd d MMM 'à' HH:mm")).toUtf8();
+    return "Reçues le " + french::utf8(french::receivedAt(received));
 }
 
 bool isStale(const QDateTime &received, const QDateTime &now)

@@ -1,19 +1,17 @@
 #include "hourly.h"
 
 #include "common/error.h"
+#include "common/frenchtext.h"
 #include "common/instanttext.h"
 #include "timetext.h"
 
 #include <QDomElement>
-#include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
 namespace meteo {
 namespace {
-
-const QLocale french(QLocale::French);
 
 // Physical ranges: a value outside is a broken document, never drawn.
 constexpr double kTemperature[] = {-90, 60}, kPrecipitation[] = {0, 500}, kPercent[] = {0, 100}, kWind[] = {0, 500};
@@ -36,20 +34,6 @@ QByteArray whole(double v)
     return QByteArray::number(std::lround(v));
 }
 
-QByteArray decimal(double v, int decimals)
-{
-    return french.toString(v, 'f', decimals).toUtf8();
-}
-
-const char *intensityName(RainIntensity i)
-{
-    switch (i) {
-    case RainIntensity::Light: return "faible";
-    case RainIntensity::Moderate: return "modérée";
-    case RainIntensity::Heavy: return "forte";
-    default: return "";
-    }
-}
 
 } // namespace
 
@@ -175,18 +159,6 @@ QList<double> monotoneSlopes(const QList<QPointF> &p)
     return m;
 }
 
-QString frenchNumber(double v, int maxDecimals)
-{
-    QString text = french.toString(v, 'f', maxDecimals);
-    if (text.contains(u',')) {
-        while (text.endsWith(u'0'))
-            text.chop(1);
-        if (text.endsWith(u','))
-            text.chop(1);
-    }
-    return text == QStringLiteral("-0") ? QStringLiteral("0") : text;
-}
-
 RainIntensity intensityOf(double mmInQuarter)
 {
     const double rate = mmInQuarter * 4;
@@ -194,9 +166,19 @@ RainIntensity intensityOf(double mmInQuarter)
                                                                                              : RainIntensity::Heavy;
 }
 
+QByteArray intensityWord(RainIntensity intensity)
+{
+    switch (intensity) {
+    case RainIntensity::Light: return "faible";
+    case RainIntensity::Moderate: return "modérée";
+    case RainIntensity::Heavy: return "forte";
+    default: return {};
+    }
+}
+
 QByteArray hourText(const QDateTime &t)
 {
-    return QByteArray::number(t.time().hour()) + " h " + QByteArray::number(t.time().minute()).rightJustified(2, '0');
+    return french::utf8(french::hourMinute(t.time()));
 }
 
 namespace {
@@ -234,7 +216,7 @@ QByteArray rainSentence(const QList<RainSlot> &all, const QDateTime &now)
         RainIntensity i = RainIntensity::None;
         for (qsizetype k = from; k < to; ++k)
             i = std::max(i, intensityOf(*rain[k].mm));
-        return intensityName(i);
+        return intensityWord(i);
     };
     const QDateTime end = rain.last().start.addSecs(900);
     const qsizetype start = std::find_if(rain.begin(), rain.end(), wet) - rain.begin();
@@ -253,9 +235,9 @@ QByteArray hourTooltip(const HourPoint &h)
     const auto or_ = [](const std::optional<double> &v, const char *unit) {
         return v ? whole(*v) + unit : QByteArray("—");
     };
-    QByteArray text = french.dayName(h.time.date().dayOfWeek()).toUtf8() + ' ' + QByteArray::number(h.time.time().hour())
-                      + " h : " + or_(h.temperature, " °C") + ", ressenti " + or_(h.feelsLike, " °C") + ", pluie ";
-    text += h.precipitation ? decimal(*h.precipitation, 1) + " mm/h" : QByteArray("—");
+    QByteArray text = french::utf8(french::dayAndHour(h.time)) + " : " + or_(h.temperature, " °C") + ", ressenti "
+                      + or_(h.feelsLike, " °C") + ", pluie ";
+    text += h.precipitation ? french::utf8(french::fixed(*h.precipitation, 1)) + " mm/h" : QByteArray("—");
     text += " (" + or_(h.chance, " %") + "), rafales " + or_(h.gust, " km/h");
     return text;
 }
@@ -280,7 +262,7 @@ QByteArray hourlyDescription(const QList<HourPoint> &hours)
         qsizetype j = i;
         while (j + 1 < hours.size() && rainy(j + 1))
             ++j;
-        periods << french.dayName(hours[i].time.date().dayOfWeek()).toUtf8() + " de " + hourText(hours[i].time)
+        periods << french::utf8(french::dayName(hours[i].time.date())) + " de " + hourText(hours[i].time)
                        + " à " + hourText(hours[j].time.addSecs(3600));
     }
     text += periods.isEmpty() ? QByteArray(" ; pas de pluie") : " ; pluie " + periods.join(", ");

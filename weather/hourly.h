@@ -51,11 +51,10 @@ struct Scale {
 // Tangents at each point of a monotone cubic through them (Fritsch–Carlson): between two points the
 // curve stays within their values, so a smoothed temperature never shows a peak that is not there.
 [[nodiscard]] QList<double> monotoneSlopes(const QList<QPointF> &points);
-// A number as French readers write it: "12,5", "-3", "0,25".
-QString frenchNumber(double v, int maxDecimals = 2);
-
 // By the hourly rate of a quarter hour's rain: aucune < 0.1 mm/h ≤ faible < 2.5 ≤ modérée < 7.6 ≤ forte.
 [[nodiscard]] RainIntensity intensityOf(double mmInQuarter);
+// "faible", "modérée", "forte"; empty for none.
+QByteArray intensityWord(RainIntensity intensity);
 QByteArray hourText(const QDateTime &t);  // "14 h 15", in the time's own offset
 // The hours (quarters) that have not ended at `now`.
 QList<HourPoint> hoursAhead(const QList<HourPoint> &hours, const QDateTime &now);

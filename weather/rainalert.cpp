@@ -14,11 +14,6 @@ bool wet(const RainSlot &q)
     return intensityOf(*q.mm) != RainIntensity::None;
 }
 
-const char *intensityWord(RainIntensity i)
-{
-    return i == RainIntensity::Heavy ? "forte" : i == RainIntensity::Moderate ? "modérée" : "faible";
-}
-
 } // namespace
 
 std::optional<RainAlert> decideRainAlert(RainAlertMemory &memory, const QList<RainSlot> &all, const QByteArray &place,

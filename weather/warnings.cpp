@@ -3,8 +3,9 @@
 #include "common/instanttext.h"
 #include "hourly.h"
 
+#include "common/frenchtext.h"
+
 #include <QDomElement>
-#include <QLocale>
 #include <algorithm>
 
 namespace meteo {
@@ -12,35 +13,31 @@ namespace {
 
 QByteArray when(const QDateTime &t)
 {
-    return QLocale(QLocale::French).dayName(t.date().dayOfWeek()).toUtf8() + ' ' + QByteArray::number(t.time().hour()) + " h"
-           + (t.time().minute() ? ' ' + QByteArray::number(t.time().minute()).rightJustified(2, '0') : QByteArray());
+    return french::utf8(french::dayName(t.date()) + u' ' + french::hour(t.time()));
 }
 
 } // namespace
 
-QByteArray colourWord(int colour)
-{
-    return colour == 4 ? "rouge" : colour == 3 ? "orange" : colour == 2 ? "jaune" : "";
-}
-
 Warnings readWarnings(const WeatherDocument &doc)
 {
-    static const char *const names[] = {"vent violent", "pluie-inondation", "orages", "crues", "neige-verglas",
-                                        "canicule", "grand froid", "avalanches", "vagues-submersion"};
     Warnings out;
     const QDomElement section = doc.root().firstChildElement(QStringLiteral("vigilance"));
     out.present = !section.isNull();
     for (QDomElement e = section.firstChildElement(QStringLiteral("phen")); !e.isNull() && out.list.size() < 9;
          e = e.nextSiblingElement(QStringLiteral("phen"))) {
         const std::optional<double> id = readMeasure(e.firstChildElement(QStringLiteral("id")).text().toUtf8(), 1, 9);
-        const std::optional<double> colour = readMeasure(e.firstChildElement(QStringLiteral("coul")).text().toUtf8(), 2, 4);
+        const std::optional<double> coul = readMeasure(e.firstChildElement(QStringLiteral("coul")).text().toUtf8(), 2, 4);
+        const std::optional<Phenomenon> phenomenon = id ? phenomenonOf(*id) : std::nullopt;
+        const std::optional<WarningColour> colour = coul ? warningColourOf(*coul) : std::nullopt;
         const std::optional<QDateTime> begin = readInstantText(e.firstChildElement(QStringLiteral("debut")).text(), std::nullopt);
         const std::optional<QDateTime> end = readInstantText(e.firstChildElement(QStringLiteral("fin")).text(), std::nullopt);
         // Names from our own list: the document's words never reach the window unread.
-        if (!id || !colour || *id != int(*id) || *colour != int(*colour) || !begin || !end || *end <= *begin
-            || begin->timeSpec() != Qt::OffsetFromUTC)
+        // A time without its offset is read in this computer's zone: no span of a place's warning.
+        // (Qt keeps an offset of zero, "Z" or "+00:00", as UTC.)
+        if (!phenomenon || !colour || !begin || !end || *end <= *begin || begin->timeSpec() == Qt::LocalTime
+            || end->timeSpec() == Qt::LocalTime)
             continue;
-        out.list.append({int(*id), int(*colour), names[int(*id) - 1], *begin, *end});
+        out.list.append({*phenomenon, *colour, *begin, *end});
     }
     std::stable_sort(out.list.begin(), out.list.end(), [](const OfficialWarning &a, const OfficialWarning &b) { return a.colour > b.colour; });
     return out;
@@ -52,13 +49,13 @@ std::pair<QByteArray, QByteArray> badgeTexts(const QList<OfficialWarning> &warni
         return {};
     const OfficialWarning &worst = warnings.first();
     const qsizetype more = warnings.size() - 1;
-    return {"Vigilance " + colourWord(worst.colour) + " — " + worst.name,
+    return {"Vigilance " + colourWord(worst.colour) + " — " + worst.name(),
             more == 0 ? QByteArray() : "+ " + QByteArray::number(more) + (more == 1 ? " autre" : " autres")};
 }
 
 QByteArray warningLine(const OfficialWarning &w, const QDateTime &now)
 {
-    const QByteArray head = "Vigilance " + colourWord(w.colour) + ' ' + w.name;
+    const QByteArray head = "Vigilance " + colourWord(w.colour) + ' ' + w.name();
     return w.begin > now ? head + " de " + when(w.begin) + " à " + when(w.end) : head + " jusqu'à " + when(w.end);
 }
 

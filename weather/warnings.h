@@ -2,6 +2,7 @@
 // phenomenon with its colour and span, and the words the windows say them with.
 #pragma once
 #include "extraction.h"
+#include "common/vigilancekinds.h"
 
 #include <QDateTime>
 #include <QList>
@@ -9,10 +10,10 @@
 namespace meteo {
 
 struct OfficialWarning {
-    int phenomenon = 0;      // 1 … 9
-    int colour = 2;          // 2 jaune, 3 orange, 4 rouge
-    QByteArray name;         // "vent violent"
+    Phenomenon phenomenon = Phenomenon::VentViolent;
+    WarningColour colour = WarningColour::Jaune;  // jaune, orange or rouge: green is no warning
     QDateTime begin, end;    // in the place's offset
+    QByteArray name() const { return phenomenonName(phenomenon); }  // "vent violent"
 };
 
 struct Warnings {
@@ -23,7 +24,6 @@ struct Warnings {
 // Phenomena the viewer cannot name, colours outside 2…4, times without an offset: left out.
 Warnings readWarnings(const WeatherDocument &doc);
 
-QByteArray colourWord(int colour);  // "jaune", "orange", "rouge"
 // "Vigilance orange — vent violent" for the worst, and "+ 2 autres" when there are more; empty when
 // there is none.
 std::pair<QByteArray, QByteArray> badgeTexts(const QList<OfficialWarning> &warnings);

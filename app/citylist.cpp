@@ -1,0 +1,115 @@
+#include "citylist.h"
+
+#include "atomicfile.h"
+#include "citylistfile.h"
+#include "errorreport.h"
+#include "places.h"
+#include "common/error.h"
+
+#include <QFile>
+
+namespace meteo {
+
+CityList::CityList(QObject *parent) : QAbstractListModel(parent) {}
+
+void CityList::load()
+{
+    NameValueList lines;
+    lines.loadFromFile(Places::current().citiesFile());
+    const int all = lines.count();
+    replace(lines);
+    if (all > kMaxCities)
+        ErrorReport::report("villes.ini", QStringLiteral("%1 : %2 lignes, seules les %3 premières sont lues, les autres sont ignorées")
+                                              .arg(Places::current().citiesFile())
+                                              .arg(all)
+                                              .arg(kMaxCities));
+}
+
+void CityList::setBytes(const QByteArray &bytes)
+{
+    NameValueList lines;
+    lines.loadFromBytes(bytes);
+    replace(lines);
+}
+
+void CityList::replace(NameValueList lines)
+{
+    lines.keepFirst(kMaxCities);
+    beginResetModel();
+    lines_ = std::move(lines);
+    endResetModel();
+    for (int row = 0; row < count(); ++row)
+        if (CityWeather *w = weathers_.value(valueAt(row)))
+            w->setName(name(row));
+}
+
+QByteArray CityList::fileBytes() const
+{
+    QFile file(Places::current().citiesFile());
+    if (!file.exists())
+        return {};
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(file.fileName() + QStringLiteral(" : fichier illisible (") + file.errorString() + u')');
+    return file.readAll();
+}
+
+// Written whole or not at all (to the user's own copy in an installed program), then read back.
+void CityList::write(const QByteArray &bytes)
+{
+    const Places &places = Places::current();
+    places.prepareFolderOf(places.citiesCopy());
+    writeFileAtomically(places.citiesCopy(), bytes);
+    setBytes(bytes);
+}
+
+void CityList::add(const QByteArray &name, const QByteArray &code)
+{
+    write(withCityAdded(fileBytes(), name, code));
+}
+
+void CityList::remove(const QByteArray &code)
+{
+    write(withCityRemoved(fileBytes(), code));
+}
+
+int CityList::rowOf(const QByteArray &code) const
+{
+    for (int row = 0; !code.isEmpty() && row < count(); ++row)
+        if (valueAt(row) == code)
+            return row;
+    return -1;
+}
+
+CityWeather *CityList::weather(const QByteArray &code)
+{
+    CityWeather *&w = weathers_[code];
+    if (!w)
+        w = new CityWeather(code, this);
+    if (const int row = rowOf(code); row >= 0)
+        w->setName(name(row));
+    return w;
+}
+
+int CityList::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant CityList::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole: return QString::fromUtf8(name(index.row()));
+    case CodeRole: return valueAt(index.row());
+    case WeatherRole: return QVariant::fromValue(static_cast<QObject *>(weathers_.value(valueAt(index.row()))));
+    default: return {};
+    }
+}
+
+QHash<int, QByteArray> CityList::roleNames() const
+{
+    return {{Qt::DisplayRole, "name"}, {CodeRole, "code"}, {WeatherRole, "weather"}};
+}
+
+} // namespace meteo

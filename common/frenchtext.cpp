@@ -1,0 +1,89 @@
+#include "frenchtext.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace meteo::french {
+namespace {
+
+const QLocale &locale()
+{
+    static const QLocale french(QLocale::French);
+    return french;
+}
+
+} // namespace
+
+QString dayName(QDate date)
+{
+    return locale().dayName(date.dayOfWeek());
+}
+
+QString weekdayName(int weekday)
+{
+    return locale().dayName(weekday);
+}
+
+QString monthAbbreviation(int month)
+{
+    return locale().monthName(month, QLocale::ShortFormat);
+}
+
+QString dayAndDate(QDate date)
+{
+    return locale().toString(date, QStringLiteral("dddd d MMM"));
+}
+
+QString hourMinute(QTime time)
+{
+    return QString::number(time.hour()) + QStringLiteral(" h ") + QString::number(time.minute()).rightJustified(2, u'0');
+}
+
+QString hour(QTime time)
+{
+    return time.minute() ? hourMinute(time) : QString::number(time.hour()) + QStringLiteral(" h");
+}
+
+QString dayAndHour(const QDateTime &t)
+{
+    return dayName(t.date()) + u' ' + QString::number(t.time().hour()) + QStringLiteral(" h");
+}
+
+QString receivedAt(const QDateTime &t)
+{
+    return locale().toString(t, QStringLiteral("dddd d MMM 'à' HH:mm"));
+}
+
+QString number(double value, int maxDecimals)
+{
+    QString text = locale().toString(value, 'f', maxDecimals);
+    if (text.contains(u',')) {
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u','))
+            text.chop(1);
+    }
+    return text == QStringLiteral("-0") ? QStringLiteral("0") : text;
+}
+
+QString fixed(double value, int decimals)
+{
+    return locale().toString(value, 'f', decimals);
+}
+
+QString degrees(double value, int maxDecimals)
+{
+    return number(value, maxDecimals) + QStringLiteral(" °C");
+}
+
+QString millimetresPerHour(double value, int maxDecimals)
+{
+    return number(value, maxDecimals) + QStringLiteral(" mm/h");
+}
+
+QString kilometresPerHour(double value, int maxDecimals)
+{
+    return number(value, maxDecimals) + QStringLiteral(" km/h");
+}
+
+} // namespace meteo::french

@@ -1,0 +1,244 @@
+// The readings of the hours ahead and their texts: the 48 hours and the quarters read with their
+// offsets, every value read or refused, round scales and a smooth curve, the rain sentence, the
+// French texts of dates, hours and numbers, and the city report read once from a document.
+#include "testsupport.h"
+#include "reportsupport.h"
+#include "common/englishdates.h"
+#include "common/frenchtext.h"
+#include "common/instanttext.h"
+#include "weather/hourly.h"
+
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimeZone>
+#include <cmath>
+
+using namespace testing;
+
+class HourlyTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Scales cover the data in round steps, whatever the series: below zero, all dry, one 40 mm hour.
+    void scalesCoverTheirSeries_data()
+    {
+        QTest::addColumn<double>("lo");
+        QTest::addColumn<double>("hi");
+        QTest::newRow("below zero") << -7.3 << -1.2;
+        QTest::newRow("all dry") << 0.0 << 0.0;
+        QTest::newRow("one 40 mm hour") << 0.0 << 40.0;
+        QTest::newRow("summer") << 17.0 << 33.0;
+    }
+
+    void scalesCoverTheirSeries()
+    {
+        QFETCH(double, lo);
+        QFETCH(double, hi);
+        const meteo::Scale s = meteo::niceScale(lo, hi);
+        QVERIFY(s.low < lo && s.high > hi && s.step > 0);
+        const double mantissa = s.step / std::pow(10.0, std::floor(std::log10(s.step)));
+        QVERIFY2(QList<double>({1, 2, 2.5, 5}).contains(mantissa), qPrintable(QString::number(s.step)));
+        QVERIFY((s.high - s.low) / s.step <= 8);
+        QCOMPARE(std::fmod(s.low / s.step, 1.0), 0.0);
+    }
+
+    // Axis steps are round: 1, 2, 2.5 or 5 times a power of ten, the smallest that is enough.
+    void axisStepsAreRound_data()
+    {
+        QTest::addColumn<double>("raw");
+        QTest::addColumn<double>("step");
+        const QList<std::pair<double, double>> rows{{0.3, 0.5}, {1.4, 2}, {2.1, 2.5}, {3, 5}, {7, 10}, {0.013, 0.02},
+                                                    {25, 25}, {26, 50}, {3.33, 5}, {6.67, 10}, {1, 1}, {0.375, 0.5}};
+        for (const auto &[raw, step] : rows)
+            QTest::newRow(qPrintable(QString::number(raw))) << raw << step;
+    }
+
+    void axisStepsAreRound()
+    {
+        QFETCH(double, raw);
+        QFETCH(double, step);
+        QCOMPARE(meteo::roundStep(raw), step);
+    }
+
+    // The smoothed temperature never shows a peak or a dip that the hours do not have.
+    void smoothCurveNeverOvershoots()
+    {
+        const QList<double> values{5, 5, 5, 12, 12, 3, 4, 4.5, 20, -2, -2};
+        QList<QPointF> points;
+        for (int i = 0; i < values.size(); ++i)
+            points << QPointF(10.0 * i, values[i]);
+        const QList<double> m = meteo::monotoneSlopes(points);
+        for (int i = 0; i + 1 < points.size(); ++i)
+            for (double t = 0; t <= 1; t += 0.05) {  // the cubic Hermite segment
+                const double h = 10, t2 = t * t, t3 = t2 * t;
+                const double y = (2 * t3 - 3 * t2 + 1) * values[i] + (t3 - 2 * t2 + t) * h * m[i] + (-2 * t3 + 3 * t2) * values[i + 1]
+                                 + (t3 - t2) * h * m[i + 1];
+                QVERIFY(y >= std::min(values[i], values[i + 1]) - 1e-9 && y <= std::max(values[i], values[i + 1]) + 1e-9);
+            }
+    }
+
+    // The sentence as seen by the clock: what has ended is not ahead, what has not begun is not
+    // "en cours", nothing is said of rain that cannot be read or of a forecast that is all past.
+    void rainSentenceTellsTheNextTwoHours_data()
+    {
+        QTest::addColumn<QList<double>>("mm");  // eight quarter hours from 14 h 00; NaN: unreadable
+        QTest::addColumn<int>("minutes");       // the clock, after 14 h 00
+        QTest::addColumn<QString>("sentence");
+        const double nan = std::nan("");
+        QTest::newRow("dry") << QList<double>(8, 0.0) << 5 << QStringLiteral("Pas de pluie prévue d'ici 16 h 00");
+        QTest::newRow("starting") << QList<double>{0, 0.1, 0.3, 0.2, 0, 0, 0, 0} << 5 << QStringLiteral("Pluie faible à partir de 14 h 15");
+        QTest::newRow("ending") << QList<double>{1, 1.2, 0.5, 0.3, 0, 0, 0, 0} << 5 << QStringLiteral("Pluie modérée en cours, fin vers 15 h 00");
+        QTest::newRow("lasting") << QList<double>(8, 2.0) << 5 << QStringLiteral("Pluie forte en cours, sans fin prévue d'ici 16 h 00");
+        QTest::newRow("started since") << QList<double>{0, 1, 1, 1, 0, 0, 0, 0} << 20 << QStringLiteral("Pluie modérée en cours, fin vers 15 h 00");
+        QTest::newRow("ended since") << QList<double>{2, 2, 0, 0, 0, 0, 0, 0} << 35 << QStringLiteral("Pas de pluie prévue d'ici 16 h 00");
+        QTest::newRow("not begun yet") << QList<double>(8, 2.0) << -10 << QStringLiteral("Pluie forte à partir de 14 h 00");
+        QTest::newRow("all past") << QList<double>(8, 2.0) << 4 * 60 << QStringLiteral("Pas de prévision de pluie à jour");
+        QTest::newRow("one unreadable") << QList<double>{0, 0, 0, 0, 0, 0, nan, 0} << 5 << QStringLiteral("Données de pluie illisibles");
+    }
+
+    void rainSentenceTellsTheNextTwoHours()
+    {
+        QFETCH(QList<double>, mm);
+        QFETCH(int, minutes);
+        const QDateTime start(QDate(2026, 12, 7), QTime(14, 0), Qt::OffsetFromUTC, 3600);
+        QList<meteo::RainSlot> rain;
+        for (int i = 0; i < mm.size(); ++i)
+            rain << meteo::RainSlot{start.addSecs(900 * i), std::isnan(mm[i]) ? std::nullopt : std::optional<double>(mm[i])};
+        QTEST(QString::fromUtf8(meteo::rainSentence(rain, start.addSecs(60 * minutes))), "sentence");
+    }
+
+    // Times are read with their offset and said in the place's own time, whatever this computer's
+    // zone (ctest runs this program in Paris's): Réunion's rain at 02:45 on the night Paris skips
+    // from 02:00 to 03:00 is at 2 h 45. Older documents without offsets are read at loc/zone.
+    void timesAreThePlacesOwn_data()
+    {
+        QTest::addColumn<QByteArray>("first");  // the first quarter's t
+        QTest::addColumn<QByteArray>("zone");   // loc/zone
+        QTest::addColumn<QDateTime>("instant");  // that quarter's instant
+        const QDateTime utc(QDate(2027, 3, 27), QTime(22, 0), QTimeZone::utc());
+        QTest::newRow("with offset") << QByteArray("2027-03-28T02:00+04:00") << QByteArray("4") << utc;
+        QTest::newRow("offset beats zone") << QByteArray("2027-03-28T02:00+04:00") << QByteArray("1") << utc;
+        QTest::newRow("older document") << QByteArray("2027-03-28T02:00") << QByteArray("4") << utc;
+        QTest::newRow("Marquesas") << QByteArray("2027-03-28T02:00-09:30") << QByteArray("-9.5") << utc.addSecs(13 * 3600 + 1800);
+    }
+
+    void timesAreThePlacesOwn()
+    {
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, zone);
+        QFETCH(QDateTime, instant);
+        QByteArray rain = "<rain>";
+        for (int i = 0; i < 8; ++i) {  // 02:00 to 03:45, as the place writes them
+            const QByteArray t = first.left(12) + QByteArray::number(2 + i / 4) + ':'
+                                 + QByteArray::number(15 * (i % 4)).rightJustified(2, '0') + first.mid(16);
+            rain += "<q t=\"" + t + "\"><prec>" + (i >= 3 ? "2.5" : "0") + "</prec></q>";
+        }
+        const QByteArray doc = "<weather><loc><dnam>Saint-Denis, France</dnam><zone>" + zone + "</zone></loc>" + rain + "</rain></weather>";
+        const meteo::HourlyForecast f = meteo::readHourly(meteo::WeatherDocument(doc, QStringLiteral("weather.xml")));
+        QCOMPARE(f.rain.size(), 8);
+        QCOMPARE(f.rain.first().start, instant);
+        QCOMPARE(f.rain.first().start.secsTo(f.rain[3].start), 2700);
+        QCOMPARE(QString::fromUtf8(meteo::rainSentence(f.rain, instant)), QStringLiteral("Pluie forte à partir de 2 h 45"));
+        QCOMPARE(f.place, QByteArray("Saint-Denis"));
+    }
+
+    // Hostile numbers are read as gaps, never as values, and never converted (the sanitizer build
+    // runs this): a temperature only within Earth's, an amount, a chance or a gust never negative.
+    void hostileNumbersAreGaps_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        for (const char *v : {"-2147483648", "2000000000", "4294967304", "1.7e308", "NaN", "inf", "-inf", "beaucoup",
+                              "2,5", "-5", "", "99999999999999999999", "0x10", "1e2", "600"})
+            QTest::newRow(v) << QByteArray(v);
+    }
+
+    void hostileNumbersAreGaps()
+    {
+        QFETCH(QByteArray, value);
+        const QDateTime first(QDate(2026, 12, 7), QTime(9, 0), Qt::OffsetFromUTC, 3600);
+        const QByteArray v = value;
+        const QByteArray doc = placeDocument("Paris", hoursSection(first, 48, [&v](int i) {
+                                                          const QByteArray x = i == 3 ? v : "5";
+                                                          return "<tmp>" + x + "</tmp><flik>" + x + "</flik><ppcp>" + x + "</ppcp><prec>" + x
+                                                                 + "</prec><wind><gust>" + x + "</gust></wind>";
+                                                      })
+                                                          + rainSection(first, [&v](int i) { return i == 2 ? v : "0"; }));
+        const meteo::HourlyForecast f = meteo::readHourly(meteo::WeatherDocument(doc, QStringLiteral("weather.xml")));
+        QCOMPARE(f.hours.size(), 48);
+        const meteo::HourPoint &h = f.hours[3];
+        const bool aTemperature = value == "-5";  // -5 °C is weather; -5 mm, % or km/h are not
+        QVERIFY(bool(h.temperature) == aTemperature && bool(h.feelsLike) == aTemperature);
+        QVERIFY(!h.chance && !h.precipitation && !h.gust);
+        QCOMPARE(QString::fromUtf8(meteo::rainSentence(f.rain, first.addSecs(60))), QStringLiteral("Données de pluie illisibles"));
+    }
+
+    // Nights across midnight from the days' sun times, in the hours' own offset; a gap where a
+    // value is missing.
+    void nightsComeFromTheDaysSunTimes()
+    {
+        QByteArray doc = "<weather><dayf><day d=\"0\"><sunr>8:00 AM</sunr><suns>5:00 PM</suns></day>"
+                         "<day d=\"1\"><sunr>8:01 AM</sunr><suns>5:01 PM</suns></day><day d=\"2\"><sunr>8:02 AM</sunr>"
+                         "<suns>5:02 PM</suns></day></dayf>";
+        const QDateTime first(QDate(2026, 12, 7), QTime(20, 0), Qt::OffsetFromUTC, 3600);
+        doc += hoursSection(first, 48, [](int i) { return "<tmp>" + (i == 5 ? QByteArray("N/A") : QByteArray::number(4 + i % 5)) + "</tmp>"; });
+        const meteo::HourlyForecast f = meteo::readHourly(meteo::WeatherDocument(doc + "</weather>", QStringLiteral("weather.xml")));
+        QCOMPARE(f.hours.size(), 48);
+        QVERIFY(!f.hours[5].temperature && f.hours[6].temperature);
+        QCOMPARE(f.nights.first(), std::make_pair(first, QDateTime(QDate(2026, 12, 8), QTime(8, 1), Qt::OffsetFromUTC, 3600)));
+        QCOMPARE(f.nights[1].first, QDateTime(QDate(2026, 12, 8), QTime(17, 1), Qt::OffsetFromUTC, 3600));
+    }
+
+    // Dates, hours and numbers as a French reader writes them, and the document's English days read
+    // back to the same date, on every day of a year that has a 29 February.
+    void frenchTexts()
+    {
+        using namespace meteo;
+        QCOMPARE(french::number(12.5), QStringLiteral("12,5"));
+        QCOMPARE(french::number(-0.001), QStringLiteral("0"));
+        QCOMPARE(french::number(3.0, 2), QStringLiteral("3"));
+        QCOMPARE(french::fixed(1, 1), QStringLiteral("1,0"));
+        QCOMPARE(french::degrees(-3.25, 1), QStringLiteral("-3,3 °C"));
+        QCOMPARE(french::hourMinute(QTime(9, 5)), QStringLiteral("9 h 05"));
+        QCOMPARE(french::hour(QTime(18, 0)), QStringLiteral("18 h"));
+        QCOMPARE(french::dayAndDate(QDate(2026, 12, 7)), QStringLiteral("lundi 7 déc."));
+        QCOMPARE(french::receivedAt(QDateTime(QDate(2027, 2, 1), QTime(5, 4))), QStringLiteral("lundi 1 févr. à 05:04"));
+        for (QDate d(2028, 1, 1); d.year() == 2028; d = d.addDays(1)) {
+            QCOMPARE(english::weekdayOf(english::dayName(d)), d.dayOfWeek());
+            const auto md = english::monthDayOf(english::monthDay(d));
+            QVERIFY(md && md->first == d.month() && md->second == d.day());
+            QCOMPARE(QString::fromUtf8(frenchDayText(english::dayName(d), english::monthDay(d))), french::dayAndDate(d));
+        }
+        QVERIFY(!english::weekdayOf("Lundi") && !english::monthDayOf("Dec 32") && !english::monthDayOf("Dec") && !english::monthDayOf("Déc 7"));
+    }
+
+    // A report is read once from a document: the main window's values, the days translated, the
+    // hours, the warnings in force by the clock, and the instant it was received, not a file's date.
+    void cityReportHoldsWhatTheDocumentSays()
+    {
+        const QDateTime first(QDate(2026, 12, 7), QTime(15, 0), Qt::OffsetFromUTC, 3600);
+        const QByteArray vigilance = "<vigilance><dep>75</dep><maj>" + meteo::instantText(first).toLatin1()
+                                     + "</maj><phen><id>1</id><nom>x</nom><coul>3</coul><debut>" + meteo::instantText(first).toLatin1()
+                                     + "</debut><fin>" + meteo::instantText(first.addSecs(3600)).toLatin1()
+                                     + "</fin></phen><phen><id>6</id><coul>2</coul><debut>" + meteo::instantText(first).toLatin1()
+                                     + "</debut><fin>" + meteo::instantText(first.addSecs(9 * 3600)).toLatin1() + "</fin></phen></vigilance>";
+        const QByteArray doc = parisWith(hoursSection(first, 48, [](int) { return QByteArray("<tmp>5</tmp>"); }) + vigilance);
+        const QDateTime received = first.addSecs(120);
+        const auto report = reportOf(doc, received);
+        QCOMPARE(report->received, received);
+        QCOMPARE(report->temperature(), 7);
+        QCOMPARE(report->sky, QByteArray("Partiellement nuageux"));
+        QCOMPARE(report->hourly.hours.size(), 48);
+        QVERIFY(report->forecast.days.size() >= 1 && report->forecast.days.first().sky != "Partly Cloudy");
+        QCOMPARE(report->warnings.list.size(), 2);
+        QCOMPARE(report->warnings.list.first().name(), QByteArray("vent violent"));  // our own words, not the document's
+        QCOMPARE(report->warningsInForce(first.addSecs(2 * 3600)).size(), 1);
+        QVERIFY(!report->isOld(received.addSecs(3 * 3600)) && report->isOld(received.addSecs(3 * 3600 + 60)));
+    }
+};
+
+int runHourlyTest(int argc, char **argv)
+{
+    HourlyTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hourly.moc"
