@@ -20,11 +20,6 @@ ErrorReport::~ErrorReport()
     delete box_;
 }
 
-ErrorReport *ErrorReport::current()
-{
-    return installed;
-}
-
 void ErrorReport::report(const char *where, const QString &message)
 {
     std::fprintf(stderr, "meteo: %s: %s\n", where, message.toUtf8().constData());

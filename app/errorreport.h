@@ -18,7 +18,6 @@ public:
     ErrorReport(const ErrorReport &) = delete;
     ErrorReport &operator=(const ErrorReport &) = delete;
 
-    static ErrorReport *current();
     static void report(const char *where, const QString &message);
 
     void setDialogsShown(bool shown) { dialogs_ = shown; }

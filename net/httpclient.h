@@ -45,8 +45,6 @@ class HTTPClient : public QObject {
     Q_PROPERTY(int TotalTimeout READ TotalTimeout WRITE setTotalTimeout)
     Q_PROPERTY(bool Secure READ Secure WRITE setSecure)
 public:
-    static constexpr qint64 kMaxBody = HttpResponseParser::kMaxBody;
-
     explicit HTTPClient(QObject *parent = nullptr);
     ~HTTPClient() override;
 

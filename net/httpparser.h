@@ -28,7 +28,6 @@ public:
     // Events since the last call, in order: one Head, Body pieces, then Done; or Error at any point.
     // Done and Error are the last event of an answer.
     [[nodiscard]] QList<HttpEvent> takeEvents() { return std::exchange(events_, {}); }
-    bool ended() const { return stage_ == Stage::Over; }
     bool complete() const { return complete_; }
 
 private:

@@ -68,8 +68,6 @@ Result<CommuneTable> CommuneTable::parse(const QByteArray &tsv)
             c.population = f[4].toInt(&p);
             c.latitude = f[5].toDouble(&la);
             c.longitude = f[6].toDouble(&lo);
-            const int step = f[7].toInt();
-            c.approximate = step >= 3 && step <= 6;  // placed at a mean of its neighbours
             bool al = false;
             c.altitude = f[8].toInt(&al);
             ok = p && la && lo && al && c.altitude > -500 && c.altitude < 5000 && !c.name.isEmpty()

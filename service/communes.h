@@ -18,7 +18,6 @@ struct City {
     int population = 0;
     double latitude = 0;
     double longitude = 0;
-    bool approximate = false;  // position of the surrounding area, not of the town itself
     int altitude = 0;          // metres
     QByteArray displayName() const { return name + ", France"; }
     // Legal time of the place: French legal time, Corsica included, or that of an overseas department.

@@ -70,14 +70,13 @@ QUrl OpenMeteoSource::requestUrl(const City &city) const
 
 void OpenMeteoSource::fetch(const City &city, const QDateTime &nowUtc, std::function<void(SourceResult)> done)
 {
-    Entry &entry = cache_[city.code];
-    entry.used = ++requests_;
-    if (entry.report && entry.fetchedAt.secsTo(nowUtc) < kCacheSeconds) {
-        done(*entry.report);
+    if (const Kept *kept = reports_.object(city.code); kept && kept->fetchedAt.secsTo(nowUtc) < kCacheSeconds) {
+        done(kept->report);
         return;
     }
-    entry.waiting << std::move(done);
-    if (entry.waiting.size() > 1)
+    QList<std::function<void(SourceResult)>> &waiting = waiting_[city.code];
+    waiting << std::move(done);
+    if (waiting.size() > 1)
         return;  // an upstream call for this city is already on its way
     QNetworkRequest request(requestUrl(city));
     QNetworkReply *reply = manager_->get(request);
@@ -120,33 +119,13 @@ void OpenMeteoSource::fetch(const City &city, const QDateTime &nowUtc, std::func
 
 void OpenMeteoSource::finished(const QByteArray &code, const QDateTime &startedAt, SourceResult result)
 {
-    Entry &entry = cache_[code];
     if (result.ok()) {
         result.value().validUntil = startedAt.addSecs(kCacheSeconds);
-        entry.report = result.value();
-        entry.fetchedAt = startedAt;
-    }
-    const QList<std::function<void(SourceResult)>> waiting = std::exchange(entry.waiting, {});
-    if (!entry.report)
-        cache_.remove(code);  // nothing to keep of a failure
-    forgetLeastRecentlyUsed();
+        reports_.insert(code, new Kept{startedAt, result.value()});
+    }  // a failure adds nothing: an older report stays as it was
+    const QList<std::function<void(SourceResult)>> waiting = waiting_.take(code);
     for (const auto &done : waiting)
         done(result);
-}
-
-// Bounded memory whatever the number of communes asked for: the reports least recently asked for go
-// first; a city with an upstream call under way stays.
-void OpenMeteoSource::forgetLeastRecentlyUsed()
-{
-    while (cache_.size() > maxCities_) {
-        auto oldest = cache_.end();
-        for (auto it = cache_.begin(); it != cache_.end(); ++it)
-            if (it->waiting.isEmpty() && (oldest == cache_.end() || it->used < oldest->used))
-                oldest = it;
-        if (oldest == cache_.end())
-            return;
-        cache_.erase(oldest);
-    }
 }
 
 } // namespace service

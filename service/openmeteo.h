@@ -4,6 +4,7 @@
 #pragma once
 #include "source.h"
 
+#include <QCache>
 #include <QHash>
 #include <QUrl>
 #include <algorithm>
@@ -28,27 +29,25 @@ public:
     // The longest one upstream exchange may take, from the request to the last byte.
     void setTimeout(int ms) { timeoutMs_ = ms; }
     // At most this many cities' reports are kept, the least recently asked for going first.
-    void setMaxCities(qsizetype n) { maxCities_ = std::max<qsizetype>(n, 1); }
+    void setMaxCities(qsizetype n) { reports_.setMaxCost(std::max<qsizetype>(n, 1)); }
     static constexpr qsizetype kDefaultMaxCities = 2000;
     // A larger answer is abandoned unread: a forecast takes about 30 KB.
     static constexpr qint64 kMaxAnswer = 2 * 1024 * 1024;
 
 private:
-    struct Entry {
+    struct Kept {
         QDateTime fetchedAt;
-        std::optional<WeatherReport> report;
-        QList<std::function<void(SourceResult)>> waiting;
-        quint64 used = 0;  // when it was last asked for, in requests
+        WeatherReport report;
     };
-    void forgetLeastRecentlyUsed();
     void finished(const QByteArray &code, const QDateTime &startedAt, SourceResult result);
 
     QByteArray base_;
     int timeoutMs_ = 10000;
     std::unique_ptr<QNetworkAccessManager> manager_;
-    QHash<QByteArray, Entry> cache_;
-    qsizetype maxCities_ = kDefaultMaxCities;
-    quint64 requests_ = 0;
+    QCache<QByteArray, Kept> reports_{kDefaultMaxCities};  // by city, the least recently asked for going first
+    // By city, those waiting for the upstream call under way: apart from the reports, so that a
+    // city being fetched is never forgotten.
+    QHash<QByteArray, QList<std::function<void(SourceResult)>>> waiting_;
 };
 
 } // namespace service

@@ -158,8 +158,8 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
     const int days = asked.value().days;
     const QDateTime now = clock_();
     const QByteArray key = city->code + '/' + QByteArray::number(days);
-    if (const auto it = rendered_.constFind(key); it != rendered_.cend() && now < it->until) {
-        finish(200, it->xml, source_.name());
+    if (const Rendered *kept = rendered_.object(key); kept && now < kept->until) {
+        finish(200, kept->xml, source_.name());
         return true;
     }
     QPointer<WeatherService> self(this);
@@ -184,22 +184,7 @@ void WeatherService::keep(const QByteArray &key, const QByteArray &xml, const QD
 {
     if (!until.isValid())
         return;  // a source that cannot tell: rendered for every request
-    if (const auto old = rendered_.constFind(key); old != rendered_.cend())
-        renderedBytes_ -= old->xml.size();
-    if (renderedBytes_ + xml.size() > kMaxRenderedBytes) {  // many codes asked: forget what has expired, or all
-        const QDateTime now = clock_();
-        rendered_.removeIf([&](const auto &entry) {
-            const bool expired = entry.value().until <= now;
-            renderedBytes_ -= expired ? entry.value().xml.size() : 0;
-            return expired;
-        });
-        if (renderedBytes_ + xml.size() > kMaxRenderedBytes) {
-            rendered_.clear();
-            renderedBytes_ = 0;
-        }
-    }
-    rendered_.insert(key, {xml, until});
-    renderedBytes_ += xml.size();
+    rendered_.insert(key, new Rendered{xml, until}, xml.size());
 }
 
 void WeatherService::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket)

@@ -4,6 +4,7 @@
 #include "source.h"
 
 #include <QAbstractHttpServer>
+#include <QCache>
 #include <QHash>
 #include <functional>
 
@@ -31,14 +32,14 @@ private:
         QByteArray xml;
         QDateTime until;
     };
-    // Bounded in bytes: a document with its 48 hours is about 25 KB, so this keeps a thousand or so.
+    // Bounded in bytes: a document with its 48 hours is about 25 KB, so this keeps a thousand or so,
+    // the least recently served going first.
     static constexpr qsizetype kMaxRenderedBytes = 24 * 1024 * 1024;
     void keep(const QByteArray &key, const QByteArray &xml, const QDateTime &until);
 
     WeatherSource &source_;
     const VigilanceSource *vigilance_ = nullptr;
-    QHash<QByteArray, Rendered> rendered_;  // by code and days
-    qsizetype renderedBytes_ = 0;
+    QCache<QByteArray, Rendered> rendered_{kMaxRenderedBytes};  // by code and days; each costs its bytes
     std::function<QDateTime()> clock_;
     std::function<void(const QByteArray &)> log_;
 };

@@ -22,7 +22,6 @@ Warnings readWarnings(const WeatherDocument &doc)
 {
     Warnings out;
     const QDomElement section = doc.root().firstChildElement(QStringLiteral("vigilance"));
-    out.present = !section.isNull();
     for (QDomElement e = section.firstChildElement(QStringLiteral("phen")); !e.isNull() && out.list.size() < 9;
          e = e.nextSiblingElement(QStringLiteral("phen"))) {
         const std::optional<double> id = readMeasure(e.firstChildElement(QStringLiteral("id")).text().toUtf8(), 1, 9);

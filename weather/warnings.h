@@ -17,7 +17,6 @@ struct OfficialWarning {
 };
 
 struct Warnings {
-    bool present = false;            // the document has the section (green when it holds none)
     QList<OfficialWarning> list;     // worst first
 };
 
