@@ -16,6 +16,7 @@
 #include <QPushButton>
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -249,7 +250,11 @@ private Q_SLOTS:
     // is scheduled after the close.
     void closingAbandonsTheDownload()
     {
-        RawServer server(RawServer::chunks({"HTTP/1.1 200 OK\r\nContent-Length: 20000\r\n\r\n<weather>", "</weather>"}, 300));
+        bool hungUp = false;
+        RawServer server([&hungUp](QTcpSocket *s, const QByteArray &) {
+            QObject::connect(s, &QTcpSocket::disconnected, [&hungUp] { hungUp = true; });
+            s->write("HTTP/1.1 200 OK\r\nContent-Length: 20000\r\n\r\n<weather>");
+        });
         auto w = window(server);
         w->show();
         w->Request("FR75056");
@@ -257,7 +262,8 @@ private Q_SLOTS:
         const QString status = w->BarStatus->SimpleText();
         w->close();
         QVERIFY(!w->HTTPClient->Busy());
-        QTest::qWait(500);
+        QTRY_VERIFY(hungUp);  // nothing more of it can come
+        QCoreApplication::processEvents();
         QVERIFY(!w->Actualisation->isActive());
         QCOMPARE(w->BarStatus->SimpleText(), status);
     }
@@ -352,7 +358,8 @@ private Q_SLOTS:
         QTRY_COMPARE(w->BarStatus->SimpleText(), shown);
         QCOMPARE(w->httpBuffer(), partial);
         QCOMPARE(w->MemoHTML->Text(), partial);
-        QTest::qWait(100);
+        QVERIFY(!w->HTTPClient->Busy());  // its connection closed: nothing of it can follow
+        QCoreApplication::processEvents();
         QCOMPARE(w->BarStatus->SimpleText(), shown);  // no done-input or disconnect follows
         QVERIFY(!texts(shownTexts).contains(QStringLiteral("Fini.")));
         QCOMPARE(stored(), QByteArray("good old document"));
@@ -375,9 +382,10 @@ private Q_SLOTS:
         w->Request(w->Ville);
         QTRY_COMPARE(server.requests.size(), 2);  // the failure is retried
         QTRY_COMPARE(w->label(1)->text(), QStringLiteral("Paris, France"));
-        QTest::qWait(200);
-        QCOMPARE(server.requests.size(), 2);  // a shown download waits the refresh interval
+        QElapsedTimer shown;
+        shown.start();
         QTRY_COMPARE(server.requests.size(), 3);
+        QVERIFY2(shown.elapsed() >= 300, qPrintable(QString::number(shown.elapsed())));  // a shown download waits the refresh interval
         w->findChild<QAction *>(QStringLiteral("Actualiser"))->trigger();
         QTRY_COMPARE(server.requests.size(), 4);
         for (const QByteArray &request : server.requests)
@@ -388,8 +396,10 @@ private Q_SLOTS:
 
     void overlappingRequestsNeverMix()
     {
-        RawServer server([](QTcpSocket *s, const QByteArray &request) {
+        bool slowHungUp = false;
+        RawServer server([&slowHungUp](QTcpSocket *s, const QByteArray &request) {
             if (request.contains("/SLOW?")) {
+                QObject::connect(s, &QTcpSocket::disconnected, [&slowHungUp] { slowHungUp = true; });
                 RawServer::chunks({"slow-1 ", "slow-2 ", "slow-3"}, 120)(s, request);
             } else {
                 QTimer::singleShot(60, s, [s, request] { RawServer::document(parisDocument())(s, request); });
@@ -400,7 +410,8 @@ private Q_SLOTS:
         QTRY_VERIFY(w->httpBuffer().startsWith("slow-1"));
         w->Request("FAST");
         QTRY_COMPARE(stored(), parisDocument());
-        QTest::qWait(500);  // the abandoned download would have ended by now
+        QTRY_VERIFY(slowHungUp);  // the abandoned download's connection is closed: nothing of it can come
+        QCoreApplication::processEvents();
         QCOMPARE(stored(), parisDocument());
         QCOMPARE(w->httpBuffer(), parisDocument());
     }

@@ -134,7 +134,7 @@ private Q_SLOTS:
         w.PrevisionsClick();
         activate(w.Previsions);
         activate(&w);
-        QTest::qWait(50);
+        QCoreApplication::processEvents();
         QCOMPARE(activations.count(), 1);
         QWindow elsewhere;  // a window that is no widget of ours: another application's
         elsewhere.show();

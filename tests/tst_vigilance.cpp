@@ -139,7 +139,9 @@ private Q_SLOTS:
         server.setVigilance(&vigilance);
         const QByteArray base = "http://127.0.0.1:" + QByteArray::number(server.listen(QHostAddress::LocalHost, 0));
         QTRY_COMPARE(fake.requests.size(), 1);
-        QTest::qWait(status == "silence" ? 600 : 100);
+        // The map read, or the reason there is none said.
+        QTRY_VERIFY(vigilance.at("29", QDateTime::currentDateTimeUtc())
+                    || std::any_of(log.begin(), log.end(), [](const QByteArray &l) { return l.startsWith("vigilance:"); }));
         const HttpAnswer brest = httpGet(base + "/weather/local/FR29019?dayf=2");
         const HttpAnswer lyon = httpGet(base + "/weather/local/FR69123?dayf=2");
         const HttpAnswer reunion = httpGet(base + "/weather/local/FR97411?dayf=2");
