@@ -52,6 +52,16 @@ QByteArray rainSection(const QDateTime &first, const std::function<QByteArray(in
     return out + "</rain>";
 }
 
+QByteArray vigilanceSection(const QByteArray &department, const QDateTime &updated, const QList<PhenomenonXml> &phenomena)
+{
+    const auto at = [](const QDateTime &t) { return meteo::instantText(t).toLatin1(); };
+    QByteArray out = "<vigilance><dep>" + department + "</dep><maj>" + at(updated) + "</maj>";
+    for (const PhenomenonXml &p : phenomena)
+        out += "<phen><id>" + QByteArray::number(p.id) + "</id><coul>" + QByteArray::number(p.colour) + "</coul><debut>" + at(p.begin)
+               + "</debut><fin>" + at(p.end) + "</fin></phen>";
+    return out + "</vigilance>";
+}
+
 QByteArray placeDocument(const QByteArray &place, const QByteArray &sections)
 {
     return "<weather><loc><dnam>" + place + "</dnam></loc>" + sections + "</weather>";

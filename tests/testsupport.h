@@ -27,6 +27,13 @@ QStringList parisLabels();
 QByteArray hoursSection(const QDateTime &first, int count, const std::function<QByteArray(int)> &inner);
 QByteArray rainSection(const QDateTime &first, const std::function<QByteArray(int)> &mm);
 QByteArray placeDocument(const QByteArray &place, const QByteArray &sections);
+// A department's official warnings as the service writes them: each phenomenon's number, colour's
+// number, beginning and end.
+struct PhenomenonXml {
+    int id, colour;
+    QDateTime begin, end;
+};
+QByteArray vigilanceSection(const QByteArray &department, const QDateTime &updated, const QList<PhenomenonXml> &phenomena);
 QByteArray parisWith(const QByteArray &sections);
 
 // Files written beside the running test executable, removed again when this goes out of scope.

@@ -71,7 +71,8 @@ private Q_SLOTS:
         files.copyShipped(QStringLiteral("icons"));
     }
 
-    void init()
+    // What one test stores never reaches the next.
+    void cleanup()
     {
         files.remove(QStringLiteral("weather.xml"));
     }
@@ -167,17 +168,11 @@ private Q_SLOTS:
     void warningsFromTheDocument()
     {
         const QDateTime now = QDateTime::currentDateTime();
-        const auto at = [&now](int hours) { return meteo::instantText(now.addSecs(3600 * hours).toOffsetFromUtc(3600)).toUtf8(); };
-        QByteArray hours = "<hours>";
-        for (int i = 0; i < 48; ++i)
-            hours += "<hour t=\"" + meteo::instantText(now.addSecs(3600 * (i - 1)).toOffsetFromUtc(3600)).toUtf8() + "\"><tmp>8</tmp></hour>";
-        const QByteArray warned = parisDocument().replace("</weather>", hours + "</hours><vigilance><dep>75</dep><maj>" + at(-3)
-            + "</maj><phen><id>1</id><nom>vent violent</nom><coul>3</coul><teinte>orange</teinte><debut>" + at(-1) + "</debut><fin>" + at(6)
-            + "</fin></phen><phen><id>3</id><nom>orages</nom><coul>2</coul><teinte>jaune</teinte><debut>" + at(2) + "</debut><fin>" + at(5)
-            + "</fin></phen><phen><id>8</id><nom>avalanches</nom><coul>9</coul><debut>" + at(2) + "</debut><fin>" + at(5)
-            + "</fin></phen></vigilance></weather>");
-        QList<QByteArray> bodies{warned, parisDocument().replace("</weather>", "<vigilance><dep>75</dep><maj>" + at(-3) + "</maj></vigilance></weather>"),
-                                 parisDocument()};
+        const auto at = [&now](int hours) { return now.addSecs(3600 * hours).toOffsetFromUtc(3600); };
+        // Wind orange now, thunder yellow later, and a colour the viewer does not know, left out.
+        const QByteArray warned = parisWith(hoursSection(at(-1), 48, [](int) { return QByteArray("<tmp>8</tmp>"); })
+                                            + vigilanceSection("75", at(-3), {{1, 3, at(-1), at(6)}, {3, 2, at(2), at(5)}, {8, 9, at(2), at(5)}}));
+        QList<QByteArray> bodies{warned, parisWith(vigilanceSection("75", at(-3), {})), parisDocument()};
         RawServer server([&bodies](QTcpSocket *s, const QByteArray &r) { RawServer::document(bodies.takeFirst())(s, r); });
         auto w = window(server);
         w->Request("FR75056");

@@ -215,11 +215,7 @@ private Q_SLOTS:
     void cityReportHoldsWhatTheDocumentSays()
     {
         const QDateTime first(QDate(2026, 12, 7), QTime(15, 0), Qt::OffsetFromUTC, 3600);
-        const QByteArray vigilance = "<vigilance><dep>75</dep><maj>" + meteo::instantText(first).toLatin1()
-                                     + "</maj><phen><id>1</id><nom>x</nom><coul>3</coul><debut>" + meteo::instantText(first).toLatin1()
-                                     + "</debut><fin>" + meteo::instantText(first.addSecs(3600)).toLatin1()
-                                     + "</fin></phen><phen><id>6</id><coul>2</coul><debut>" + meteo::instantText(first).toLatin1()
-                                     + "</debut><fin>" + meteo::instantText(first.addSecs(9 * 3600)).toLatin1() + "</fin></phen></vigilance>";
+        const QByteArray vigilance = vigilanceSection("75", first, {{1, 3, first, first.addSecs(3600)}, {6, 2, first, first.addSecs(9 * 3600)}});
         const QByteArray doc = parisWith(hoursSection(first, 48, [](int) { return QByteArray("<tmp>5</tmp>"); }) + vigilance);
         const QDateTime received = first.addSecs(120);
         const auto report = reportOf(doc, received);

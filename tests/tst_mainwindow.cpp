@@ -36,6 +36,9 @@ private Q_SLOTS:
         files.write(QStringLiteral("villes.ini"), "Paris=FR75056\nLyon=FR69123\n");
     }
 
+    // What one test stores never reaches the next.
+    void cleanup() { files.remove(QStringLiteral("weather.xml")); }
+
     // Saved beside meteo.ini itself: a missing temporary folder changes nothing.
     void positionAndCodeSurviveCloseAndNewWindow()
     {
@@ -92,7 +95,6 @@ private Q_SLOTS:
         w.HTTPClientDisconnect(nullptr);
         QCOMPARE(report.count(), before + 1);
         QVERIFY(report.lastMessage().contains(QStringLiteral("Dictionnaire.ini")));
-        files.remove(QStringLiteral("weather.xml"));
         // Still usable: the next handler runs normally.
         w.HTTPClientError("Connexion refusée", nullptr);
         QCOMPARE(w.BarStatus->SimpleText(), QStringLiteral("Connexion refusée Erreur..."));
@@ -172,7 +174,6 @@ private Q_SLOTS:
         const qsizetype first = heard.indexOf(labels[1] + u'|'), picture = heard.indexOf(labels[8] + u'|', first + 1);
         QVERIFY2(city >= 0 && city < station && station < first && picture > 0, qPrintable(heard.join(u'\n')));
         QVERIFY2(!heard.join(u'\n').contains(QStringLiteral("FR13055")), qPrintable(heard.join(u'\n')));
-        files.remove(QStringLiteral("weather.xml"));
     }
 
     // The whole frame lies in a screen's available area; the forecast window goes beside the main

@@ -53,6 +53,8 @@ class RefreshTest : public QObject {
     }
 
 private Q_SLOTS:
+    void cleanup() { files.remove(QStringLiteral("weather.xml")); }
+
     void initTestCase()
     {
         report.setDialogsShown(false);

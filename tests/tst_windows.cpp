@@ -407,9 +407,8 @@ private Q_SLOTS:
     {
         const QByteArray nineDays = readFile(QStringLiteral(METEO_SAMPLES_DIR "/paris-9days.xml"));
         const QDateTime now = QDateTime::currentDateTimeUtc();  // a warning's times may come as UTC ("+00:00")
-        const QByteArray warned = QByteArray(nineDays).replace("</weather>", "<vigilance><dep>69</dep><maj>" + meteo::instantText(now).toLatin1()
-            + "</maj><phen><id>3</id><coul>3</coul><debut>" + meteo::instantText(now).toLatin1() + "</debut><fin>"
-            + meteo::instantText(now.addSecs(3600)).toLatin1() + "</fin></phen></vigilance></weather>").replace("Paris, France", "Lyon, France");
+        QByteArray warned = QByteArray(nineDays).replace("Paris, France", "Lyon, France");
+        warned.insert(warned.lastIndexOf("</weather>"), vigilanceSection("69", now, {{3, 3, now, now.addSecs(3600)}}));
         files.write(QStringLiteral("villes.ini"), "Paris=FR75056\nLyon=FR69123\n");
         QList<QByteArray> answers{nineDays, warned, "500"};
         RawServer server([&answers](QTcpSocket *s, const QByteArray &r) {
