@@ -104,8 +104,8 @@ bool TForm1::event(QEvent *e)
     case QEvent::StatusTip:
         return true;  // menu hovers must not replace the status text
     case QEvent::Paint:
-        // The session bus, the panel and the notices are not needed for the first picture of the
-        // window: they start once it is painted.
+        // The session bus, the panel, the notices and the window's icon are not needed for the
+        // first picture of the window: they come once it is painted.
         if (!desktopStarted_) {
             desktopStarted_ = true;
             QTimer::singleShot(0, this, &TForm1::startDesktop);
@@ -201,11 +201,14 @@ void TForm1::setAvertirPluie(bool on)
         Notifications->setRainWanted(on);
 }
 
-// The notices and, where a panel can show it, the panel icon: both follow the city shown.
+// What the first picture of the window does without: its icon (the first picture file read asks
+// every image plugin whether it would rather read it), the notices and, where a panel can show it,
+// the panel icon, which follow the city shown.
 void TForm1::startDesktop()
 {
     if (closed_)
         return;
+    setWindowIcon(QIcon(QStringLiteral(":/meteo.ico")));
     Notifications = new meteo::DesktopNotifier(QDBusConnection::sessionBus(), this);
     Notifications->clock = [this] { return clock(); };
     Notifications->setRainWanted(avertirPluie_);

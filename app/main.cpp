@@ -2,6 +2,7 @@
 // description, and the event loop until the window closes.
 #include "app/errorreport.h"
 #include "app/form1.h"
+#include "app/meteostyle.h"
 #include "app/places.h"
 #include "common/quitsignals.h"
 
@@ -10,7 +11,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("meteo"));
+    meteo::prepareApplication(app);
     meteo::ErrorReport report;
     meteo::Places::current();  // portable or installed: decided once, before any file is touched
     TForm1 Form1;

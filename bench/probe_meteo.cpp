@@ -1,6 +1,7 @@
 // The viewer's start, as its program entry does it, ending at the window's first paint.
 #include "app/errorreport.h"
 #include "app/form1.h"
+#include "app/meteostyle.h"
 #include "firstpaint.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    meteo::prepareApplication(app);
     meteo::ErrorReport report;
     TForm1 Form1;
     QuitOnFirstPaint quit;

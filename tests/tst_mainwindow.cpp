@@ -39,6 +39,19 @@ private Q_SLOTS:
     // What one test stores never reaches the next.
     void cleanup() { files.remove(QStringLiteral("weather.xml")); }
 
+    // The session bus, the panel icon, the notices and the window's icon wait for the window's first
+    // picture: none of them is needed to draw it.
+    void desktopWaitsForTheFirstPicture()
+    {
+        TempCurrentDir cwd;
+        TForm1 w;
+        QVERIFY(!w.Notifications && !w.Panneau && w.windowIcon().isNull());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_VERIFY(w.Notifications);
+        QVERIFY(!w.windowIcon().isNull());
+    }
+
     // Saved beside meteo.ini itself: a missing temporary folder changes nothing.
     void positionAndCodeSurviveCloseAndNewWindow()
     {
