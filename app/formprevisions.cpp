@@ -178,16 +178,23 @@ void FormPrevisions::setIcon(QLabel *label, const QByteArray &code, const QByteA
 {
     label->clear();
     label->setAccessibleName(QString::fromUtf8(sky));
-    QImage image;
-    // Drawn for the screen's own pixels, so that it stays sharp at any scale.
+    // Drawn for the screen's own pixels, so that it stays sharp at any scale; each picture decoded
+    // once for the window's life (the icons are installed data; they do not change while it runs).
     const double ratio = devicePixelRatioF();
-    QFile file(sharpIconPath(iconPath(Places::current().programDir(), code), ratio));
-    if (isSafeIconCode(code) && file.open(QIODevice::ReadOnly) && image.loadFromData(file.readAll(), "PNG")) {
-        const int side = qRound(kIcon * ratio);
-        image = image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        image.setDevicePixelRatio(ratio);
-        label->setPixmap(QPixmap::fromImage(image));
+    const QByteArray key = code + '@' + QByteArray::number(ratio);
+    auto it = icons_.find(key);
+    if (it == icons_.end()) {
+        QImage image;
+        QFile file(sharpIconPath(iconPath(Places::current().programDir(), code), ratio));
+        if (isSafeIconCode(code) && file.open(QIODevice::ReadOnly) && image.loadFromData(file.readAll(), "PNG")) {
+            const int side = qRound(kIcon * ratio);
+            image = image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            image.setDevicePixelRatio(ratio);
+        }
+        it = icons_.insert(key, image.isNull() ? QPixmap() : QPixmap::fromImage(image));
     }
+    if (!it->isNull())
+        label->setPixmap(*it);
 }
 
 void FormPrevisions::follow(CityWeather *weather)

@@ -6,6 +6,8 @@
 #include "cityweather.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QPixmap>
 #include <QLabel>
 #include <QWidget>
 #include <functional>
@@ -61,6 +63,7 @@ private:
     QScrollArea *scroll_;
     QLabel *Message, *Recues;
     Following city_;
+    QHash<QByteArray, QPixmap> icons_;  // by code and device pixel ratio; null for a code without picture
 };
 
 } // namespace meteo

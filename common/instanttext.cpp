@@ -1,6 +1,5 @@
 #include "instanttext.h"
 
-#include <QRegularExpression>
 #include <cstdlib>
 
 namespace meteo {
@@ -25,26 +24,46 @@ QString instantText(const QDateTime &t)
 
 std::optional<QDateTime> readInstantText(QStringView text, std::optional<int> offsetWhenNone)
 {
-    static const QRegularExpression form(
-        QStringLiteral(R"(^\s*([0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2})(?::00)?(Z|([+-])([0-9]{2}):([0-9]{2}))?\s*$)"));
-    const QRegularExpressionMatch m = form.match(text);
-    if (!m.hasMatch())
+    // Read by hand rather than by a regular expression: a document has a hundred of them, and the
+    // form is fixed. yyyy-MM-ddTHH:mm, then ":00", then "Z" or ±hh:mm, each optional.
+    const QStringView t = text.trimmed();
+    const auto digits = [&t](qsizetype from, qsizetype count) {
+        int n = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            if (i >= t.size() || t[i] < u'0' || t[i] > u'9')
+                return -1;
+            n = n * 10 + (t[i].unicode() - u'0');
+        }
+        return n;
+    };
+    if (t.size() < 16 || t[4] != u'-' || t[7] != u'-' || t[10] != u'T' || t[13] != u':')
         return std::nullopt;
+    const int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2), hour = digits(11, 2), minute = digits(14, 2);
     // Date and time apart: read as a QDateTime they would be taken in this computer's zone, where
     // the place's 02:30 may be an hour that does not exist.
-    const QDate date = QDate::fromString(m.captured(1).left(10), QStringLiteral("yyyy-MM-dd"));
-    const QTime time = QTime::fromString(m.captured(1).mid(11), QStringLiteral("HH:mm"));
-    if (!date.isValid() || !time.isValid())
+    const QDate date(year, month, day);
+    const QTime time(hour, minute);
+    if (year < 0 || month < 0 || day < 0 || hour < 0 || minute < 0 || !date.isValid() || !time.isValid())
         return std::nullopt;
-    std::optional<int> offset = offsetWhenNone;
-    if (m.captured(2) == QLatin1String("Z")) {
-        offset = 0;
-    } else if (m.hasCaptured(3)) {
-        const int minutes = m.captured(5).toInt();
-        if (minutes >= 60)
+    qsizetype at = 16;
+    if (t.size() >= at + 3 && t[at] == u':') {
+        if (digits(at + 1, 2) != 0)
             return std::nullopt;
-        offset = (m.captured(3) == QLatin1String("-") ? -1 : 1) * (m.captured(4).toInt() * 3600 + minutes * 60);
+        at += 3;
     }
+    std::optional<int> offset = offsetWhenNone;
+    if (at < t.size() && t[at] == u'Z') {
+        offset = 0;
+        ++at;
+    } else if (at < t.size() && (t[at] == u'+' || t[at] == u'-')) {
+        const int hours = digits(at + 1, 2), minutes = digits(at + 4, 2);
+        if (hours < 0 || minutes < 0 || t.size() < at + 6 || t[at + 3] != u':' || minutes >= 60)
+            return std::nullopt;
+        offset = (t[at] == u'-' ? -1 : 1) * (hours * 3600 + minutes * 60);
+        at += 6;
+    }
+    if (at != t.size())
+        return std::nullopt;
     if (!offset)
         return QDateTime(date, time);  // this computer's own zone
     if (std::abs(*offset) > kMaxOffset)

@@ -2,6 +2,9 @@
 
 #include "common/error.h"
 
+#include <QHash>
+#include <cmath>
+
 namespace meteo {
 
 std::optional<int> CityReport::temperature() const
@@ -25,13 +28,19 @@ std::shared_ptr<const CityReport> readCityReport(const WeatherDocument &doc, con
     auto report = std::make_shared<CityReport>();
     report->condition = condition;
     report->received = received;
-    // A dictionary that fails on one phrase leaves it in English rather than losing the report.
-    const Translator safe = [&traduire](const QByteArray &phrase) {
+    // Each phrase translated once (nine days say few different skies); a dictionary that fails on
+    // one leaves it in English rather than losing the report.
+    QHash<QByteArray, QByteArray> translated;
+    const Translator safe = [&traduire, &translated](const QByteArray &phrase) {
+        if (const auto it = translated.constFind(phrase); it != translated.cend())
+            return *it;
+        QByteArray french = phrase;
         try {
-            return traduire(phrase);
+            french = traduire(phrase);
         } catch (const Error &) {
-            return phrase;
         }
+        translated.insert(phrase, french);
+        return french;
     };
     report->sky = safe(condition.Nuages);
     report->forecast = readForecast(doc, safe, received.date());

@@ -6,7 +6,6 @@
 #include "timetext.h"
 
 #include <QDomElement>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -39,10 +38,27 @@ QByteArray whole(double v)
 
 std::optional<double> readMeasure(const QByteArray &text, double lo, double hi)
 {
-    static const QRegularExpression decimal(QStringLiteral(R"(^\s*-?[0-9]{1,12}(\.[0-9]{1,12})?\s*$)"));
-    if (!decimal.match(QString::fromLatin1(text)).hasMatch())
+    // A plain decimal, checked by hand (a document has some five hundred): an optional minus, 1 to 12
+    // digits, optionally a dot and 1 to 12 more, blanks around.
+    const QByteArray t = text.trimmed();
+    qsizetype i = t.startsWith('-') ? 1 : 0;
+    const auto run = [&t, &i] {
+        const qsizetype from = i;
+        while (i < t.size() && t[i] >= '0' && t[i] <= '9')
+            ++i;
+        return i - from;
+    };
+    const qsizetype whole = run();
+    if (whole < 1 || whole > 12)
         return std::nullopt;
-    const double v = text.trimmed().toDouble();
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        if (const qsizetype fraction = run(); fraction < 1 || fraction > 12)
+            return std::nullopt;
+    }
+    if (i != t.size())
+        return std::nullopt;
+    const double v = t.toDouble();
     return v >= lo && v <= hi ? std::optional<double>(v) : std::nullopt;
 }
 
