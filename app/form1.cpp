@@ -108,7 +108,7 @@ bool TForm1::event(QEvent *e)
         // first picture of the window: they come once it is painted.
         if (!desktopStarted_) {
             desktopStarted_ = true;
-            QTimer::singleShot(0, this, &TForm1::startDesktop);
+            QMetaObject::invokeMethod(this, "startDesktop", Qt::QueuedConnection);
         }
         break;
     case QEvent::WindowActivate: {

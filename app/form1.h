@@ -119,6 +119,9 @@ Q_SIGNALS:
     void OnActivate();
     void OnClose();
 
+private Q_SLOTS:
+    void startDesktop();
+
 protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -131,7 +134,6 @@ private:
     void downloadEnded(const QString &failure);
     void buildCityMenu();
     void fillPanelMenu();
-    void startDesktop();
     void setDisplayed(meteo::CityWeather *weather);
     meteo::CityWeather *weatherOf(const QByteArray &code) const;
     void checkShownCity();

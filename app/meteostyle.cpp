@@ -52,7 +52,7 @@ QIcon MeteoStyle::standardIcon(StandardPixmap which, const QStyleOption *option,
 void prepareApplication(QApplication &app)
 {
     app.setApplicationName(QStringLiteral("meteo"));
-    QApplication::setStyle(new MeteoStyle);
+    QApplication::setStyle(new MeteoStyle(&app));
     // The menu is part of the fixed window: it stays in it, never handed to a desktop's global menu
     // (asking the session bus whether there is one would hold the first picture back too).
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);

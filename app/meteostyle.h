@@ -11,6 +11,8 @@ namespace meteo {
 
 class MeteoStyle : public QProxyStyle {
 public:
+    // The application owns its style: `app` is its parent from the start.
+    explicit MeteoStyle(QObject *app) { setParent(app); }
     QIcon standardIcon(StandardPixmap which, const QStyleOption *option, const QWidget *widget) const override;
 };
 

@@ -123,17 +123,19 @@ Climate::Climate(const City &city) : altitude_(std::max(city.altitude, 0))
     // Valleys and heights see wider days than the plain.
     double range = 7.3 + 1.8 * continental - 1.5 * shore + 2.5 * std::min(altitude_, 2000) / 1000.0;
     double rangeSwing = 1.5 + 1.3 * continental - 2.5 * shore;  // the sea keeps summer nights warm
+    double warmest = 6.65;  // in months from the start of the year: about the 20th of July
     if (corsica) {
         // The island's coast is no Riviera: its plains and valleys open on the sea, and their clear
         // nights cool under the mountains' air (Ajaccio: 13.9 / 4.0 °C in January, 28.6 / 16.8 °C in
         // July; Bastia a degree milder at night).
         mean = 16.0 + 0.6 * (city.longitude - 8.75) - 0.39 * (city.latitude - 41.9);
-        amplitude = 7.0;
+        amplitude = 7.3;
         range = 10.4 - 1.2 * (city.longitude - 8.75) + 2.5 * std::min(altitude_, 2000) / 1000.0;
         rangeSwing = 1.3;
+        warmest = 7.1;  // the sea around it lags: a cool spring, a warm autumn
     }
     for (int m = 0; m < 12; ++m) {
-        const double phase = kTwoPi * (m + 0.5 - 6.65) / 12;  // warmest about the 20th of July
+        const double phase = kTwoPi * (m + 0.5 - warmest) / 12;
         const double t = mean + amplitude * std::cos(phase), r = range + rangeSwing * std::cos(kTwoPi * (m + 0.5 - 6.3) / 12);
         months_[m] = {t + r / 2 - kHighLapse * altitude_, t - r / 2 - kLowLapse * altitude_};
     }
