@@ -200,21 +200,6 @@ private Q_SLOTS:
         QVERIFY(!w->Vigilance->isVisibleTo(w.get()));
     }
 
-    // One download, one parse: the check before storing parses the body, and the main window and
-    // both forecast windows are refreshed from that document.
-    void oneParsePerDownload()
-    {
-        RawServer server(RawServer::document(readFile(QStringLiteral(METEO_SAMPLES_DIR "/paris-9days.xml"))));
-        auto w = window(server);
-        w->findChild<QAction *>(QStringLiteral("PrevisionsNeufJours"))->trigger();
-        w->findChild<QAction *>(QStringLiteral("PrevisionsHeures"))->trigger();
-        const quint64 before = meteo::WeatherDocument::parseCount();
-        w->Request("FR75056");
-        QTRY_COMPARE(w->label(1)->text(), QStringLiteral("Paris, France"));
-        QCOMPARE(meteo::WeatherDocument::parseCount() - before, quint64(1));
-        QCOMPARE(w->findChild<QWidget *>(QStringLiteral("FormPrevisions"))->windowTitle(), QStringLiteral("Prévisions — Paris, France"));
-    }
-
     // weather.xml and meteo.ini are replaced as files: a symbolic link in their place is replaced,
     // and the file it pointed to is never written.
     void linksAreReplacedNeverWrittenThrough()

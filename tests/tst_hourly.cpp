@@ -1,14 +1,19 @@
 // The readings of the hours ahead and their texts: the 48 hours and the quarters read with their
-// offsets, every value read or refused, round scales and a smooth curve, the rain sentence, the
-// French texts of dates, hours and numbers, and the city report read once from a document.
+// offsets, every value read or refused (and drawn as a gap), round scales and a smooth curve, the
+// rain sentence, the French texts of dates, hours and numbers, and the city report read once.
 #include "testsupport.h"
 #include "reportsupport.h"
 #include "common/englishdates.h"
 #include "common/frenchtext.h"
 #include "common/instanttext.h"
 #include "weather/hourly.h"
+#include "app/cityweather.h"
+#include "app/formheures.h"
+#include "app/formprevisions.h"
+#include "app/hourlychart.h"
 
-#include <QRegularExpression>
+#include <QImage>
+#include <QLabel>
 #include <QTest>
 #include <QTimeZone>
 #include <cmath>
@@ -143,6 +148,7 @@ private Q_SLOTS:
 
     // Hostile numbers are read as gaps, never as values, and never converted (the sanitizer build
     // runs this): a temperature only within Earth's, an amount, a chance or a gust never negative.
+    // Both windows draw them as gaps: no bar, no point, no bar end; unreadable rain is said to be so.
     void hostileNumbersAreGaps_data()
     {
         QTest::addColumn<QByteArray>("value");
@@ -156,35 +162,68 @@ private Q_SLOTS:
         QFETCH(QByteArray, value);
         const QDateTime first(QDate(2026, 12, 7), QTime(9, 0), Qt::OffsetFromUTC, 3600);
         const QByteArray v = value;
-        const QByteArray doc = placeDocument("Paris", hoursSection(first, 48, [&v](int i) {
-                                                          const QByteArray x = i == 3 ? v : "5";
-                                                          return "<tmp>" + x + "</tmp><flik>" + x + "</flik><ppcp>" + x + "</ppcp><prec>" + x
-                                                                 + "</prec><wind><gust>" + x + "</gust></wind>";
-                                                      })
-                                                          + rainSection(first, [&v](int i) { return i == 2 ? v : "0"; }));
-        const meteo::HourlyForecast f = meteo::readHourly(meteo::WeatherDocument(doc, QStringLiteral("weather.xml")));
+        QByteArray doc = parisWith(hoursSection(first, 48, [&v](int i) {
+                                       const QByteArray x = i == 3 ? v : "5";
+                                       return "<tmp>" + x + "</tmp><flik>" + x + "</flik><ppcp>" + x + "</ppcp><prec>" + x
+                                              + "</prec><wind><gust>" + x + "</gust></wind>";
+                                   })
+                                   + rainSection(first, [&v](int i) { return i == 2 ? v : "0"; }));
+        const qsizetype low = doc.indexOf("<low>") + 5;
+        doc.replace(low, doc.indexOf("</low>") - low, value);
+        meteo::CityWeather city("FR75056");
+        city.receive(reportOf(doc, first));
+        const meteo::HourlyForecast &f = city.report()->hourly;
         QCOMPARE(f.hours.size(), 48);
         const meteo::HourPoint &h = f.hours[3];
         const bool aTemperature = value == "-5";  // -5 °C is weather; -5 mm, % or km/h are not
         QVERIFY(bool(h.temperature) == aTemperature && bool(h.feelsLike) == aTemperature);
         QVERIFY(!h.chance && !h.precipitation && !h.gust);
         QCOMPARE(QString::fromUtf8(meteo::rainSentence(f.rain, first.addSecs(60))), QStringLiteral("Données de pluie illisibles"));
+
+        meteo::FormHeures hoursWindow(nullptr);
+        hoursWindow.clock = [first] { return first.addSecs(60); };
+        hoursWindow.follow(&city);
+        hoursWindow.grab();  // paints the chart and the strip
+        QVERIFY(hoursWindow.Graphique->precipitationBar(3).isEmpty());
+        QCOMPARE(hoursWindow.Graphique->temperaturePoint(3).isNull(), !aTemperature);
+        QCOMPARE(hoursWindow.Phrase->text(), QStringLiteral("Données de pluie illisibles"));
+        meteo::FormPrevisions daysWindow(nullptr);
+        daysWindow.follow(&city);
+        daysWindow.grab();
+        QCOMPARE(!daysWindow.bar(1)->lowX(), !aTemperature);  // no bar end where the low was
+        QCOMPARE(daysWindow.cell("Temp", 1)->text().endsWith(QStringLiteral("/ —")), !aTemperature);
     }
 
     // Nights across midnight from the days' sun times, in the hours' own offset; a gap where a
-    // value is missing.
-    void nightsComeFromTheDaysSunTimes()
+    // value is missing. Drawn, the rainiest hour has the tallest bar and the coldest the lowest point.
+    void hoursAreReadAndDrawn()
     {
         QByteArray doc = "<weather><dayf><day d=\"0\"><sunr>8:00 AM</sunr><suns>5:00 PM</suns></day>"
                          "<day d=\"1\"><sunr>8:01 AM</sunr><suns>5:01 PM</suns></day><day d=\"2\"><sunr>8:02 AM</sunr>"
                          "<suns>5:02 PM</suns></day></dayf>";
         const QDateTime first(QDate(2026, 12, 7), QTime(20, 0), Qt::OffsetFromUTC, 3600);
-        doc += hoursSection(first, 48, [](int i) { return "<tmp>" + (i == 5 ? QByteArray("N/A") : QByteArray::number(4 + i % 5)) + "</tmp>"; });
+        doc += hoursSection(first, 48, [](int i) {
+            return "<tmp>" + (i == 5 ? QByteArray("N/A") : QByteArray::number(i == 30 ? -6 : 4 + i % 5)) + "</tmp><ppcp>50</ppcp><prec>"
+                   + (i == 12 ? "40" : i % 7 == 0 ? "1.5" : "0") + "</prec><wind><gust>30</gust></wind>";
+        });
         const meteo::HourlyForecast f = meteo::readHourly(meteo::WeatherDocument(doc + "</weather>", QStringLiteral("weather.xml")));
         QCOMPARE(f.hours.size(), 48);
         QVERIFY(!f.hours[5].temperature && f.hours[6].temperature);
         QCOMPARE(f.nights.first(), std::make_pair(first, QDateTime(QDate(2026, 12, 8), QTime(8, 1), Qt::OffsetFromUTC, 3600)));
         QCOMPARE(f.nights[1].first, QDateTime(QDate(2026, 12, 8), QTime(17, 1), Qt::OffsetFromUTC, 3600));
+        meteo::HourlyChart chart(nullptr);
+        chart.resize(800, 300);
+        chart.setForecast(f.hours, f.nights, f.hours.first().time);
+        QImage image(chart.size(), QImage::Format_ARGB32);
+        chart.render(&image);
+        QVERIFY(chart.temperaturePoint(5).isNull());  // a gap, not a zero
+        for (int i = 0; i < 48; ++i) {
+            QVERIFY(chart.precipitationBar(i).height() <= chart.precipitationBar(12).height());
+            QVERIFY(i == 5 || chart.temperaturePoint(i).y() <= chart.temperaturePoint(30).y());
+        }
+        const QPointF bar = chart.precipitationBar(12).center();
+        QVERIFY(qBlue(image.pixel(bar.toPoint())) > qRed(image.pixel(bar.toPoint())));  // drawn there
+        QVERIFY(chart.accessibleDescription().startsWith(QStringLiteral("Températures de -6 à 8 °C ; pluie")));
     }
 
     // Dates, hours and numbers as a French reader writes them, and the document's English days read
