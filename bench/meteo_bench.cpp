@@ -1,10 +1,11 @@
-// meteo-bench refresh|hostile|memory|service|citycache|serve: prints what one refresh, many downloads and the service
+// meteo-bench refresh|hostile|memory|service|citycache|near|serve: prints what one refresh, many downloads and the service
 // cost on this machine. Run from the build's bin folder (the viewer's data files are there).
 #include "app/cityweather.h"
 #include "app/errorreport.h"
 #include "app/form1.h"
 #include "app/formheures.h"
 #include "app/formprevisions.h"
+#include "service/nearindex.h"
 #include "service/simulation.h"
 #include "weather/cityreport.h"
 #include "weather/extraction.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -313,6 +315,26 @@ int serviceRate()
     return 0;
 }
 
+// The nearest communes of points drawn over the metropolis, one core: look-ups per second.
+int near()
+{
+    const service::CommuneTable &table = service::CommuneTable::shipped();
+    QRandomGenerator random(7);
+    QList<std::pair<double, double>> points;
+    for (int i = 0; i < 100000; ++i)
+        points.append({42.3 + random.generateDouble() * 8.8, -4.8 + random.generateDouble() * 13});
+    qsizetype found = 0;
+    QElapsedTimer t;
+    t.start();
+    for (int round = 0; round < 5; ++round)
+        for (const auto &[lat, lon] : points)
+            found += table.nearest(lat, lon).size();
+    const double seconds = t.nsecsElapsed() / 1e9;
+    std::printf("nearest communes: %.0f look-ups per second on one core (%.1f found each; target at least 200,000)\n",
+                5 * points.size() / seconds, double(found) / (5 * points.size()));
+    return 0;
+}
+
 } // namespace
 
 int serviceMemory(quint16 servicePort, int cities);  // servicememory.cpp
@@ -337,8 +359,10 @@ int main(int argc, char **argv)
         std::printf("%.0f\n", rate(quint16(args.value(2).toUInt()), args.value(3) == QStringLiteral("distinct") ? distinctCommunes(5000) : QList<QByteArray>{}));
         return 0;
     }
+    if (what == QStringLiteral("near"))
+        return near();
     if (what == QStringLiteral("serve"))
         return serve(quint16(args.value(2).toUInt()), args.value(3).toLongLong());
-    std::fprintf(stderr, "usage: meteo-bench refresh|hostile|memory|service|citycache\n");
+    std::fprintf(stderr, "usage: meteo-bench refresh|hostile|memory|service|citycache|near\n");
     return 2;
 }

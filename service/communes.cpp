@@ -1,5 +1,6 @@
 #include "communes.h"
 
+#include "nearindex.h"
 #include "searchkey.h"
 
 #include <QFile>
@@ -68,6 +69,7 @@ Result<CommuneTable> CommuneTable::parse(const QByteArray &tsv)
             c.population = f[4].toInt(&p);
             c.latitude = f[5].toDouble(&la);
             c.longitude = f[6].toDouble(&lo);
+            c.ownPlace = f[7] == "1" || f[7] == "2" || f[7] == "7";
             bool al = false;
             c.altitude = f[8].toInt(&al);
             ok = p && la && lo && al && c.altitude > -500 && c.altitude < 5000 && !c.name.isEmpty()
@@ -81,6 +83,9 @@ Result<CommuneTable> CommuneTable::parse(const QByteArray &tsv)
     }
     if (table.cities_.isEmpty())  // a service that knows no commune would refuse every request
         return HttpError{500, "commune table: no commune in it"};
+    auto near = std::make_shared<NearIndex>();
+    near->build(table.cities_, table.byCode_);
+    table.near_ = std::move(near);
     return table;
 }
 
@@ -108,6 +113,11 @@ const City *CommuneTable::find(const QByteArray &code) const
 {
     const auto it = byCode_.constFind(code);
     return it == byCode_.cend() ? nullptr : &cities_[*it];
+}
+
+QList<NearCommune> CommuneTable::nearest(double latitude, double longitude, int max, double radiusKm) const
+{
+    return near_->nearest(cities_, latitude, longitude, max, radiusKm);
 }
 
 void CommuneTable::buildSearchIndex() const

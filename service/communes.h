@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace service {
@@ -19,10 +21,15 @@ struct City {
     double latitude = 0;
     double longitude = 0;
     int altitude = 0;          // metres
+    // Placed at its own place (its GeoNames place, its seat's), not at a mean of its neighbours'.
+    bool ownPlace = true;
     QByteArray displayName() const { return name + ", France"; }
     // Legal time of the place: French legal time, Corsica included, or that of an overseas department.
     QByteArray timeZone() const;
 };
+
+class NearIndex;
+struct NearCommune;
 
 class CommuneTable {
 public:
@@ -40,11 +47,15 @@ public:
     // At most `max` communes whose name starts with `text` (compared by searchKey) or, for digits,
     // whose postal code starts with them; most populated first.
     QList<const City *> search(QStringView text, int max = 20) const;
+    // At most `max` communes within `radiusKm` of the point, nearest first (an arrondissement counts
+    // as its commune).
+    QList<NearCommune> nearest(double latitude, double longitude, int max = 5, double radiusKm = 30) const;
 
 private:
     void buildSearchIndex() const;
     QList<City> cities_;
     QHash<QByteArray, qsizetype> byCode_;
+    std::shared_ptr<const NearIndex> near_;  // built with the table: a look-up answers in microseconds
     // Built at the first search, so that start-up only reads the table.
     mutable std::vector<std::pair<QByteArray, qsizetype>> byKey_, byPostalCode_;
 };

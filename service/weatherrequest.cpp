@@ -1,5 +1,8 @@
 #include "weatherrequest.h"
 
+#include <cmath>
+#include <optional>
+
 #include <QList>
 #include <QStringDecoder>
 
@@ -58,6 +61,46 @@ Result<QString> parseCommuneQuery(const QByteArray &method, const QByteArray &qu
     if (utf8.hasError() || decoded.isEmpty())
         return refused("q doit être un texte UTF-8 non vide");
     return decoded;
+}
+
+Result<Point> parseNearQuery(const QByteArray &method, const QByteArray &query)
+{
+    if (method != "GET")
+        return refused("seule la méthode GET est servie");
+    std::optional<double> latitude, longitude;
+    for (const QByteArray &item : query.split('&')) {
+        const qsizetype equals = item.indexOf('=');
+        const QByteArray name = item.left(equals), value = equals < 0 ? QByteArray() : item.mid(equals + 1);
+        if (name != "lat" && name != "lon")
+            continue;
+        std::optional<double> &slot = name == "lat" ? latitude : longitude;
+        if (slot)
+            return refused(name + " est donné deux fois");
+        // Digits, one dot, one leading minus: what a program writes, nothing a locale or an exponent
+        // could make mean another place. At most 12 decimals, so no text is long.
+        qsizetype i = value.startsWith('-') ? 1 : 0;
+        const qsizetype digitsFrom = i;
+        while (i < value.size() && value[i] >= '0' && value[i] <= '9')
+            ++i;
+        const qsizetype whole = i - digitsFrom;
+        qsizetype fraction = 0;
+        if (i < value.size() && value[i] == '.') {
+            const qsizetype from = ++i;
+            while (i < value.size() && value[i] >= '0' && value[i] <= '9')
+                ++i;
+            fraction = i - from;
+            if (fraction == 0)
+                i = -1;
+        }
+        if (i != value.size() || whole < 1 || whole > 3 || fraction > 12)
+            return refused(name + " doit être un nombre décimal écrit avec un point");
+        slot = value.toDouble();
+    }
+    if (!latitude || !longitude)
+        return refused("lat et lon sont demandés");
+    if (std::abs(*latitude) > 90 || std::abs(*longitude) > 180)
+        return refused("lat doit être entre -90 et 90, lon entre -180 et 180");
+    return Point{*latitude, *longitude};
 }
 
 } // namespace service

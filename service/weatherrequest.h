@@ -1,5 +1,6 @@
 // What a request to the service asks for: GET /weather/local/<code>?<query>, as the viewer sends it,
-// or GET /communes?q=<text>; a malformed request is a 400 with its reason.
+// GET /communes?q=<text> or GET /communes/near?lat=<degrees>&lon=<degrees>; a malformed request is a
+// 400 with its reason.
 #pragma once
 #include "result.h"
 
@@ -19,5 +20,12 @@ Result<WeatherRequest> parseWeatherRequest(const QByteArray &method, const QByte
 // GET /communes?q=<text>: the text is required, UTF-8, at most 64 bytes once decoded; the text the
 // user typed, decoded.
 Result<QString> parseCommuneQuery(const QByteArray &method, const QByteArray &query);
+
+struct Point {
+    double latitude = 0, longitude = 0;
+};
+// GET /communes/near?lat=…&lon=…: each once, a plain decimal number written with a dot (no sign but
+// a minus, no exponent), within -90…90 and -180…180.
+Result<Point> parseNearQuery(const QByteArray &method, const QByteArray &query);
 
 } // namespace service

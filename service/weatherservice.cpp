@@ -1,5 +1,6 @@
 #include "weatherservice.h"
 
+#include "nearindex.h"
 #include "weatherrequest.h"
 
 #include <QElapsedTimer>
@@ -42,6 +43,19 @@ QByteArray communesXml(const QString &text)
         const QByteArray cp = matched != codes.end() ? *matched : codes.first();
         xml += "  <commune code=\"" + c->code + "\" cp=\"" + cp + "\">"
                + QString::fromUtf8(c->name + " (" + c->department + ")").toHtmlEscaped().toUtf8() + "</commune>\n";
+    }
+    return xml + "</communes>\n";
+}
+
+// The same list for the communes nearest a point, each with its distance: km="0.4".
+QByteArray nearXml(const Point &p)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<communes>\n";
+    for (const NearCommune &n : CommuneTable::shipped().nearest(p.latitude, p.longitude)) {
+        const City *c = n.commune;
+        xml += "  <commune code=\"" + c->code + "\" cp=\"" + n.seat->postalCodes.split(',').first() + "\" km=\""
+               + QByteArray::number(n.km, 'f', 1) + "\">" + QString::fromUtf8(c->name + " (" + c->department + ")").toHtmlEscaped().toUtf8()
+               + "</commune>\n";
     }
     return xml + "</communes>\n";
 }
@@ -98,7 +112,8 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
     const QByteArray method = methodName(request.method());
     const QByteArray path = request.url().path(QUrl::FullyEncoded).toUtf8();
     const QByteArray query = request.url().query(QUrl::FullyEncoded).toUtf8();
-    const QByteArray target = query.isEmpty() ? path : path + '?' + query;
+    // A position asked for is nobody's business: the log says that one was, not where.
+    const QByteArray target = query.isEmpty() || path == "/communes/near" ? path : path + '?' + query;
     const QByteArray peer = request.remoteAddress().toString().toUtf8();
     auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
     QPointer<QTcpSocket> client(socket);
@@ -137,6 +152,14 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
         return true;
     }
     const QByteArray asGet = method == "HEAD" ? QByteArray("GET") : method;
+    if (path == "/communes/near") {
+        const Result<Point> point = parseNearQuery(asGet, query);
+        if (point.ok())
+            finish(200, nearXml(point.value()), QByteArray());
+        else
+            refuse(point.error(), point.error().text);
+        return true;
+    }
     if (path == "/communes") {
         const Result<QString> search = parseCommuneQuery(asGet, query);
         if (search.ok())
