@@ -70,7 +70,7 @@ void DesktopNotifier::send(const QByteArray &summary, const QByteArray &body, ui
                                                        QStringLiteral("/org/freedesktop/Notifications"),
                                                        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(1))},  // normal
-                            {QStringLiteral("desktop-entry"), QStringLiteral("meteo")}};
+                            {QStringLiteral("desktop-entry"), QStringLiteral("fr.meteo.Meteo")}};
     call << QStringLiteral("Météo") << replaces << QStringLiteral("meteo") << QString::fromUtf8(summary) << QString::fromUtf8(body)
          << QStringList() << hints << int(-1);
     // Asynchronous: a slow or absent service never holds the window.

@@ -7,6 +7,7 @@
 #include "weather/display.h"
 #include "weather/extraction.h"
 #include "weather/namevaluelist.h"
+#include "net/communelist.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -22,6 +23,8 @@ class QTimer;
 namespace meteo {
 class ActivationHistory;
 class CityList;
+class CommuneSearch;
+class PositionFinder;
 class CityWeather;
 class DesktopNotifier;
 class PanelIcon;
@@ -72,12 +75,15 @@ public:
     // The menus and their commands.
     QMenu *MenuVilles = nullptr, *MenuPrevisions = nullptr;
     QAction *Actualiser = nullptr, *AjouterVilleItem = nullptr, *RetirerVille = nullptr, *Quitter = nullptr;
+    QAction *MaPosition = nullptr, *AjouterPosition = nullptr;
     QAction *PrevisionsNeufJours = nullptr, *PrevisionsHeures = nullptr, *AvertirPluieItem = nullptr;
     meteo::FormPrevisions *Previsions = nullptr;  // created when first asked for
     meteo::FormHeures *Heures = nullptr;          // likewise
     QTimer *Actualisation = nullptr;              // the next download of the current city
     meteo::PanelIcon *Panneau = nullptr;          // where a panel can show it, once the window is painted
     meteo::DesktopNotifier *Notifications = nullptr;  // likewise
+    meteo::PositionFinder *Position = nullptr;        // made when "Ma position" is first asked for
+    meteo::CommuneSearch *PositionSearch = nullptr;   // likewise: the commune nearest the position
     meteo::VigilanceBadge *Vigilance = nullptr;  // the department's worst warning, under the icon; hidden when none
     // The weather of the city the window shows, which every other window, the panel icon and the
     // notices follow.
@@ -91,6 +97,7 @@ public:
     // (milliseconds); tests shorten them.
     int refreshInterval = 15 * 60 * 1000;
     int retryInterval = 60 * 1000;
+    int positionTimeout = 30 * 1000;  // for one fix of "Ma position"
 
     QLabel *label(int number) const;
     QByteArray httpBuffer() const { return HTTPBuffer; }
@@ -112,6 +119,8 @@ public Q_SLOTS:
     void PrevisionsClick();
     void HeuresClick();
     void CloseAppli();
+    void MaPositionClick();
+    void AjouterPositionClick();
 
 Q_SIGNALS:
     // The window's own events, bound to their handlers by the description.
@@ -135,6 +144,10 @@ private:
     void buildCityMenu();
     void fillPanelMenu();
     void setDisplayed(meteo::CityWeather *weather);
+    void positionFound(double latitude, double longitude);
+    void nearestFound(const meteo::CommuneList &answer);
+    void updateAjouterPosition();
+    QByteArray positionStatus() const;
     meteo::CityWeather *weatherOf(const QByteArray &code) const;
     void checkShownCity();
     template <class Window>
@@ -155,5 +168,7 @@ private:
     bool avertirPluie_ = true;
     bool desktopStarted_ = false;
     QDateTime received_;  // when the download being shown ended
+    std::optional<meteo::FoundCommune> position_;  // the commune nearest the user's position, once found
+    bool positionToSay_ = false;  // its download, once shown, is said in the status bar
     QString iconStamp_;  // path, size and time of the picture shown, so an unchanged one is not decoded again
 };

@@ -60,6 +60,13 @@ void TForm1::buildCityMenu()
     RetirerVille = menuItem(this, QString(), 0);
     RetirerVille->setObjectName(QStringLiteral("RetirerVille"));
     connect(RetirerVille, &QAction::triggered, this, &TForm1::RetirerVilleClick);
+    MaPosition = menuItem(this, QStringLiteral("Ma position"), 0);
+    MaPosition->setObjectName(QStringLiteral("MaPosition"));
+    connect(MaPosition, &QAction::triggered, this, &TForm1::MaPositionClick);
+    AjouterPosition = menuItem(this, QStringLiteral("Ajouter à mes villes"), 0);
+    AjouterPosition->setObjectName(QStringLiteral("AjouterPosition"));
+    AjouterPosition->setEnabled(false);
+    connect(AjouterPosition, &QAction::triggered, this, &TForm1::AjouterPositionClick);
     Quitter = menuItem(this, QStringLiteral("Quitter"), 0);
     Quitter->setObjectName(QStringLiteral("Quitter"));
     everywhere(Quitter, QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -159,9 +166,10 @@ void TForm1::fillCityMenu()
     separator->setText(QString());  // the caption "-" names it; some styles would draw it
     MenuVilles->addAction(separator);
     Quitter->setProperty("Tag", N + 1);
-    for (QAction *command : {Actualiser, AjouterVilleItem, RetirerVille, Quitter})
+    for (QAction *command : {Actualiser, MaPosition, AjouterPosition, AjouterVilleItem, RetirerVille, Quitter})
         MenuVilles->addAction(command);
     updateRetirerVille();
+    updateAjouterPosition();
     checkShownCity();
     fillPanelMenu();
 }

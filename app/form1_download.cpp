@@ -113,6 +113,10 @@ void TForm1::HTTPClientDisconnect(meteo::HTTPConnection *ASocket)
         setDisplayed(weatherOf(shownCity_));
         checkShownCity();
         setStatus(meteo::disconnectStatus(serviceHost_));
+        if (positionToSay_ && position_ && shownCity_ == position_->code) {
+            setStatus(positionStatus());  // where "Ma position" found the user, in place of the host
+            positionToSay_ = false;
+        }
         failure.clear();
     });
     downloadEnded(failure);

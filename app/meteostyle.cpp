@@ -52,6 +52,8 @@ QIcon MeteoStyle::standardIcon(StandardPixmap which, const QStyleOption *option,
 void prepareApplication(QApplication &app)
 {
     app.setApplicationName(QStringLiteral("meteo"));
+    // The desktop entry the desktop knows the program by (notices, the location agent).
+    QGuiApplication::setDesktopFileName(QStringLiteral("fr.meteo.Meteo"));
     QApplication::setStyle(new MeteoStyle(&app));
     // The menu is part of the fixed window: it stays in it, never handed to a desktop's global menu
     // (asking the session bus whether there is one would hold the first picture back too).

@@ -47,6 +47,12 @@ CommuneList parseCommuneList(const QByteArray &xml)
         FoundCommune c;
         c.code = reader.attributes().value(QLatin1String("code")).toUtf8();
         const QString postalCode = reader.attributes().value(QLatin1String("cp")).toString();
+        // A distance as the service writes it ("0.4"), within the radius it answers for.
+        bool number = false;
+        const QStringView km = reader.attributes().value(QLatin1String("km"));
+        const double distance = km.toDouble(&number);
+        if (number && distance >= 0 && distance <= 30 && std::all_of(km.begin(), km.end(), [](QChar c) { return c.isDigit() || c == u'.'; }))
+            c.km = distance;
         const QString label = reader.readElementText();
         c.postalCode = postalCode.toUtf8();
         c.label = label.toUtf8();

@@ -3,6 +3,7 @@
 #pragma once
 #include <QByteArray>
 #include <QList>
+#include <optional>
 
 namespace meteo {
 
@@ -10,6 +11,7 @@ struct FoundCommune {
     QByteArray code;      // "FR42218"
     QByteArray postalCode;
     QByteArray label;     // "Saint-Étienne (42)"
+    std::optional<double> km;  // from the point asked for, in an answer about the nearest communes
     QByteArray name() const;  // "Saint-Étienne"
 };
 

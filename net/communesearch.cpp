@@ -4,6 +4,8 @@
 #include "decomposeurl.h"
 #include "httpclient.h"
 
+#include <cmath>
+
 namespace meteo {
 namespace {
 constexpr qsizetype kMaxAnswer = 64 * 1024;  // twenty communes take about 2 KB
@@ -24,7 +26,20 @@ CommuneSearch::CommuneSearch(const QByteArray &serviceHost, QObject *parent)
 void CommuneSearch::search(const QString &text)
 {
     asked_ = text;
-    const QByteArray url = "http://" + host_ + "/communes?q=" + text.toUtf8().toPercentEncoding();
+    ask("/communes?q=" + text.toUtf8().toPercentEncoding());
+}
+
+void CommuneSearch::searchNear(double latitude, double longitude)
+{
+    const auto hundredths = [](double degrees) { return QByteArray::number(std::round(degrees * 100) / 100, 'f', 2); };
+    const QByteArray lat = hundredths(latitude), lon = hundredths(longitude);
+    asked_ = QString::fromLatin1(lat + ',' + lon);
+    ask("/communes/near?lat=" + lat + "&lon=" + lon);
+}
+
+void CommuneSearch::ask(const QByteArray &target)
+{
+    const QByteArray url = "http://" + host_ + target;
     QByteArray host, uri;
     quint16 port = 0;
     if (!DecomposeURL(url, host, uri, port)) {

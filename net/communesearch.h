@@ -1,7 +1,8 @@
-// The search of the "Ajouter une ville" dialog: asks the weather service which communes match what
-// the user types (GET /communes?q=), through the same HTTP client as the weather, so a cut-off or
-// broken answer is an error here too. One search at a time: a new text abandons the one under way,
-// whose answer then never arrives; each search ends within 10 s.
+// The searches of communes at the weather service: which match what the user types (GET /communes?q=,
+// the "Ajouter une ville" dialog) or which are nearest a position (GET /communes/near, "Ma
+// position"), through the same HTTP client as the weather, so a cut-off or broken answer is an error
+// here too. One search at a time: a new one abandons the one under way, whose answer then never
+// arrives; each search ends within 10 s.
 #pragma once
 #include "communelist.h"
 
@@ -18,6 +19,9 @@ class CommuneSearch : public QObject {
 public:
     explicit CommuneSearch(const QByteArray &serviceHost, QObject *parent = nullptr);
     void search(const QString &text);
+    // The communes nearest the point, asked with the point rounded to a hundredth of a degree (about
+    // a kilometre): nothing finer leaves the computer. `found` then names the rounded point.
+    void searchNear(double latitude, double longitude);
     // Abandons the search under way, if any: nothing of it arrives.
     void cancel();
 
@@ -29,6 +33,7 @@ private:
     void onInput(HTTPConnection *connection, const char *bytes, qint32 size);
     void onDisconnect(HTTPConnection *connection);
     void onError(const QByteArray &message);
+    void ask(const QByteArray &target);
 
     QByteArray host_;
     HTTPClient *client_;

@@ -4,6 +4,7 @@
 #include "app/citylist.h"
 #include "app/form1.h"
 #include "app/formajout.h"
+#include "app/positionfinder.h"
 #include "app/simplestatusbar.h"
 #include "net/request.h"
 #include "testsupport.h"
@@ -17,6 +18,7 @@
 #include <QTimer>
 #include <QPushButton>
 #include <QTest>
+#include <cmath>
 
 using namespace testing;
 
@@ -49,6 +51,32 @@ void answerNextQuestion(const QString &answer, QString *asked)
             if (b->text() == answer)
                 b->click();
     });
+}
+
+// An NMEA log of `fixes` positions a second apart (degrees; a NaN latitude: no fix yet), after a
+// line of garbage, as a receiver writes them.
+QByteArray nmeaLog(const QList<std::pair<double, double>> &fixes)
+{
+    const auto sentence = [](const QByteArray &body) {
+        char sum = 0;
+        for (const char c : body)
+            sum ^= c;
+        return "$" + body + "*" + QByteArray::number(uchar(sum), 16).rightJustified(2, '0').toUpper() + "\r\n";
+    };
+    const auto angle = [](double v, int degreeDigits) {
+        const double a = std::abs(v);
+        const int d = int(a);
+        return QByteArray::number(d).rightJustified(degreeDigits, '0') + QByteArray::number((a - d) * 60, 'f', 4).rightJustified(7, '0');
+    };
+    QByteArray log = "garbage, not a sentence\r\n$GPRMC,broken*00\r\n";
+    for (int i = 0; i < fixes.size(); ++i) {
+        const auto [lat, lon] = fixes[i];
+        const QByteArray time = "1200" + QByteArray::number(i).rightJustified(2, '0') + ".00";
+        log += std::isnan(lat) ? sentence("GPRMC," + time + ",V,,,,,,,081226,,,N")
+                               : sentence("GPRMC," + time + ",A," + angle(lat, 2) + (lat < 0 ? ",S," : ",N,") + angle(lon, 3)
+                                          + (lon < 0 ? ",W," : ",E,") + "0.0,0.0,081226,,,A");
+    }
+    return log;
 }
 
 } // namespace
@@ -244,6 +272,65 @@ private Q_SLOTS:
         dialog->EditRecherche->setFocus();
         QTest::keyClick(dialog->EditRecherche, Qt::Key_Return);
         QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), QByteArray("Paris=FR75056\nSaint-Denis (93)=FR93066\n"));
+    }
+
+    // "Ma position" from an NMEA log: the commune nearest the fix, asked of the service at a
+    // hundredth of a degree, then its weather as a menu choice gives it, said in the status bar, and
+    // kept in the list on request; no fix, no source, or no commune near: said, and the city stays.
+    void positionFindsTheNearestCommune_data()
+    {
+        QTest::addColumn<QByteArray>("log");  // empty: no log at all
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QByteArray>("asked");  // the position the service was asked about
+        const double noFix = std::nan("");
+        QTest::newRow("a fix in Quimper, after garbage") << nmeaLog({{47.99612, -4.10187}})
+                                          << QStringLiteral("Ma position : Quimper (29), à 0,4 km") << QByteArray("lat=48.00&lon=-4.10");
+        QTest::newRow("at sea") << nmeaLog({{46.5, -5.5}}) << QStringLiteral("Aucune commune à moins de 30 km") << QByteArray("lat=46.50&lon=-5.50");
+        QTest::newRow("no fix") << nmeaLog({{noFix, 0}, {noFix, 0}}) << QStringLiteral("Position introuvable en 3 s") << QByteArray();
+        QTest::newRow("garbage alone") << nmeaLog({}) << QStringLiteral("Position introuvable en 3 s") << QByteArray();
+        QTest::newRow("no source") << QByteArray() << QStringLiteral("Position indisponible : aucun service de localisation") << QByteArray();
+    }
+
+    void positionFindsTheNearestCommune()
+    {
+        QFETCH(QByteArray, log);
+        QFETCH(QString, said);
+        QFETCH(QByteArray, asked);
+        TempCurrentDir cwd;
+        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
+        files.copyShipped(QStringLiteral("icons"));
+        const QString nmea = cwd.path() + QStringLiteral("/position.nmea");
+        if (!log.isEmpty())
+            writeFile(nmea, log);
+        qputenv("METEO_NMEA_FILE", nmea.toUtf8());
+        QByteArray near;
+        RawServer server([&near](QTcpSocket *s, const QByteArray &request) {
+            if (request.startsWith("GET /communes/near?")) {
+                near = request.mid(19, request.indexOf(' ', 19) - 19);
+                RawServer::document(near.startsWith("lat=48.00") ? "<communes><commune code=\"FR29232\" cp=\"29000\" km=\"0.4\">Quimper (29)</commune>"
+                                                                   "<commune code=\"FR29051\" cp=\"29500\" km=\"5.8\">Ergué-Gabéric (29)</commune></communes>"
+                                                                 : "<communes></communes>")(s, request);
+            } else {
+                RawServer::document(parisDocument())(s, request);
+            }
+        });
+        auto w = window("Paris=FR75056\n");
+        w->setServiceHost(server.host());
+        w->Request("FR75056");
+        QTRY_COMPARE(w->BarStatus->SimpleText().left(11), QStringLiteral("Déconnecté "));
+        w->positionTimeout = 3000;  // the log is played back a second a fix
+        w->MaPosition->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(w->BarStatus->SimpleText(), said, 8000);
+        QCOMPARE(near, asked);
+        const bool found = said.startsWith(QStringLiteral("Ma position"));
+        QCOMPARE(requested(*w), QByteArray(found ? "FR29232" : "FR75056"));
+        QCOMPARE(w->AjouterPosition->isEnabled(), found);
+        if (found) {
+            w->AjouterPosition->trigger();
+            QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), QByteArray("Paris=FR75056\nQuimper=FR29232\n"));
+            QVERIFY(!w->AjouterPosition->isEnabled());
+        }
+        qunsetenv("METEO_NMEA_FILE");
     }
 
     void unreachableServiceIsToldInTheDialog()

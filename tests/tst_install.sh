@@ -18,7 +18,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
-desktop-file-validate "$prefix/share/applications/meteo.desktop"
+desktop-file-validate "$prefix/share/applications/fr.meteo.Meteo.desktop"
 appstreamcli validate --no-net --pedantic "$prefix"/share/metainfo/*.metainfo.xml >/dev/null \
     || fail "AppStream metadata: $(appstreamcli validate --no-net "$prefix"/share/metainfo/*.metainfo.xml)"
 echo "PASS: desktop entry and AppStream metadata validate"
@@ -26,7 +26,7 @@ echo "PASS: desktop entry and AppStream metadata validate"
 (cd "$build" && cpack -G DEB -B "$work/package" >/dev/null)
 listing=$(dpkg-deb -c "$work"/package/meteo_*.deb)
 for f in ./usr/lib/meteo/meteo ./usr/bin/meteo-service ./usr/lib/systemd/user/meteo-service.service ./usr/lib/systemd/user/meteo-service@.service \
-         ./usr/share/metainfo/fr.meteo.Meteo.metainfo.xml ./usr/share/applications/meteo.desktop \
+         ./usr/share/metainfo/fr.meteo.Meteo.metainfo.xml ./usr/share/applications/fr.meteo.Meteo.desktop \
          ./usr/share/meteo/nginx/meteo.conf ./usr/share/meteo/nginx/main.conf ./usr/lib/meteo/icons/32.png ./usr/lib/meteo/Dictionnaire.ini ./usr/lib/meteo/villes.ini; do
     grep -q " $f\$" <<<"$listing" || fail "package lacks $f"
 done

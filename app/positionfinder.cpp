@@ -1,0 +1,65 @@
+#include "positionfinder.h"
+
+#include <QFile>
+#include <QGeoPositionInfoSource>
+#include <QNmeaPositionInfoSource>
+#include <cmath>
+
+namespace meteo {
+
+PositionFinder::PositionFinder(QObject *parent) : QObject(parent) {}
+
+PositionFinder::~PositionFinder() = default;
+
+// Made at the first question: nothing of the positioning starts before the user asks.
+QGeoPositionInfoSource *PositionFinder::source()
+{
+    if (source_)
+        return source_;
+    if (const QString log = qEnvironmentVariable("METEO_NMEA_FILE"); !log.isEmpty()) {
+        auto *file = new QFile(log, this);
+        if (!file->open(QIODevice::ReadOnly))
+            return nullptr;
+        auto *nmea = new QNmeaPositionInfoSource(QNmeaPositionInfoSource::SimulationMode, this);
+        nmea->setDevice(file);
+        source_ = nmea;
+    } else {
+        // The desktop's agent names the program by its desktop entry when it asks the user.
+        source_ = QGeoPositionInfoSource::createDefaultSource({{QStringLiteral("desktopId"), QStringLiteral("fr.meteo.Meteo")}}, this);
+    }
+    if (!source_)
+        return nullptr;
+    connect(source_, &QGeoPositionInfoSource::positionUpdated, this, &PositionFinder::fixed);
+    connect(source_, &QGeoPositionInfoSource::errorOccurred, this, [this](QGeoPositionInfoSource::Error error) {
+        if (!std::exchange(asked_, false))
+            return;
+        Q_EMIT failed(error == QGeoPositionInfoSource::AccessError     ? QStringLiteral("Localisation refusée")
+                      : error == QGeoPositionInfoSource::UpdateTimeoutError ? QStringLiteral("Position introuvable en %1 s").arg(timeoutMs / 1000)
+                                                                            : QStringLiteral("Position indisponible : aucun service de localisation"));
+    });
+    return source_;
+}
+
+void PositionFinder::find()
+{
+    QGeoPositionInfoSource *from = source();
+    if (!from) {
+        Q_EMIT failed(QStringLiteral("Position indisponible : aucun service de localisation"));
+        return;
+    }
+    asked_ = true;
+    from->requestUpdate(timeoutMs);
+}
+
+void PositionFinder::fixed(const QGeoPositionInfo &info)
+{
+    if (!asked_)
+        return;
+    const double latitude = info.coordinate().latitude(), longitude = info.coordinate().longitude();
+    if (!info.isValid() || !std::isfinite(latitude) || !std::isfinite(longitude))
+        return;  // not a fix yet: the request's own time limit still holds
+    asked_ = false;
+    Q_EMIT found(latitude, longitude);
+}
+
+} // namespace meteo
