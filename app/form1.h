@@ -27,6 +27,7 @@ class CommuneSearch;
 class PositionFinder;
 class CityWeather;
 class DesktopNotifier;
+class FormVilles;
 class PanelIcon;
 class FormHeures;
 class FormPrevisions;
@@ -75,10 +76,11 @@ public:
     // The menus and their commands.
     QMenu *MenuVilles = nullptr, *MenuPrevisions = nullptr;
     QAction *Actualiser = nullptr, *AjouterVilleItem = nullptr, *RetirerVille = nullptr, *Quitter = nullptr;
-    QAction *MaPosition = nullptr, *AjouterPosition = nullptr;
+    QAction *MaPosition = nullptr, *AjouterPosition = nullptr, *MesVilles = nullptr;
     QAction *PrevisionsNeufJours = nullptr, *PrevisionsHeures = nullptr, *AvertirPluieItem = nullptr;
     meteo::FormPrevisions *Previsions = nullptr;  // created when first asked for
     meteo::FormHeures *Heures = nullptr;          // likewise
+    meteo::FormVilles *Overview = nullptr;        // "Mes villes", likewise
     QTimer *Actualisation = nullptr;              // the next download of the current city
     meteo::PanelIcon *Panneau = nullptr;          // where a panel can show it, once the window is painted
     meteo::DesktopNotifier *Notifications = nullptr;  // likewise
@@ -120,6 +122,9 @@ public Q_SLOTS:
     void HeuresClick();
     void CloseAppli();
     void MaPositionClick();
+    void MesVillesClick();
+    // Shows the weather of `code` as a choice in the "Villes" menu does.
+    void choisirVille(const QByteArray &code);
     void AjouterPositionClick();
 
 Q_SIGNALS:
@@ -152,6 +157,7 @@ private:
     void checkShownCity();
     template <class Window>
     void openForecastWindow(Window *&window);
+    void showBeside(QWidget *window, bool first);
     void requestStartCity();
     int cityLine(const QByteArray &code) const;
     void fillCityMenu();

@@ -5,6 +5,7 @@
 #include "formajout.h"
 #include "formheures.h"
 #include "formprevisions.h"
+#include "formvilles.h"
 #include "panelicon.h"
 #include "screenplacement.h"
 #include "common/error.h"
@@ -60,6 +61,10 @@ void TForm1::buildCityMenu()
     RetirerVille = menuItem(this, QString(), 0);
     RetirerVille->setObjectName(QStringLiteral("RetirerVille"));
     connect(RetirerVille, &QAction::triggered, this, &TForm1::RetirerVilleClick);
+    MesVilles = menuItem(this, QStringLiteral("Mes villes"), 0);
+    MesVilles->setObjectName(QStringLiteral("MesVilles"));
+    everywhere(MesVilles, QKeySequence(Qt::CTRL | Qt::Key_M));
+    connect(MesVilles, &QAction::triggered, this, &TForm1::MesVillesClick);
     MaPosition = menuItem(this, QStringLiteral("Ma position"), 0);
     MaPosition->setObjectName(QStringLiteral("MaPosition"));
     connect(MaPosition, &QAction::triggered, this, &TForm1::MaPositionClick);
@@ -118,9 +123,19 @@ void TForm1::fillPanelMenu()
 template <class Window>
 void TForm1::openForecastWindow(Window *&window)
 {
-    if (!window) {
+    const bool first = !window;
+    if (first) {
         window = new Window(this);
         window->follow(Affichee);
+    }
+    showBeside(window, first);
+}
+
+// A window of ours shown (placed beside the main window where it fits, wholly on a screen, the
+// first time), or brought forward.
+void TForm1::showBeside(QWidget *window, bool first)
+{
+    if (first) {
         window->resize(meteo::fittedToScreen(window->sizeHint().expandedTo(window->size()), window->minimumSizeHint(), this));
         window->move(meteo::besideOnScreen(meteo::frameRectOf(this), meteo::frameRectOf(window).size(),
                                            meteo::availableScreens()));
@@ -129,6 +144,29 @@ void TForm1::openForecastWindow(Window *&window)
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void TForm1::MesVillesClick()
+{
+    atEventBoundary("MesVillesClick", [&] {
+        const bool first = !Overview;
+        if (first) {
+            // The city the window shows downloads through its own road; the overview leaves it out.
+            Overview = new meteo::FormVilles(Villes.get(), serviceHost_, [this] { return shownCity_; }, this);
+            connect(Overview, &meteo::FormVilles::cityChosen, this, &TForm1::choisirVille);
+        }
+        showBeside(Overview, first);
+    });
+}
+
+void TForm1::choisirVille(const QByteArray &code)
+{
+    atEventBoundary("choisirVille", [&] {
+        Ville = code;
+        Request(Ville);
+        Button1->setEnabled(true);
+        checkShownCity();
+    });
 }
 
 void TForm1::PrevisionsClick()
@@ -166,7 +204,7 @@ void TForm1::fillCityMenu()
     separator->setText(QString());  // the caption "-" names it; some styles would draw it
     MenuVilles->addAction(separator);
     Quitter->setProperty("Tag", N + 1);
-    for (QAction *command : {Actualiser, MaPosition, AjouterPosition, AjouterVilleItem, RetirerVille, Quitter})
+    for (QAction *command : {MesVilles, MaPosition, AjouterPosition, Actualiser, AjouterVilleItem, RetirerVille, Quitter})
         MenuVilles->addAction(command);
     updateRetirerVille();
     updateAjouterPosition();

@@ -46,9 +46,7 @@ void TForm1::nearestFound(const meteo::CommuneList &answer)
         }
         position_ = answer.communes.first();
         positionToSay_ = true;
-        Ville = position_->code;
-        Request(Ville);
-        Button1->setEnabled(true);
+        choisirVille(position_->code);
         updateAjouterPosition();
     });
 }

@@ -107,7 +107,7 @@ private Q_SLOTS:
         TForm1 w;
         QCOMPARE(report.count(), before + 1);
         QVERIFY(report.lastMessage().contains(QStringLiteral("villes.ini")));
-        QCOMPARE(menuItems(w).size(), 5);  // refreshing, separator, adding, removing and "Quitter"
+        QCOMPARE(menuItems(w).size(), 8);  // the separator, then the commands
         QVERIFY(w.Imag);
         w.FormActivate();  // no city, nothing remembered: no request, and the user is told why
         QCOMPARE(w.HTTPClient->URI(), QByteArray());
@@ -135,7 +135,8 @@ private Q_SLOTS:
         QStringList order;
         for (QAction *a : items)
             order << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(order, (QStringList{QStringLiteral("Paris"), QStringLiteral("Lyon"), QStringLiteral("-"), QStringLiteral("Actualiser"),
+        QCOMPARE(order, (QStringList{QStringLiteral("Paris"), QStringLiteral("Lyon"), QStringLiteral("-"), QStringLiteral("Mes villes"),
+                                     QStringLiteral("Ma position"), QStringLiteral("Ajouter à mes villes"), QStringLiteral("Actualiser"),
                                      QStringLiteral("Ajouter une ville…"), QStringLiteral("Retirer la ville"), QStringLiteral("Quitter")}));
         QVERIFY(!items[0]->isChecked() && !items[1]->isChecked());
         w->Request("FR75056");
@@ -161,7 +162,7 @@ private Q_SLOTS:
         QVERIFY2(report.lastMessage().contains(QStringLiteral("100000 lignes, seules les 1000 premières sont lues")),
                  qPrintable(report.lastMessage()));
         QCOMPARE(w->Villes->count(), 1000);
-        QCOMPARE(menuItems(*w).size(), 1000 + 5);
+        QCOMPARE(menuItems(*w).size(), 1000 + 8);
         QCOMPARE(w->Villes->name(999), QByteArray("Ville 1000"));
     }
 
@@ -215,7 +216,7 @@ private Q_SLOTS:
         answerNextQuestion(QStringLiteral("Oui"), &asked);
         w->RetirerVille->trigger();
         QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), original);
-        QCOMPARE(menuItems(*w).size(), 2 + 5);
+        QCOMPARE(menuItems(*w).size(), 2 + 8);
         QCOMPARE(requested(*w), QByteArray("FR75056"));  // the start city is shown
 
         // Removing the remembered city forgets it. Lyon's line ends in CR CR LF.

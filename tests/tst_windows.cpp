@@ -373,5 +373,9 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(WindowsTest)
+int runWindowsTest(int argc, char **argv)
+{
+    WindowsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_windows.moc"

@@ -110,6 +110,7 @@ Forecast readForecast(const WeatherDocument &doc, const Translator &traduire, QD
             if (const std::optional<double> c = readMeasure(childText(p, "ppcp"), 0, 100))
                 chance = std::max(chance.value_or(0), *c);
         d.chance = chance ? QByteArray::number(std::lround(*chance)) + " %" : QByteArray(kMissing);
+        d.chanceOfRain = chance;
         const QDomElement wind = dayPart.firstChildElement(QStringLiteral("wind"));
         const std::optional<double> speed = readMeasure(childText(wind, "s"), 0, 500);
         const QByteArray towards = childText(wind, "t");

@@ -20,6 +20,7 @@ struct ForecastDay {
     std::optional<double> high, low;  // for the chart; absent when missing, unreadable or impossible
     QByteArray sun;                  // "08:34:00 – 16:54:00"
     QByteArray chance;               // "80 %": the likelier of the day's and the night's chance of rain
+    std::optional<double> chanceOfRain;  // the same, in %; absent when neither can be read
     QByteArray wind;                 // "15 km/h SO", from the day part's wind
     QDate date;                      // the month and day of "dt" (in `today`'s year), invalid when unreadable
 };
