@@ -42,7 +42,7 @@ QPixmap OverviewDelegate::icon(const QByteArray &code, double ratio) const
 QSize OverviewDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {
     const QFontMetrics fm(option.font);
-    return {fm.averageCharWidth() * 72, std::max(kIcon + 8, 2 * fm.height() + 10)};
+    return {kIcon + 22 + fm.averageCharWidth() * 84, std::max(kIcon + 8, 2 * fm.height() + 10)};
 }
 
 void OverviewDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -111,6 +111,12 @@ FormVilles::FormVilles(CityList *cities, const QByteArray &serviceHost, std::fun
     Liste->setModel(model_);
     Liste->setItemDelegate(new OverviewDelegate(Liste));
     Liste->setUniformItemSizes(true);
+    Liste->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // a row's texts are cut with "…" instead
+    // As wide as a row, so that nothing of it is cut where the screen has room.
+    QStyleOptionViewItem row;
+    row.initFrom(Liste);
+    Liste->setMinimumWidth(Liste->itemDelegate()->sizeHint(row, {}).width() + 2 * Liste->frameWidth()
+                           + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
     Liste->setSelectionMode(QAbstractItemView::SingleSelection);
     Liste->installEventFilter(this);
     Etat = new QLabel(this);
@@ -129,22 +135,20 @@ FormVilles::FormVilles(CityList *cities, const QByteArray &serviceHost, std::fun
     layout->addWidget(Liste, 1);
     layout->addWidget(Etat);
     fillDays();
-    connect(Jour, &QComboBox::currentIndexChanged, this, [this](int i) { model_->setDay(i - 1); });
-    connect(Ordre, &QCheckBox::toggled, model_, &OverviewModel::setOrdered);
+    connect(Jour, &QComboBox::currentIndexChanged, this, [this](int i) {
+        model_->setDay(i - 1);
+        showRows();
+    });
+    connect(Ordre, &QCheckBox::toggled, this, [this](bool on) {
+        model_->setOrdered(on);
+        showRows();
+    });
     connect(Liste, &QListView::doubleClicked, this, &FormVilles::choose);
     // Reports come one by one: the rows are said anew once a burst of them is over.
     soon_ = new QTimer(this);
     soon_->setSingleShot(true);
     soon_->setInterval(150);
-    connect(soon_, &QTimer::timeout, this, [this] {
-        const QByteArray current = model_->data(Liste->currentIndex(), OverviewModel::CodeRole).toByteArray();
-        model_->refresh();
-        for (int row = 0; row < model_->rowCount(); ++row)  // the same city stays under the cursor
-            if (model_->data(model_->index(row), OverviewModel::CodeRole).toByteArray() == current)
-                Liste->setCurrentIndex(model_->index(row));
-        if (!Liste->currentIndex().isValid() && model_->rowCount() > 0)
-            Liste->setCurrentIndex(model_->index(0));
-    });
+    connect(soon_, &QTimer::timeout, this, &FormVilles::showRows);
     const auto watch = [this] {
         for (int row = 0; row < cities_->count(); ++row)
             connect(cities_->weather(cities_->valueAt(row)), &CityWeather::changed, soon_, qOverload<>(&QTimer::start), Qt::UniqueConnection);
@@ -157,7 +161,7 @@ FormVilles::FormVilles(CityList *cities, const QByteArray &serviceHost, std::fun
     });
     again_ = new QTimer(this);
     connect(again_, &QTimer::timeout, this, &FormVilles::downloadAll);
-    resize(sizeHint().width(), 480);
+    resize(sizeHint().width(), 520);
 }
 
 // "Maintenant", "Aujourd'hui", "Demain", then the next days by name, up to the ninth.
@@ -169,6 +173,18 @@ void FormVilles::fillDays()
     const QDate today = model_->clock().date();
     for (int d = 2; d < 9; ++d)
         Jour->addItem(french::dayAndDate(today.addDays(d)));
+}
+
+// The rows said anew (ordered again), the same city staying under the cursor.
+void FormVilles::showRows()
+{
+    const QByteArray current = model_->data(Liste->currentIndex(), OverviewModel::CodeRole).toByteArray();
+    model_->refresh();
+    for (int row = 0; row < model_->rowCount(); ++row)
+        if (model_->data(model_->index(row), OverviewModel::CodeRole).toByteArray() == current)
+            Liste->setCurrentIndex(model_->index(row));
+    if (!Liste->currentIndex().isValid() && model_->rowCount() > 0)
+        Liste->setCurrentIndex(model_->index(0));
 }
 
 void FormVilles::downloadAll()

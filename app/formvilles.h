@@ -58,6 +58,7 @@ protected:
 
 private:
     void fillDays();
+    void showRows();
     void choose(const QModelIndex &index);
     void downloadAll();
     CityList *cities_;

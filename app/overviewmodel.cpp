@@ -29,13 +29,11 @@ OverviewModel::OverviewModel(CityList *cities, QObject *parent) : QAbstractListM
 void OverviewModel::setDay(int day)
 {
     day_ = day;
-    refresh();
 }
 
 void OverviewModel::setOrdered(bool finestFirst)
 {
     ordered_ = finestFirst;
-    refresh();
 }
 
 void OverviewModel::refresh()

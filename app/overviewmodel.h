@@ -26,7 +26,7 @@ public:
         CodeRole,
     };
     explicit OverviewModel(CityList *cities, QObject *parent = nullptr);
-    // -1 for now, 0 today, 1 tomorrow …
+    // -1 for now, 0 today, 1 tomorrow …; each takes effect at the next refresh().
     void setDay(int day);
     int day() const { return day_; }
     void setOrdered(bool finestFirst);

@@ -1,6 +1,8 @@
-// meteo-bench refresh|hostile|memory|service|citycache|near|serve: prints what one refresh, many downloads and the service
+// meteo-bench refresh|hostile|memory|service|citycache|near|overview|serve: prints what one refresh, many downloads and the service
 // cost on this machine. Run from the build's bin folder (the viewer's data files are there).
+#include "app/citylist.h"
 #include "app/cityweather.h"
+#include "app/overviewdownloads.h"
 #include "app/errorreport.h"
 #include "app/form1.h"
 #include "app/formheures.h"
@@ -315,6 +317,40 @@ int serviceRate()
     return 0;
 }
 
+// "Mes villes" against a local service: the time until 50 of the list's cities are shown, then
+// until 1,000 are, and the viewer's memory with their 1,000 reports in it.
+int overview()
+{
+    const quint16 port = freePort();
+    QProcess svc;
+    svc.start(QCoreApplication::applicationDirPath() + QStringLiteral("/meteo-service"), {QStringLiteral("--port"), QString::number(port)});
+    svc.waitForReadyRead(5000);
+    QByteArray villes;
+    for (const QByteArray &code : distinctCommunes(1000))
+        villes += "Ville " + code + '=' + code + '\n';
+    meteo::CityList cities;
+    cities.setBytes(villes);
+    meteo::OverviewDownloads downloads(&cities, "127.0.0.1:" + QByteArray::number(port));
+    QElapsedTimer t;
+    double fifty = 0;
+    QObject::connect(&downloads, &meteo::OverviewDownloads::progress, [&](int done, int) {
+        if (done >= 50 && fifty == 0)
+            fifty = t.nsecsElapsed() / 1e6;
+    });
+    t.start();
+    downloads.downloadAll({});
+    while (downloads.done() < downloads.total() && t.elapsed() < 120000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    int received = 0;
+    for (int row = 0; row < cities.count(); ++row)
+        received += bool(cities.weather(cities.valueAt(row))->report());
+    std::printf("Mes villes: 50 cities shown in %.0f ms, %d of 1000 in %.1f s; viewer memory %lld KiB resident, %lld KiB peak "
+                "(target under 150 MB)\n", fifty, received, t.nsecsElapsed() / 1e9, statusKiB("VmRSS:"), statusKiB("VmHWM:"));
+    svc.terminate();
+    svc.waitForFinished(5000);
+    return 0;
+}
+
 // The nearest communes of points drawn over the metropolis, one core: look-ups per second.
 int near()
 {
@@ -361,8 +397,10 @@ int main(int argc, char **argv)
     }
     if (what == QStringLiteral("near"))
         return near();
+    if (what == QStringLiteral("overview"))
+        return overview();
     if (what == QStringLiteral("serve"))
         return serve(quint16(args.value(2).toUInt()), args.value(3).toLongLong());
-    std::fprintf(stderr, "usage: meteo-bench refresh|hostile|memory|service|citycache|near\n");
+    std::fprintf(stderr, "usage: meteo-bench refresh|hostile|memory|service|citycache|near|overview\n");
     return 2;
 }
