@@ -1,4 +1,4 @@
-// meteo-service [--port N] [--bind ADDR] [--source sim|open-meteo] [--upstream URL] [--cache-cities N]
+// meteo-service [--port N] [--bind ADDR] [--source sim|open-meteo] [--upstream URL] [--air-upstream URL] [--cache-cities N]
 // [--vigilance-key-file FILE] [--vigilance-upstream URL]:
 // answers the viewer's weather requests until SIGINT or SIGTERM.
 #include "common/quitsignals.h"
@@ -29,6 +29,8 @@ int main(int argc, char **argv)
                                     QStringLiteral("NAME"), QStringLiteral("sim"));
     const QCommandLineOption upstream(QStringLiteral("upstream"), QStringLiteral("Base URL of the Open-Meteo API."),
                                       QStringLiteral("URL"), QStringLiteral("https://api.open-meteo.com"));
+    const QCommandLineOption airUpstream(QStringLiteral("air-upstream"), QStringLiteral("Base URL of the Open-Meteo air-quality API."),
+                                         QStringLiteral("URL"));
     const QCommandLineOption cacheCities(QStringLiteral("cache-cities"),
                                          QStringLiteral("Live source: how many cities' reports are kept at most."),
                                          QStringLiteral("N"), QString::number(service::OpenMeteoSource::kDefaultMaxCities));
@@ -38,7 +40,7 @@ int main(int argc, char **argv)
     const QCommandLineOption vigilanceUpstream(QStringLiteral("vigilance-upstream"), QStringLiteral("Base URL of DPVigilance."),
                                                QStringLiteral("URL"),
                                                QStringLiteral("https://public-api.meteofrance.fr/public/DPVigilance/v1"));
-    parser.addOptions({port, bind, source, upstream, cacheCities, vigilanceKey, vigilanceUpstream});
+    parser.addOptions({port, bind, source, upstream, airUpstream, cacheCities, vigilanceKey, vigilanceUpstream});
     parser.process(app);
 
     std::unique_ptr<service::WeatherSource> weather;
@@ -51,7 +53,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "meteo-service: bad --cache-cities\n");
             return 2;
         }
-        auto live = std::make_unique<service::OpenMeteoSource>(parser.value(upstream).toUtf8());
+        auto live = std::make_unique<service::OpenMeteoSource>(parser.value(upstream).toUtf8(), parser.value(airUpstream).toUtf8());
         live->setMaxCities(kept);
         weather = std::move(live);
     }

@@ -34,9 +34,12 @@ QString reachFailure(QNetworkReply::NetworkError error)
 
 } // namespace
 
-OpenMeteoSource::OpenMeteoSource(const QByteArray &base)
+OpenMeteoSource::OpenMeteoSource(const QByteArray &base, const QByteArray &airBase)
     : base_(base.endsWith('/') ? base.chopped(1) : base), manager_(std::make_unique<QNetworkAccessManager>())
 {
+    // Another forecast upstream (a test's, a proxy) serves the air too unless told otherwise.
+    const QByteArray air = !airBase.isEmpty() ? airBase : base_ == "https://api.open-meteo.com" ? QByteArray(kAirBase) : base_;
+    airBase_ = air.endsWith('/') ? air.chopped(1) : air;
 }
 
 OpenMeteoSource::~OpenMeteoSource() = default;
@@ -68,6 +71,49 @@ QUrl OpenMeteoSource::requestUrl(const City &city) const
     return url;
 }
 
+// One upstream exchange, bounded in time and size whatever the upstream does (a trickle or an endless
+// body never holds a request or the service's memory); `done` hears its outcome once.
+void OpenMeteoSource::get(const QUrl &url, int timeoutMs, std::function<void(const Exchange &)> done)
+{
+    QNetworkReply *reply = manager_->get(QNetworkRequest(url));
+    reply->setReadBufferSize(256 * 1024);  // the network thread reads no further ahead of us
+    auto body = std::make_shared<QByteArray>();
+    auto *limit = new QTimer(reply);
+    limit->setSingleShot(true);
+    QObject::connect(limit, &QTimer::timeout, reply, [reply] {
+        reply->setProperty("meteoLimit", QStringLiteral("time"));
+        reply->abort();
+    });
+    limit->start(timeoutMs);
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, body] {
+        *body += reply->readAll();
+        if (body->size() > kMaxAnswer && reply->isRunning()) {
+            reply->setProperty("meteoLimit", QStringLiteral("size"));
+            reply->abort();
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, body, done = std::move(done)] {
+        reply->deleteLater();
+        *body += reply->readAll();
+        done({reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), *body, reply->property("meteoLimit").toString(),
+              reachFailure(reply->error())});
+    });
+}
+
+// Why an exchange gave no answer to read, in words of `who`; empty when it did.
+QString OpenMeteoSource::Exchange::failure(const QString &who, int timeoutMs) const
+{
+    if (limit == QStringLiteral("time"))
+        return QStringLiteral("%1 n'a pas répondu en entier en %2 s").arg(who, QLocale(QLocale::French).toString(timeoutMs / 1000.0));
+    if (limit == QStringLiteral("size"))
+        return QStringLiteral("réponse d'%1 de plus de %2 Mio, abandonnée").arg(who).arg(kMaxAnswer / (1024 * 1024));
+    if (status == 0)
+        return QStringLiteral("%1 injoignable : %2").arg(who, unreachable);
+    if (status != 200)
+        return QStringLiteral("%1 a répondu HTTP %2").arg(who).arg(status);
+    return {};
+}
+
 void OpenMeteoSource::fetch(const City &city, const QDateTime &nowUtc, std::function<void(SourceResult)> done)
 {
     if (const Kept *kept = reports_.object(city.code); kept && kept->fetchedAt.secsTo(nowUtc) < kCacheSeconds) {
@@ -78,42 +124,42 @@ void OpenMeteoSource::fetch(const City &city, const QDateTime &nowUtc, std::func
     waiting << std::move(done);
     if (waiting.size() > 1)
         return;  // an upstream call for this city is already on its way
-    QNetworkRequest request(requestUrl(city));
-    QNetworkReply *reply = manager_->get(request);
-    reply->setReadBufferSize(256 * 1024);  // the network thread reads no further ahead of us
-    auto body = std::make_shared<QByteArray>();
-    // Both limits end the exchange whatever the upstream does: a trickle or an endless body never
-    // holds a request or the service's memory.
-    auto *limit = new QTimer(reply);
-    limit->setSingleShot(true);
-    QObject::connect(limit, &QTimer::timeout, reply, [reply] {
-        reply->setProperty("meteoLimit", QStringLiteral("time"));
-        reply->abort();
+    // The forecast and the air asked at once; the air has a shorter deadline of its own, so that its
+    // failure or slowness never costs the forecast more than that.
+    struct Join {
+        std::optional<SourceResult> forecast;
+        bool airDone = false;
+        std::optional<AirReport> air;
+        QByteArray airWhy;
+    };
+    auto join = std::make_shared<Join>();
+    const auto complete = [this, join, code = city.code, nowUtc] {
+        if (!join->forecast || !join->airDone)
+            return;
+        SourceResult result = *join->forecast;
+        if (result.ok() && join->air)
+            result.value().air = join->air;
+        else if (result.ok())
+            result.value().omitted << "air omis : " + join->airWhy;
+        finished(code, nowUtc, result);
+    };
+    get(requestUrl(city), timeoutMs_, [this, join, complete, city, nowUtc](const Exchange &e) {
+        const QString failure = e.failure(QStringLiteral("Open-Meteo"), timeoutMs_);
+        join->forecast = failure.isEmpty() ? parseOpenMeteo(e.body, city, nowUtc) : sourceFailure(failure);
+        complete();
     });
-    limit->start(timeoutMs_);
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, body] {
-        *body += reply->readAll();
-        if (body->size() > kMaxAnswer && reply->isRunning()) {
-            reply->setProperty("meteoLimit", QStringLiteral("size"));
-            reply->abort();
+    get(airRequestUrl(airBase_, city), airTimeoutMs_, [this, join, complete, city, nowUtc](const Exchange &e) {
+        QString failure = e.failure(QStringLiteral("CAMS"), airTimeoutMs_);
+        if (failure.isEmpty()) {
+            Result<AirReport> air = parseAirQuality(e.body, city, nowUtc);
+            if (air.ok())
+                join->air = air.value();
+            else
+                failure = QString::fromUtf8(air.error().text);
         }
-    });
-    QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply, city, nowUtc, body] {
-        reply->deleteLater();
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const QString limit = reply->property("meteoLimit").toString();
-        if (limit == QStringLiteral("time"))
-            finished(city.code, nowUtc, sourceFailure(QStringLiteral("Open-Meteo n'a pas répondu en entier en %1 s")
-                                            .arg(QLocale(QLocale::French).toString(timeoutMs_ / 1000.0))));
-        else if (limit == QStringLiteral("size"))
-            finished(city.code, nowUtc, sourceFailure(QStringLiteral("réponse d'Open-Meteo de plus de %1 Mio, abandonnée")
-                                            .arg(kMaxAnswer / (1024 * 1024))));
-        else if (status == 0)
-            finished(city.code, nowUtc, sourceFailure(QStringLiteral("Open-Meteo injoignable : %1").arg(reachFailure(reply->error()))));
-        else if (status != 200)
-            finished(city.code, nowUtc, sourceFailure(QStringLiteral("Open-Meteo a répondu HTTP %1").arg(status)));
-        else
-            finished(city.code, nowUtc, parseOpenMeteo(*body + reply->readAll(), city, nowUtc));
+        join->airWhy = failure.toUtf8();
+        join->airDone = true;
+        complete();
     });
 }
 

@@ -17,9 +17,16 @@ namespace service {
 // hours and quarters start at the ones that hold `nowUtc`.
 SourceResult parseOpenMeteo(const QByteArray &json, const City &city, const QDateTime &nowUtc);
 
+// The air-quality API's request for a city (CAMS Europe with its pollen in metropolitan France and
+// Corsica, CAMS global overseas), and its answer read strictly: every series stepping by an hour,
+// covering today and the 48 hours ahead, each value a finite number in range; else why not.
+QUrl airRequestUrl(const QByteArray &base, const City &city);
+[[nodiscard]] Result<AirReport> parseAirQuality(const QByteArray &json, const City &city, const QDateTime &nowUtc);
+
 class OpenMeteoSource : public WeatherSource {
 public:
-    explicit OpenMeteoSource(const QByteArray &base = "https://api.open-meteo.com");
+    static constexpr char kAirBase[] = "https://air-quality-api.open-meteo.com";
+    explicit OpenMeteoSource(const QByteArray &base = "https://api.open-meteo.com", const QByteArray &airBase = {});
     ~OpenMeteoSource() override;
 
     void fetch(const City &city, const QDateTime &nowUtc, std::function<void(SourceResult)> done) override;
@@ -28,6 +35,8 @@ public:
     QUrl requestUrl(const City &city) const;
     // The longest one upstream exchange may take, from the request to the last byte.
     void setTimeout(int ms) { timeoutMs_ = ms; }
+    // The air's own deadline: an answer waits no longer for it.
+    void setAirTimeout(int ms) { airTimeoutMs_ = ms; }
     // At most this many cities' reports are kept, the least recently asked for going first.
     void setMaxCities(qsizetype n) { reports_.setMaxCost(std::max<qsizetype>(n, 1)); }
     static constexpr qsizetype kDefaultMaxCities = 2000;
@@ -39,10 +48,20 @@ private:
         QDateTime fetchedAt;
         WeatherReport report;
     };
+    struct Exchange {
+        int status = 0;
+        QByteArray body;
+        QString limit;        // "time" or "size" when one of the limits ended it
+        QString unreachable;  // why, in French, when no answer came
+        QString failure(const QString &who, int timeoutMs) const;
+    };
+    void get(const QUrl &url, int timeoutMs, std::function<void(const Exchange &)> done);
     void finished(const QByteArray &code, const QDateTime &startedAt, SourceResult result);
 
     QByteArray base_;
+    QByteArray airBase_;
     int timeoutMs_ = 10000;
+    int airTimeoutMs_ = 6000;
     std::unique_ptr<QNetworkAccessManager> manager_;
     QCache<QByteArray, Kept> reports_{kDefaultMaxCities};  // by city, the least recently asked for going first
     // By city, those waiting for the upstream call under way: apart from the reports, so that a

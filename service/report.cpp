@@ -205,6 +205,31 @@ QByteArray toXml(const WeatherReport &r, int days)
         }
         w.writeEndElement();
     }
+    // The air: the days' classes and pollen levels, then the 48 hours' concentrations to the tenth.
+    if (r.air) {
+        const QTimeZone zone = r.observed.timeZone();
+        w.writeStartElement(QStringLiteral("air"));
+        w.writeAttribute(QStringLiteral("maj"), meteo::instantText(r.air->updated.toTimeZone(zone)));
+        w.writeAttribute(QStringLiteral("src"), text(r.air->source));
+        for (const AirDay &d : r.air->days) {
+            w.writeStartElement(QStringLiteral("jour"));
+            w.writeAttribute(QStringLiteral("d"), d.date.toString(Qt::ISODate));
+            w.writeAttribute(QStringLiteral("atmo"), QString::number(d.atmo.atmo));
+            for (int t = 0; d.pollen && t < meteo::kTaxa; ++t)
+                w.writeAttribute(text(meteo::taxonAttribute(meteo::Taxon(t))), QString::number((*d.pollen)[t]));
+            w.writeEndElement();
+        }
+        for (const AirHour &h : r.air->hours) {
+            w.writeStartElement(QStringLiteral("h"));
+            w.writeAttribute(QStringLiteral("t"), meteo::instantText(h.time.toTimeZone(zone)));
+            for (int p = 0; p < meteo::kPollutants; ++p)
+                w.writeAttribute(text(meteo::pollutantAttribute(meteo::Pollutant(p))), number(h.pollutants[p], 1));
+            for (int t = 0; h.pollen && t < meteo::kTaxa; ++t)
+                w.writeAttribute(text(meteo::taxonAttribute(meteo::Taxon(t))), QString::number(std::lround((*h.pollen)[t])));
+            w.writeEndElement();
+        }
+        w.writeEndElement();
+    }
     w.writeEndElement();
     w.writeEndDocument();
     return out;

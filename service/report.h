@@ -5,6 +5,7 @@
 #include <QList>
 #include <optional>
 
+#include "airreport.h"
 #include "vigilance.h"
 
 namespace service {
@@ -58,6 +59,7 @@ struct WeatherReport {
     // What the source left out and why ("heures omises : …"), for the request's log line.
     QByteArrayList omitted;
     std::optional<Vigilance> vigilance;  // metropolitan communes, when a map is known
+    std::optional<AirReport> air;        // where the source has the air
 };
 
 // "3:52 PM": the time texts of the document.

@@ -189,5 +189,6 @@ int partCondition(const QList<int> &codes);
 void simulateCurrent(Weather &weather, const City &city, const QDateTime &nowUtc, WeatherReport &r);
 void simulateHours(Weather &weather, const QDateTime &nowUtc, WeatherReport &r);
 Vigilance simulatedVigilance(const City &city, const WeatherReport &r, const QDateTime &nowUtc);
+std::optional<AirReport> simulatedAir(Weather &weather, const City &city, const QDateTime &nowUtc);
 
 } // namespace service

@@ -65,6 +65,7 @@ WeatherReport simulate(const City &city, const QDateTime &nowUtcExact)
     simulateHours(weather, nowUtc, r);
     if (isMetropolitanDepartment(city.department))
         r.vigilance = simulatedVigilance(city, r, nowUtc);
+    r.air = simulatedAir(weather, city, nowUtc);
     return r;
 }
 

@@ -7,10 +7,11 @@ int runLiveSourceTest(int argc, char **argv);
 int runSimulationTest(int argc, char **argv);
 int runVigilanceTest(int argc, char **argv);
 int runNearTest(int argc, char **argv);
+int runAirTest(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     return runServiceTest(argc, argv) | runSimulationTest(argc, argv) | runLiveSourceTest(argc, argv) | runVigilanceTest(argc, argv)
-           | runNearTest(argc, argv);
+           | runNearTest(argc, argv) | runAirTest(argc, argv);
 }
