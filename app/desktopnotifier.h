@@ -3,6 +3,7 @@
 // line on stderr.
 #pragma once
 #include "cityweather.h"
+#include "weather/airalert.h"
 #include "weather/rainalert.h"
 #include "weather/warnings.h"
 
@@ -19,6 +20,7 @@ public:
     // Considers each new report of `weather`: its warnings, and its rain when that is wanted.
     void follow(CityWeather *weather);
     void setRainWanted(bool wanted) { rainWanted_ = wanted; }
+    void setPollens(const QSet<Taxon> &taxa) { pollens_ = taxa; }
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
     // Decides on the rain of the city `code` (named `place`) and notifies when it is time.
     void considerRain(const QByteArray &code, const QByteArray &place, const QList<RainSlot> &rain, const QDateTime &received,
@@ -35,6 +37,8 @@ private:
     Following city_;
     std::shared_ptr<const CityReport> considered_;  // the last report looked at: each is looked at once
     bool rainWanted_ = true;
+    QSet<Taxon> pollens_;  // the pollens the user wants to be told of
+    QHash<QByteArray, AirMemory> airSaid_;  // by city
     QDBusConnection bus_;
     QHash<QByteArray, RainAlertMemory> memories_;  // by city: a spell is a place's
     QHash<QByteArray, QHash<int, int>> announced_;  // by city: the colour each phenomenon was announced at

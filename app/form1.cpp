@@ -16,6 +16,7 @@
 #include "desktopnotifier.h"
 #include "formheures.h"
 #include "formprevisions.h"
+#include "formair.h"
 #include "panelicon.h"
 #include "vigilancebadge.h"
 
@@ -47,7 +48,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     if (const QByteArray host = qgetenv("METEO_SERVICE_HOST"); !host.isEmpty())
         serviceHost_ = host;  // another service than the one the build names
     Q_EMIT OnCreate();
-    setProperty("SessionProperties", property("SessionProperties").toString() + QStringLiteral(";AvertirPluie"));
+    setProperty("SessionProperties", property("SessionProperties").toString() + QStringLiteral(";AvertirPluie;PollensGenants"));
     IniPropStorage->setIniFileName(meteo::Places::current().settingsFile());
     IniPropStorage->Restore();
     meteo::keepWholeOnScreen(this);
@@ -201,6 +202,29 @@ void TForm1::setAvertirPluie(bool on)
         Notifications->setRainWanted(on);
 }
 
+QString TForm1::PollensGenants() const
+{
+    QStringList taxa;
+    for (QAction *item : PollensItems)
+        if (item->isChecked())
+            taxa << item->property("Taxon").toString();
+    return taxa.join(u',');
+}
+
+void TForm1::setPollensGenants(const QString &taxa)
+{
+    const QStringList chosen = taxa.split(u',', Qt::SkipEmptyParts);
+    QSet<meteo::Taxon> set;
+    for (int t = 0; t < int(PollensItems.size()); ++t) {
+        const QSignalBlocker quiet(PollensItems[t]);
+        PollensItems[t]->setChecked(chosen.contains(PollensItems[t]->property("Taxon").toString()));
+        if (PollensItems[t]->isChecked())
+            set << meteo::Taxon(t);
+    }
+    if (Notifications)
+        Notifications->setPollens(set);
+}
+
 // What the first picture of the window does without: its icon (the first picture file read asks
 // every image plugin whether it would rather read it), the notices and, where a panel can show it,
 // the panel icon, which follow the city shown.
@@ -212,6 +236,7 @@ void TForm1::startDesktop()
     Notifications = new meteo::DesktopNotifier(QDBusConnection::sessionBus(), this);
     Notifications->clock = [this] { return clock(); };
     Notifications->setRainWanted(avertirPluie_);
+    setPollensGenants(PollensGenants());
     Notifications->follow(Affichee);
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         Panneau = new meteo::PanelIcon(this, new QMenu(this));
@@ -237,6 +262,8 @@ void TForm1::setDisplayed(meteo::CityWeather *weather)
         Previsions->follow(weather);
     if (Heures)
         Heures->follow(weather);
+    if (AirPollens)
+        AirPollens->follow(weather);
     if (Panneau)
         Panneau->follow(weather);
     if (Notifications)

@@ -28,6 +28,7 @@ class PositionFinder;
 class CityWeather;
 class DesktopNotifier;
 class FormVilles;
+class FormAir;
 class PanelIcon;
 class FormHeures;
 class FormPrevisions;
@@ -41,6 +42,8 @@ class TForm1 : public QMainWindow, public Ui::TForm1, private meteo::DisplayTarg
     Q_PROPERTY(int Left READ Left WRITE setLeft)
     // Our own remembered value beside the description's: whether rain is announced on the desktop.
     Q_PROPERTY(bool AvertirPluie READ AvertirPluie WRITE setAvertirPluie)
+    // And the pollens the user wants to be told of: "bouleau,graminees".
+    Q_PROPERTY(QString PollensGenants READ PollensGenants WRITE setPollensGenants)
 public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
@@ -54,6 +57,8 @@ public:
     QByteArray serviceHost() const { return serviceHost_; }
     bool AvertirPluie() const { return avertirPluie_; }
     void setAvertirPluie(bool on);
+    QString PollensGenants() const;
+    void setPollensGenants(const QString &taxa);
     void setServiceHost(const QByteArray &host) { serviceHost_ = host; }
 
     // Routines (not bound by the description).
@@ -81,6 +86,9 @@ public:
     meteo::FormPrevisions *Previsions = nullptr;  // created when first asked for
     meteo::FormHeures *Heures = nullptr;          // likewise
     meteo::FormVilles *Overview = nullptr;        // "Mes villes", likewise
+    meteo::FormAir *AirPollens = nullptr;         // "Air et pollens", likewise
+    QAction *PrevisionsAir = nullptr;
+    QList<QAction *> PollensItems;                // "Pollens qui me gênent", one a taxon
     QTimer *Actualisation = nullptr;              // the next download of the current city
     meteo::PanelIcon *Panneau = nullptr;          // where a panel can show it, once the window is painted
     meteo::DesktopNotifier *Notifications = nullptr;  // likewise
@@ -120,6 +128,7 @@ public Q_SLOTS:
     void RetirerVilleClick();
     void PrevisionsClick();
     void HeuresClick();
+    void AirClick();
     void CloseAppli();
     void MaPositionClick();
     void MesVillesClick();

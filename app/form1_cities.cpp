@@ -6,6 +6,7 @@
 #include "formheures.h"
 #include "formprevisions.h"
 #include "formvilles.h"
+#include "formair.h"
 #include "panelicon.h"
 #include "screenplacement.h"
 #include "common/error.h"
@@ -91,7 +92,21 @@ void TForm1::buildCityMenu()
     PrevisionsHeures->setObjectName(QStringLiteral("PrevisionsHeures"));
     everywhere(PrevisionsHeures, QKeySequence(Qt::CTRL | Qt::Key_H));
     connect(PrevisionsHeures, &QAction::triggered, this, &TForm1::HeuresClick);
+    PrevisionsAir = MenuPrevisions->addAction(QStringLiteral("Air et pollens"));
+    PrevisionsAir->setObjectName(QStringLiteral("PrevisionsAir"));
+    everywhere(PrevisionsAir, QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(PrevisionsAir, &QAction::triggered, this, &TForm1::AirClick);
     MenuPrevisions->addSeparator();
+    QMenu *pollens = MenuPrevisions->addMenu(QStringLiteral("Pollens qui me gênent"));
+    pollens->setObjectName(QStringLiteral("PollensGenants"));
+    for (int t = 0; t < meteo::kTaxa; ++t) {
+        const QString name = QString::fromUtf8(meteo::taxonName(meteo::Taxon(t)));
+        QAction *item = pollens->addAction(name.left(1).toUpper() + name.mid(1));
+        item->setCheckable(true);
+        item->setProperty("Taxon", QString::fromLatin1(meteo::taxonAttribute(meteo::Taxon(t))));
+        connect(item, &QAction::toggled, this, [this] { setPollensGenants(PollensGenants()); });
+        PollensItems << item;
+    }
     AvertirPluieItem = MenuPrevisions->addAction(QStringLiteral("Avertir de la pluie"));
     AvertirPluieItem->setObjectName(QStringLiteral("AvertirPluie"));
     AvertirPluieItem->setCheckable(true);
@@ -167,6 +182,11 @@ void TForm1::choisirVille(const QByteArray &code)
         Button1->setEnabled(true);
         checkShownCity();
     });
+}
+
+void TForm1::AirClick()
+{
+    atEventBoundary("AirClick", [&] { openForecastWindow(AirPollens); });
 }
 
 void TForm1::PrevisionsClick()

@@ -91,11 +91,16 @@ QVariant OverviewModel::data(const QModelIndex &index, int role) const
     case DetailRole: {
         if (!report)
             return QString();
+        // The day's air class where the document has it.
+        const int shownDay = std::max(day_, 0);
+        const QString air = shownDay < report->air.days.size() && report->air.days[shownDay].atmo > 0
+                                ? QStringLiteral(" · air ") + QString::fromUtf8(atmoWord(report->air.days[shownDay].atmo))
+                                : QString();
         if (day_ < 0) {
             const QString rain = QString::fromUtf8(rainSentence(report->hourly.rain, now));
-            return range(today) + (rain.isEmpty() ? QString() : QStringLiteral(" · ") + lowerFirst(rain));
+            return range(today) + (rain.isEmpty() ? QString() : QStringLiteral(" · ") + lowerFirst(rain)) + air;
         }
-        return day ? QString::fromUtf8(day->chance + " · " + day->wind) : QStringLiteral("—");
+        return day ? QString::fromUtf8(day->chance + " · " + day->wind) + air : QStringLiteral("—");
     }
     case WarningRole: return warnings.isEmpty() ? QString() : QString::fromUtf8(badgeTexts(warnings).first);
     case ColourRole: return warnings.isEmpty() ? 0 : int(warnings.first().colour);

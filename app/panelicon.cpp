@@ -1,5 +1,6 @@
 #include "panelicon.h"
 
+#include "formair.h"
 #include "places.h"
 #include "weather/display.h"
 
@@ -90,6 +91,8 @@ void PanelIcon::present()
                   + (temperature ? QString::number(*temperature) + QStringLiteral(" °C, ") : QString()) + lowerFirst(QString::fromUtf8(report->sky));
     if (const QByteArray rain = rainSentence(report->hourly.rain, clock()); !rain.isEmpty())
         tip += QStringLiteral(" — ") + lowerFirst(QString::fromUtf8(rain));
+    if (const QString air = airSummary(report->air, clock()); !air.isEmpty())
+        tip += QStringLiteral(" — ") + air;
     show(pictures_.value(code), temperature, tip);
 }
 

@@ -5,6 +5,10 @@
 #include "app/errorreport.h"
 #include "app/form1.h"
 #include "app/formvilles.h"
+#include "app/formair.h"
+#include "common/instanttext.h"
+#include "reportsupport.h"
+#include "weather/airalert.h"
 #include "app/overviewdownloads.h"
 #include "app/overviewmodel.h"
 #include "testsupport.h"
@@ -154,6 +158,46 @@ private Q_SLOTS:
         QVERIFY(!window.findChildren<QTimer *>().isEmpty());
         for (QTimer *t : window.findChildren<QTimer *>())
             QVERIFY(!t->isActive() || t->isSingleShot());  // the 15 minutes' turn stops with the window
+    }
+
+    // The air as the viewer reads it: the classes and pollens of the document, the window that says
+    // them on their colours, and the notices: a chosen pollen at "élevé" once per taxon and day, a
+    // "mauvais" air once per day, nothing from an old document or for a pollen not chosen.
+    void airIsReadShownAndAnnounced()
+    {
+        const QDateTime now(QDate(2027, 4, 12), QTime(10, 20), Qt::OffsetFromUTC, 7200);
+        QByteArray air = "<air maj=\"2027-04-12T10:00+02:00\" src=\"CAMS\">"
+                         "<jour d=\"2027-04-12\" atmo=\"3\" aulne=\"0\" bouleau=\"4\" graminees=\"1\" armoise=\"0\" olivier=\"0\" ambroisie=\"0\"/>"
+                         "<jour d=\"2027-04-13\" atmo=\"4\" aulne=\"0\" bouleau=\"5\" graminees=\"9\" armoise=\"0\" olivier=\"0\" ambroisie=\"0\"/>";
+        for (int i = 0; i < 48; ++i)
+            air += "<h t=\"" + meteo::instantText(now.addSecs(3600 * i - 1200)).toLatin1() + "\" pm25=\"8\" pm10=\"15\" no2=\"20\" o3=\""
+                   + (i == 3 ? "NaN" : "110") + "\" so2=\"1\"/>";
+        meteo::CityWeather city("FR67482");
+        city.setName("Strasbourg");
+        city.receive(reportOf(parisWith(air + "</air>"), now));
+        const meteo::Air &read = city.report()->air;
+        QVERIFY(read.present && read.days.size() == 2 && read.hours.size() == 48);
+        QVERIFY(!read.days[1].pollen);  // a level out of its scale: no pollens that day, never a 9
+        QVERIFY(!read.hours[3].pollutants[int(meteo::Pollutant::O3)]);
+        QCOMPARE(read.decisive(0), std::optional<meteo::Pollutant>(meteo::Pollutant::O3));
+        meteo::FormAir window(nullptr);
+        window.clock = [now] { return now; };
+        window.follow(&city);
+        QCOMPARE(window.Indice->text(), QStringLiteral("Aujourd'hui : indice ATMO 3, dégradé (O₃)"));
+        QVERIFY(window.Credit->text().contains(QStringLiteral("Contains modified Copernicus Atmosphere Monitoring Service information 2027")));
+        QCOMPARE(meteo::airSummary(read, now), QStringLiteral("air dégradé, pollens de bouleau : élevé"));
+        meteo::AirMemory said;
+        const QSet<meteo::Taxon> birch{meteo::Taxon::Bouleau};
+        const QList<meteo::AirNotice> first = meteo::decideAirNotices(said, read, birch, "Strasbourg", now, now);
+        QStringList summaries;
+        for (const meteo::AirNotice &n : first)
+            summaries << QString::fromUtf8(n.summary);
+        QCOMPARE(summaries, (QStringList{QStringLiteral("Pollens de bouleau : risque élevé aujourd'hui à Strasbourg"),
+                                         QStringLiteral("Qualité de l'air mauvais demain à Strasbourg")}));
+        QVERIFY(meteo::decideAirNotices(said, read, birch, "Strasbourg", now, now.addSecs(600)).isEmpty());  // once
+        meteo::AirMemory fresh;
+        QVERIFY(meteo::decideAirNotices(fresh, read, birch, "Strasbourg", now, now.addSecs(3 * 3600 + 60)).isEmpty());  // old
+        QCOMPARE(meteo::decideAirNotices(fresh, read, {}, "Strasbourg", now, now).size(), 1);  // the air alone
     }
 
     // From the main window: Ctrl+M opens it, and a city chosen there is shown as the menu shows it.

@@ -46,6 +46,7 @@ std::shared_ptr<const CityReport> readCityReport(const WeatherDocument &doc, con
     report->forecast = readForecast(doc, safe, received.date());
     report->hourly = readHourly(doc);
     report->warnings = readWarnings(doc);
+    report->air = readAir(doc);
     return report;
 }
 

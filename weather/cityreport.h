@@ -3,6 +3,7 @@
 // instant it was received. Every window, the panel icon and the notices read this, never the
 // document, a widget or a file's date again.
 #pragma once
+#include "air.h"
 #include "conditionmeteo.h"
 #include "display.h"
 #include "forecast.h"
@@ -21,6 +22,7 @@ struct CityReport {
     Forecast forecast;           // the nine days
     HourlyForecast hourly;       // the 48 hours, the quarters, the nights, the place's short name
     Warnings warnings;           // worst first
+    Air air;                     // the ATMO classes, the pollen levels and the 48 hours' concentrations
     QDateTime received;          // when the download that stored it ended
 
     // The temperature now in whole degrees; absent when the document's text is no number.
