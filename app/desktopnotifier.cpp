@@ -27,7 +27,7 @@ void DesktopNotifier::consider()
     considerWarnings(code, place, report->warningsInForce(now), now);
     if (rainWanted_)
         considerRain(code, place, report->hourly.rain, report->received, now);
-    for (const AirNotice &n : decideAirNotices(airSaid_[code], report->air, pollens_, place, report->received, now))
+    for (const AirNotice &n : decideAirNotices(airSaid_[code], report->air, pollens_, place, report->received, report->hourly.placeTime(now)))
         send(n.summary, n.body, 0, false);
 }
 

@@ -136,19 +136,20 @@ void FormAir::present()
     }
     const Air &air = report->air;
     setWindowTitle(QStringLiteral("Air et pollens — ") + utf(report->hourly.place));
+    const QDate placeToday = report->placeToday(now);
     const AirDayReading &today = air.days.first();
     const std::optional<Pollutant> decisive = air.decisive(0);
     const QString word = utf(atmoWord(today.atmo));
-    Indice->setText(QStringLiteral("%1 : indice ATMO %2, %3").arg(dayName(today.date, now.date())).arg(today.atmo).arg(word)
+    Indice->setText(QStringLiteral("%1 : indice ATMO %2, %3").arg(dayName(today.date, placeToday)).arg(today.atmo).arg(word)
                     + (decisive ? QStringLiteral(" (") + utf(pollutantName(*decisive)) + u')' : QString()));
     Indice->setStyleSheet(Indice->styleSheet().section(QStringLiteral(" background"), 0, 0)
                           + QStringLiteral(" background-color: #%1; color: %2;").arg(atmoRgb(today.atmo), 6, 16, QLatin1Char('0'))
                                 .arg(darkTextOnAtmo(today.atmo) ? QStringLiteral("black") : QStringLiteral("white")));
-    Indice->setAccessibleName(QStringLiteral("Qualité de l'air ") + dayName(today.date, now.date()).toLower() + QStringLiteral(" : ") + word
+    Indice->setAccessibleName(QStringLiteral("Qualité de l'air ") + dayName(today.date, placeToday).toLower() + QStringLiteral(" : ") + word
                               + (decisive ? QStringLiteral(", à cause de ") + utf(pollutantName(*decisive)) : QString()));
     QStringList next;
     for (qsizetype d = 1; d < air.days.size(); ++d)
-        next << dayName(air.days[d].date, now.date()) + QStringLiteral(" : ") + utf(atmoWord(air.days[d].atmo));
+        next << dayName(air.days[d].date, placeToday) + QStringLiteral(" : ") + utf(atmoWord(air.days[d].atmo));
     Jours->setText(next.join(QStringLiteral(" · ")));
 
     // The pollutants, every third hour still ahead, each value on the colour of its class.
@@ -175,14 +176,14 @@ void FormAir::present()
     Message->setText(pollen ? QString() : QStringLiteral("Pas de relevé de pollens pour ce territoire"));
     Message->setVisible(!pollen);
     for (qsizetype d = 0; pollen && d < air.days.size(); ++d)
-        Pollens->addWidget(new QLabel(dayName(air.days[d].date, now.date()), this), 0, int(d + 1));
+        Pollens->addWidget(new QLabel(dayName(air.days[d].date, placeToday), this), 0, int(d + 1));
     for (int t = 0; pollen && t < kTaxa; ++t) {
         const QString name = utf(taxonName(Taxon(t)));
         Pollens->addWidget(new QLabel(name.left(1).toUpper() + name.mid(1), this), t + 1, 0);
         for (qsizetype d = 0; d < air.days.size(); ++d) {
             const int level = air.days[d].pollen ? (*air.days[d].pollen)[t] : 0;
             Pollens->addWidget(cell(this, utf(pollenWord(level)), pollenRgb(level), level != 5,
-                                    name + QStringLiteral(" ") + dayName(air.days[d].date, now.date()).toLower() + QStringLiteral(" : ")
+                                    name + QStringLiteral(" ") + dayName(air.days[d].date, placeToday).toLower() + QStringLiteral(" : ")
                                         + utf(pollenWord(level))),
                                t + 1, int(d + 1));
         }

@@ -231,7 +231,7 @@ void FormPrevisions::present()
         if (!shown)
             continue;
         const ForecastDay &d = forecast.days[row - 1];
-        cell("Jour", row)->setText(QString::fromUtf8(relativeDayText(d, now.date())));
+        cell("Jour", row)->setText(QString::fromUtf8(relativeDayText(d, report->placeToday(now))));
         setIcon(cell("IconeJour", row), d.dayIcon, d.sky);
         setIcon(cell("IconeNuit", row), d.nightIcon, d.nightSky);
         cell("Ciel", row)->setText(QString::fromUtf8(d.sky));

@@ -74,8 +74,9 @@ QVariant OverviewModel::data(const QModelIndex &index, int role) const
     const QDateTime now = clock();
     const QString name = QString::fromUtf8(cities_->name(row));
     const bool failed = weather->state(now) == CityWeather::State::Failed;
-    const ForecastDay *day = report && day_ >= 0 && day_ < report->forecast.days.size() ? &report->forecast.days[day_] : nullptr;
-    const ForecastDay *today = report && !report->forecast.days.isEmpty() ? &report->forecast.days.first() : nullptr;
+    // Days counted from the place's own today, which overseas is not this computer's.
+    const ForecastDay *day = report && day_ >= 0 ? report->dayAhead(day_, now) : nullptr;
+    const ForecastDay *today = report ? report->dayAhead(0, now) : nullptr;
     const auto range = [](const ForecastDay *d) { return d ? degrees(d->low) + QStringLiteral(" / ") + degrees(d->high) : QStringLiteral("—"); };
     const QList<OfficialWarning> warnings = report ? report->warningsInForce(now) : QList<OfficialWarning>();
     switch (role) {
@@ -92,10 +93,11 @@ QVariant OverviewModel::data(const QModelIndex &index, int role) const
         if (!report)
             return QString();
         // The day's air class where the document has it.
-        const int shownDay = std::max(day_, 0);
-        const QString air = shownDay < report->air.days.size() && report->air.days[shownDay].atmo > 0
-                                ? QStringLiteral(" · air ") + QString::fromUtf8(atmoWord(report->air.days[shownDay].atmo))
-                                : QString();
+        const QDate shownDate = report->placeToday(now).addDays(std::max(day_, 0));
+        QString air;
+        for (const AirDayReading &a : report->air.days)
+            if (a.date == shownDate && a.atmo > 0)
+                air = QStringLiteral(" · air ") + QString::fromUtf8(atmoWord(a.atmo));
         if (day_ < 0) {
             const QString rain = QString::fromUtf8(rainSentence(report->hourly.rain, now));
             return range(today) + (rain.isEmpty() ? QString() : QStringLiteral(" · ") + lowerFirst(rain)) + air;

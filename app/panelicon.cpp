@@ -91,7 +91,7 @@ void PanelIcon::present()
                   + (temperature ? QString::number(*temperature) + QStringLiteral(" °C, ") : QString()) + lowerFirst(QString::fromUtf8(report->sky));
     if (const QByteArray rain = rainSentence(report->hourly.rain, clock()); !rain.isEmpty())
         tip += QStringLiteral(" — ") + lowerFirst(QString::fromUtf8(rain));
-    if (const QString air = airSummary(report->air, clock()); !air.isEmpty())
+    if (const QString air = airSummary(report->air, report->hourly.placeTime(clock())); !air.isEmpty())
         tip += QStringLiteral(" — ") + air;
     show(pictures_.value(code), temperature, tip);
 }

@@ -249,6 +249,56 @@ private Q_SLOTS:
         QVERIFY(!english::weekdayOf("Lundi") && !english::monthDayOf("Dec 32") && !english::monthDayOf("Dec") && !english::monthDayOf("Déc 7"));
     }
 
+    // "Aujourd'hui" is the place's own date, whatever this computer's zone: its offset from the hour
+    // the clock falls in, else from loc/zone. `days` rows start at `firstDay`.
+    void daysAreNamedByThePlacesDate_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<int>("hourOffset");  // of the hours written, in minutes; 0 for none
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QDate>("firstDay");
+        QTest::addColumn<QStringList>("rows");
+        const QStringList today{QStringLiteral("Aujourd'hui"), QStringLiteral("Demain")};
+        const QDateTime nukuHiva(QDate(2026, 12, 8), QTime(9, 27), QTimeZone::utc());  // 23:57 on Monday there
+        QTest::newRow("Nuku-Hiva before midnight") << QByteArray("-9.5") << -570 << nukuHiva << QDate(2026, 12, 7)
+                                                   << QStringList{today[0], today[1], QStringLiteral("mercredi 9 déc.")};
+        QTest::newRow("Nuku-Hiva, zone alone") << QByteArray("-9.5") << 0 << nukuHiva << QDate(2026, 12, 7)
+                                               << QStringList{today[0], today[1], QStringLiteral("mercredi 9 déc.")};
+        const QDateTime tampon(QDate(2026, 12, 6), QTime(21, 30), QTimeZone::utc());  // 01:30 on Monday there
+        QTest::newRow("Le Tampon after midnight") << QByteArray("4") << 240 << tampon << QDate(2026, 12, 7)
+                                                  << QStringList{today[0], today[1], QStringLiteral("mercredi 9 déc.")};
+        QTest::newRow("old document") << QByteArray("4") << 0 << tampon.addDays(1) << QDate(2026, 12, 7)
+                                      << QStringList{QStringLiteral("lundi 7 déc."), today[0], today[1]};
+        // Paris, Sunday 25 October at 23:30: the document of Saturday says +2 in loc/zone, its hours
+        // say +1 by then (at +2 it would already be Monday).
+        QTest::newRow("Paris after the clocks went back")
+            << QByteArray("2") << 60 << QDateTime(QDate(2026, 10, 25), QTime(22, 30), QTimeZone::utc()) << QDate(2026, 10, 24)
+            << QStringList{QStringLiteral("samedi 24 oct."), today[0], today[1]};
+    }
+
+    void daysAreNamedByThePlacesDate()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(int, hourOffset);
+        QFETCH(QDateTime, now);
+        QFETCH(QDate, firstDay);
+        QFETCH(QStringList, rows);
+        QByteArray days = "<dayf>";
+        for (int d = 0; d < 3; ++d)
+            days += "<day d=\"" + QByteArray::number(d) + "\" t=\"" + meteo::english::dayName(firstDay.addDays(d)) + "\" dt=\""
+                    + meteo::english::monthDay(firstDay.addDays(d)) + "\"><hi>20</hi><low>10</low></day>";
+        days += "</dayf>";
+        const QByteArray hours = hourOffset == 0 ? QByteArray()
+                                 : hoursSection(now.addSecs(-1800).toOffsetFromUtc(hourOffset * 60), 3, [](int) { return QByteArray("<tmp>20</tmp>"); });
+        const QByteArray doc = "<weather><loc><dnam>Ici</dnam><zone>" + zone + "</zone></loc>" + days + hours + "</weather>";
+        const auto report = reportOf(doc, now);
+        QStringList got;
+        for (const meteo::ForecastDay &d : report->forecast.days)
+            got << QString::fromUtf8(meteo::relativeDayText(d, report->placeToday(now)));
+        QCOMPARE(got, rows);
+        QCOMPARE(report->dayAhead(0, now) ? report->dayAhead(0, now)->date : QDate(), report->placeToday(now));
+    }
+
     // A report is read once from a document: the main window's values, the days translated, the
     // hours, the warnings in force by the clock, and the instant it was received, not a file's date.
     void cityReportHoldsWhatTheDocumentSays()

@@ -22,6 +22,15 @@ QList<OfficialWarning> CityReport::warningsInForce(const QDateTime &now) const
     return out;
 }
 
+const ForecastDay *CityReport::dayAhead(int ahead, const QDateTime &now) const
+{
+    const QDate date = placeToday(now).addDays(ahead);
+    for (const ForecastDay &d : forecast.days)
+        if (d.date == date)
+            return &d;
+    return nullptr;
+}
+
 std::shared_ptr<const CityReport> readCityReport(const WeatherDocument &doc, const TConditionMeteo &condition,
                                                  const Translator &traduire, const QDateTime &received)
 {

@@ -29,6 +29,10 @@ struct CityReport {
     std::optional<int> temperature() const;
     // The warnings that have not ended at `now`, worst first.
     QList<OfficialWarning> warningsInForce(const QDateTime &now) const;
+    // The place's own date at `now` ("Aujourd'hui" where the city is).
+    QDate placeToday(const QDateTime &now) const { return hourly.placeTime(now).date(); }
+    // The forecast day `ahead` days after the place's today; null when the document has none.
+    const ForecastDay *dayAhead(int ahead, const QDateTime &now) const;
     // Whether it was received too long before `now` to be taken as current (three hours).
     bool isOld(const QDateTime &now) const { return isStale(received, now); }
 };

@@ -62,6 +62,14 @@ std::optional<double> readMeasure(const QByteArray &text, double lo, double hi)
     return v >= lo && v <= hi ? std::optional<double>(v) : std::nullopt;
 }
 
+QDateTime HourlyForecast::placeTime(const QDateTime &now) const
+{
+    for (const HourPoint &h : hours)
+        if (h.time <= now && now < h.time.addSecs(3600))
+            return now.toOffsetFromUtc(h.time.offsetFromUtc());
+    return zone ? now.toOffsetFromUtc(*zone) : now.toLocalTime();
+}
+
 HourlyForecast readHourly(const WeatherDocument &doc)
 {
     HourlyForecast f;
@@ -69,6 +77,7 @@ HourlyForecast readHourly(const WeatherDocument &doc)
     f.present = !hours.isNull();
     f.place = root.firstChildElement(QStringLiteral("loc")).firstChildElement(QStringLiteral("dnam")).text().section(u',', 0, 0).trimmed().toUtf8();
     const std::optional<int> zone = zoneOffset(root);
+    f.zone = zone;
     for (QDomElement e = hours.firstChildElement(QStringLiteral("hour")); !e.isNull() && f.hours.size() < 48;
          e = e.nextSiblingElement(QStringLiteral("hour"))) {
         const std::optional<QDateTime> time = readInstantText(e.attribute(QStringLiteral("t")), zone);

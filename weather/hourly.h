@@ -33,6 +33,11 @@ struct HourlyForecast {
     QList<HourPoint> hours;
     QList<RainSlot> rain;
     QList<std::pair<QDateTime, QDateTime>> nights;  // sunset to the next sunrise, within the hours
+    std::optional<int> zone;  // loc/zone in seconds east of UTC; absent when unreadable
+
+    // `now` in the place's own offset: that of the hour it falls in, else loc/zone, else this
+    // computer's. Its date is the place's "today", which overseas is not this computer's.
+    QDateTime placeTime(const QDateTime &now) const;
 };
 
 HourlyForecast readHourly(const WeatherDocument &doc);

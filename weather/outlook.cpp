@@ -38,9 +38,10 @@ Outlook outlookOf(const CityReport &report, int day, const QDateTime &now)
         o.temperature = readMeasure(report.condition.Temperature.Texte, -90, 60);
         return o;
     }
-    if (day >= report.forecast.days.size())
+    const ForecastDay *found = report.dayAhead(day, now);
+    if (!found)
         return o;
-    const ForecastDay &d = report.forecast.days[day];
+    const ForecastDay &d = *found;
     o.rain = d.chanceOfRain;
     o.cloud = cloudOf(d.dayIcon);
     o.temperature = d.high;
