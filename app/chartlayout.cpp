@@ -65,7 +65,9 @@ ChartLayout::ChartLayout(const QList<HourPoint> &hours, const QFont &font, QSize
     QList<std::pair<QString, int>> legend{{QStringLiteral("température"), chart::Temperature}};
     if (feels)
         legend.append({QStringLiteral("ressenti"), chart::Feels});
-    legend.append({pHi > 0 ? QStringLiteral("pluie (mm/h)") : QStringLiteral("Pas de pluie sur 48 heures"), pHi > 0 ? chart::Rain : -1});
+    legend.append({pHi > 0 ? QString::fromUtf8(precipitationWord(wetHoursKind(hours))) + QStringLiteral(" (mm/h)")
+                           : QStringLiteral("Pas de pluie sur 48 heures"),
+                   pHi > 0 ? chart::Rain : -1});
     if (gusts)
         legend.append({QStringLiteral("rafales (km/h)"), chart::Gusts});
     double lx = pad, ly = pad;

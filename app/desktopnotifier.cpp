@@ -1,5 +1,7 @@
 #include "desktopnotifier.h"
 
+#include "common/frenchtext.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -48,7 +50,7 @@ void DesktopNotifier::considerWarnings(const QByteArray &code, const QByteArray 
         const bool noticed = w.colour >= WarningColour::Orange;
         still.insert(int(w.phenomenon), std::max(before, noticed ? colour : 0));
         if (noticed && colour > before)
-            send("Vigilance " + colourWord(w.colour) + " à " + place + " : " + w.name(), warningLine(w, now), 0, false);
+            send("Vigilance " + colourWord(w.colour) + ' ' + french::atPlace(place) + " : " + w.name(), warningLine(w, now), 0, false);
     }
     announced = still;  // a warning that ended is new when it comes back
 }

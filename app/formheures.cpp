@@ -67,7 +67,9 @@ FormHeures::FormHeures(QWidget *parent) : QWidget(parent, Qt::Window)
     // Everything in one page that scrolls when the screen is smaller than its minimum.
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
-    auto *title = new QLabel(QStringLiteral("Pluie dans les 2 heures"), page);
+    Titre = new QLabel(QStringLiteral("Pluie dans les 2 heures"), page);
+    Titre->setObjectName(QStringLiteral("Titre"));
+    auto *title = Titre;
     title->setStyleSheet(QStringLiteral("font-weight: bold;"));
     Phrase = new QLabel(page);
     Phrase->setObjectName(QStringLiteral("Phrase"));
@@ -170,7 +172,12 @@ void FormHeures::present()
     Vigilances->setAccessibleDescription(QString::fromUtf8(spokenWarnings(current, now)));
     Graphique->setWarnings(current);
     Phrase->setText(QString::fromUtf8(rainSentence(forecast_.rain, now)));
-    Pluie->setRain(quartersAhead(forecast_.rain, now));
+    const QList<RainSlot> quarters = quartersAhead(forecast_.rain, now);
+    // Named as what falls: "Neige dans les 2 heures" at Mende in February.
+    const QString heading = QString::fromUtf8(capitalised(precipitationWord(wetQuartersKind(quarters)))) + QStringLiteral(" dans les 2 heures");
+    Titre->setText(heading);
+    Pluie->setAccessibleName(heading);
+    Pluie->setRain(quarters);
     Graphique->setForecast(ahead, forecast_.nights, now);
     for (QWidget *w : std::initializer_list<QWidget *>{Phrase, Pluie, Graphique, Detail})
         w->show();

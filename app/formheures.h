@@ -38,7 +38,7 @@ public:
     void follow(CityWeather *weather);
     // Says again what is ahead by the clock, from the report followed.
     void present();
-    QLabel *Phrase, *Message, *Recues;
+    QLabel *Titre, *Phrase, *Message, *Recues;  // Titre names what falls in the next two hours
     QLabel *Detail;  // the values of the hour under the chart's cursor
     QLabel *Vigilances;  // one line per official warning, above the chart
     RainStrip *Pluie;

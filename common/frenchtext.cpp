@@ -1,6 +1,8 @@
 #include "frenchtext.h"
 
 #include <QLocale>
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 
 namespace meteo::french {
@@ -84,6 +86,20 @@ QString millimetresPerHour(double value, int maxDecimals)
 QString kilometresPerHour(double value, int maxDecimals)
 {
     return number(value, maxDecimals) + QStringLiteral(" km/h");
+}
+
+QByteArray atPlace(const QByteArray &name)
+{
+    QByteArray place = name.trimmed();
+    // " (26)", " (2A)", " (974)": a department's number, which a notice does not need.
+    if (const qsizetype open = place.lastIndexOf(" ("); open > 0 && place.endsWith(')') && place.size() - open - 3 <= 3
+        && std::all_of(place.begin() + open + 2, place.end() - 1, [](char c) { return std::isdigit(uchar(c)) || c == 'A' || c == 'B'; }))
+        place.truncate(open);
+    if (place.startsWith("Le "))
+        return "au " + place.mid(3);
+    if (place.startsWith("Les "))
+        return "aux " + place.mid(4);
+    return "à " + place;
 }
 
 } // namespace meteo::french

@@ -23,6 +23,10 @@ QString degrees(double value, int maxDecimals = 0);  // "7 °C"
 QString millimetresPerHour(double value, int maxDecimals = 1);  // "1,2 mm/h"
 QString kilometresPerHour(double value, int maxDecimals = 0);   // "45 km/h"
 
+// A place after "à", contracted as French does: "au Tampon", "aux Abymes", "à La Rochelle",
+// "à Paris"; without the department number a city list adds to homonyms ("Valence (26)").
+QByteArray atPlace(const QByteArray &name);
+
 inline QByteArray utf8(const QString &text)
 {
     return text.toUtf8();

@@ -7,6 +7,7 @@
 #include "common/frenchtext.h"
 #include "common/instanttext.h"
 #include "weather/hourly.h"
+#include "weather/rainalert.h"
 #include "app/cityweather.h"
 #include "app/formheures.h"
 #include "app/formprevisions.h"
@@ -249,6 +250,61 @@ private Q_SLOTS:
         QVERIFY(!english::weekdayOf("Lundi") && !english::monthDayOf("Dec 32") && !english::monthDayOf("Dec") && !english::monthDayOf("Déc 7"));
     }
 
+    // What falls is named as the hour's icon says, the same in the cursor line, the chart's legend,
+    // the strip's heading and sentence and the notice: snow at Mende is never "pluie".
+    void precipitationIsNamedAsItFalls_data()
+    {
+        QTest::addColumn<QByteArray>("icons");  // of the two wet hours
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("sentence");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("rain") << QByteArray("12 11") << QStringLiteral("pluie") << QStringLiteral("Pluie modérée à partir de 14 h 15")
+                              << QStringLiteral("Pluie modérée attendue");
+        QTest::newRow("light snow") << QByteArray("14 16") << QStringLiteral("neige") << QStringLiteral("Neige modérée à partir de 14 h 15")
+                                    << QStringLiteral("Neige modérée attendue");
+        QTest::newRow("blizzard at night") << QByteArray("43 46") << QStringLiteral("neige") << QStringLiteral("Neige modérée à partir de 14 h 15")
+                                           << QStringLiteral("Neige modérée attendue");
+        QTest::newRow("freezing rain") << QByteArray("10 8") << QStringLiteral("pluie verglaçante")
+                                       << QStringLiteral("Pluie verglaçante modérée à partir de 14 h 15") << QStringLiteral("Pluie verglaçante modérée attendue");
+        QTest::newRow("sleet") << QByteArray("18 5") << QStringLiteral("précipitations")
+                               << QStringLiteral("Précipitations modérées à partir de 14 h 15") << QStringLiteral("Précipitations modérées attendues");
+        QTest::newRow("rain turning to snow") << QByteArray("12 16") << QString() << QStringLiteral("Précipitations modérées à partir de 14 h 15")
+                                              << QStringLiteral("Précipitations modérées attendues");
+        QTest::newRow("unreadable icon") << QByteArray("x 99") << QStringLiteral("pluie") << QStringLiteral("Pluie modérée à partir de 14 h 15")
+                                         << QStringLiteral("Pluie modérée attendue");
+    }
+
+    void precipitationIsNamedAsItFalls()
+    {
+        QFETCH(QByteArray, icons);
+        QFETCH(QString, word);
+        QFETCH(QString, sentence);
+        QFETCH(QString, notice);
+        const QList<QByteArray> icon = icons.split(' ');
+        const QDateTime first(QDate(2027, 2, 4), QTime(13, 0), Qt::OffsetFromUTC, 3600), now = first.addSecs(3600 + 60);
+        const QByteArray hours = hoursSection(first, 4, [&icon](int i) {
+            return "<tmp>-1</tmp><prec>" + QByteArray(i == 1 || i == 2 ? "1.3" : "0") + "</prec><icon>" + (i == 2 ? icon[1] : icon[0]) + "</icon>";
+        });
+        // Dry until 14:15, then 1 mm in each quarter (4 mm/h) into the next hour.
+        const QByteArray rain = rainSection(first.addSecs(3600), [](int i) { return QByteArray(i >= 1 ? "1" : "0"); });
+        const auto report = reportOf(placeDocument("Mende, France", hours + rain), now);
+        const QList<meteo::HourPoint> &h = report->hourly.hours;
+        if (!word.isEmpty())
+            QVERIFY2(QString::fromUtf8(meteo::hourTooltip(h[1])).contains(QStringLiteral(", ") + word + QStringLiteral(" 1,3 mm/h")),
+                     meteo::hourTooltip(h[1]).constData());
+        const QString kind = word.isEmpty() ? QStringLiteral("précipitations") : word;
+        QCOMPARE(QString::fromUtf8(meteo::precipitationWord(meteo::wetHoursKind(h))), kind);
+        QCOMPARE(QString::fromUtf8(meteo::precipitationWord(meteo::wetQuartersKind(report->hourly.rain))), kind);
+        QVERIFY(QString::fromUtf8(meteo::hourlyDescription(h)).contains(QStringLiteral(" ; ") + kind + QStringLiteral(" jeudi de 14 h")));
+        QCOMPARE(QString::fromUtf8(meteo::rainSentence(report->hourly.rain, now)), sentence);
+        meteo::RainAlertMemory memory;
+        const std::optional<meteo::RainAlert> alert = meteo::decideRainAlert(memory, report->hourly.rain, "Mende", now, now);
+        QVERIFY(alert);
+        QCOMPARE(QString::fromUtf8(alert->body), notice);
+        QCOMPARE(QString::fromUtf8(alert->summary), sentence.section(u' ', 0, sentence.startsWith(QStringLiteral("Pluie verglaçante")) ? 1 : 0)
+                                                        + QStringLiteral(" à Mende vers 14 h 15"));
+    }
+
     // "Aujourd'hui" is the place's own date, whatever this computer's zone: its offset from the hour
     // the clock falls in, else from loc/zone. `days` rows start at `firstDay`.
     void daysAreNamedByThePlacesDate_data()
@@ -297,6 +353,31 @@ private Q_SLOTS:
             got << QString::fromUtf8(meteo::relativeDayText(d, report->placeToday(now)));
         QCOMPARE(got, rows);
         QCOMPARE(report->dayAhead(0, now) ? report->dayAhead(0, now)->date : QDate(), report->placeToday(now));
+    }
+
+    // A place after "à" as French writes it, in every notice, without a list's department number.
+    void placesAreContracted_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("plain") << QByteArray("Valence (26)") << QStringLiteral("à Valence");
+        QTest::newRow("Corsica") << QByteArray("Ajaccio (2A)") << QStringLiteral("à Ajaccio");
+        QTest::newRow("overseas number") << QByteArray("Le Tampon (974)") << QStringLiteral("au Tampon");
+        QTest::newRow("masculine") << QByteArray("Le Havre") << QStringLiteral("au Havre");
+        QTest::newRow("plural") << QByteArray("Les Abymes") << QStringLiteral("aux Abymes");
+        QTest::newRow("plural with hyphens") << QByteArray("Les Sables-d'Olonne (85)") << QStringLiteral("aux Sables-d'Olonne");
+        QTest::newRow("feminine") << QByteArray("La Rochelle") << QStringLiteral("à La Rochelle");
+        QTest::newRow("elided") << QByteArray("L'Isle-sur-la-Sorgue") << QStringLiteral("à L'Isle-sur-la-Sorgue");
+        QTest::newRow("Le inside a name") << QByteArray("Lenoncourt") << QStringLiteral("à Lenoncourt");
+        QTest::newRow("territory kept") << QByteArray("Saint-Pierre (La Réunion)") << QStringLiteral("à Saint-Pierre (La Réunion)");
+        QTest::newRow("parenthesis in a name") << QByteArray("Paris (Île-de-France)") << QStringLiteral("à Paris (Île-de-France)");
+    }
+
+    void placesAreContracted()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, said);
+        QCOMPARE(QString::fromUtf8(meteo::french::atPlace(name)), said);
     }
 
     // A report is read once from a document: the main window's values, the days translated, the

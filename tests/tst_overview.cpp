@@ -129,6 +129,7 @@ private Q_SLOTS:
                  qPrintable(row("FR69123").data(Qt::AccessibleTextRole).toString()));
         QCOMPARE(row("FR75056").data(meteo::OverviewModel::AgeRole).toString(), QStringLiteral("Pas encore téléchargée"));
 
+        model->clock = [] { return QDateTime(QDate(2026, 12, 6), QTime(12, 0)); };  // the sample's first day
         window.Jour->setCurrentIndex(1);  // "Aujourd'hui"
         QCOMPARE(row("FR69123").data(meteo::OverviewModel::MainRole).toString(), QStringLiteral("3° / 4°"));
         QCOMPARE(row("FR29019").data(meteo::OverviewModel::DetailRole).toString().left(4), QStringLiteral("90 %"));

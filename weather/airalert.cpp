@@ -1,5 +1,7 @@
 #include "airalert.h"
 
+#include "common/frenchtext.h"
+
 namespace meteo {
 
 QList<AirNotice> decideAirNotices(AirMemory &said, const Air &air, const QSet<Taxon> &chosen, const QByteArray &place,
@@ -15,7 +17,7 @@ QList<AirNotice> decideAirNotices(AirMemory &said, const Air &air, const QSet<Ta
         const QByteArray when = ahead == 0 ? "aujourd'hui" : "demain";
         if (d.atmo >= 4 && !said.contains(QStringLiteral("atmo/") + d.date.toString(Qt::ISODate))) {
             said.insert(QStringLiteral("atmo/") + d.date.toString(Qt::ISODate));
-            out.append({"Qualité de l'air " + atmoWord(d.atmo) + ' ' + when + " à " + place,
+            out.append({"Qualité de l'air " + atmoWord(d.atmo) + ' ' + when + ' ' + french::atPlace(place),
                         "Indice ATMO " + QByteArray::number(d.atmo) + " sur 6"});
         }
         for (int t = 0; d.pollen && t < kTaxa; ++t) {
@@ -24,7 +26,7 @@ QList<AirNotice> decideAirNotices(AirMemory &said, const Air &air, const QSet<Ta
             if (level < 4 || !chosen.contains(Taxon(t)) || said.contains(key))
                 continue;
             said.insert(key);
-            out.append({"Pollens de " + taxonName(Taxon(t)) + " : risque " + pollenWord(level) + ' ' + when + " à " + place,
+            out.append({"Pollens de " + taxonName(Taxon(t)) + " : risque " + pollenWord(level) + ' ' + when + ' ' + french::atPlace(place),
                         "Niveau " + QByteArray::number(level) + " sur 5"});
         }
     }

@@ -98,6 +98,10 @@ HourlyForecast readHourly(const WeatherDocument &doc)
          e = e.nextSiblingElement(QStringLiteral("q")))
         if (const std::optional<QDateTime> start = readInstantText(e.attribute(QStringLiteral("t")), zone))
             f.rain << RainSlot{*start, measure(e, "prec", kPrecipitation)};
+    for (RainSlot &q : f.rain)
+        for (const HourPoint &h : f.hours)
+            if (h.time <= q.start && q.start < h.time.addSecs(3600))
+                q.kind = precipitationOf(h.icon);
     if (f.hours.isEmpty())
         return f;
     // Nights from the days' sun times: day n of the forecast is the n-th date from the first hour's,
@@ -237,11 +241,15 @@ QByteArray rainSentence(const QList<RainSlot> &all, const QDateTime &now)
     if (rain.isEmpty())
         return "Pas de prévision de pluie à jour";
     const auto wet = [](const RainSlot &s) { return intensityOf(*s.mm) != RainIntensity::None; };
-    const auto strongest = [&](qsizetype from, qsizetype to) {
+    // The spell's strongest quarter, named as what falls in it.
+    const auto spell = [&](qsizetype from, qsizetype to) {
         RainIntensity i = RainIntensity::None;
-        for (qsizetype k = from; k < to; ++k)
+        QList<Precipitation> kinds;
+        for (qsizetype k = from; k < to; ++k) {
             i = std::max(i, intensityOf(*rain[k].mm));
-        return intensityWord(i);
+            kinds << rain[k].kind;
+        }
+        return precipitationSpell(commonPrecipitation(kinds), i);
     };
     const QDateTime end = rain.last().start.addSecs(900);
     const qsizetype start = std::find_if(rain.begin(), rain.end(), wet) - rain.begin();
@@ -249,10 +257,28 @@ QByteArray rainSentence(const QList<RainSlot> &all, const QDateTime &now)
         return "Pas de pluie prévue d'ici " + hourText(end);
     const qsizetype stop = std::find_if_not(rain.begin() + start, rain.end(), wet) - rain.begin();
     if (start > 0 || rain[start].start > now)  // only what has begun is "en cours"
-        return QByteArray("Pluie ") + strongest(start, stop) + " à partir de " + hourText(rain[start].start);
+        return spell(start, stop) + " à partir de " + hourText(rain[start].start);
     if (stop == rain.size())
-        return QByteArray("Pluie ") + strongest(0, stop) + " en cours, sans fin prévue d'ici " + hourText(end);
-    return QByteArray("Pluie ") + strongest(0, stop) + " en cours, fin vers " + hourText(rain[stop].start);
+        return spell(0, stop) + " en cours, sans fin prévue d'ici " + hourText(end);
+    return spell(0, stop) + " en cours, fin vers " + hourText(rain[stop].start);
+}
+
+Precipitation wetHoursKind(const QList<HourPoint> &hours)
+{
+    QList<Precipitation> kinds;
+    for (const HourPoint &h : hours)
+        if (h.precipitation.value_or(0) >= 0.1)
+            kinds << precipitationOf(h.icon);
+    return commonPrecipitation(kinds);
+}
+
+Precipitation wetQuartersKind(const QList<RainSlot> &rain)
+{
+    QList<Precipitation> kinds;
+    for (const RainSlot &q : rain)
+        if (q.mm && intensityOf(*q.mm) != RainIntensity::None)
+            kinds << q.kind;
+    return commonPrecipitation(kinds);
 }
 
 QByteArray hourTooltip(const HourPoint &h)
@@ -261,7 +287,7 @@ QByteArray hourTooltip(const HourPoint &h)
         return v ? whole(*v) + unit : QByteArray("—");
     };
     QByteArray text = french::utf8(french::dayAndHour(h.time)) + " : " + or_(h.temperature, " °C") + ", ressenti "
-                      + or_(h.feelsLike, " °C") + ", pluie ";
+                      + or_(h.feelsLike, " °C") + ", " + precipitationWord(precipitationOf(h.icon)) + ' ';
     text += h.precipitation ? french::utf8(french::fixed(*h.precipitation, 1)) + " mm/h" : QByteArray("—");
     text += " (" + or_(h.chance, " %") + "), rafales " + or_(h.gust, " km/h");
     return text;
@@ -281,16 +307,23 @@ QByteArray hourlyDescription(const QList<HourPoint> &hours)
     QByteArray text = lo ? "Températures de " + whole(*lo) + " à " + whole(*hi) + " °C" : QByteArray("Températures inconnues");
     const auto rainy = [&hours](qsizetype i) { return hours[i].precipitation.value_or(0) >= 0.1; };
     QList<QByteArray> periods;
+    QList<Precipitation> kinds;
     for (qsizetype i = 0; i < hours.size(); ++i) {
         if (!rainy(i) || (i > 0 && rainy(i - 1)))
             continue;
         qsizetype j = i;
         while (j + 1 < hours.size() && rainy(j + 1))
             ++j;
+        kinds << wetHoursKind(hours.mid(i, j - i + 1));
         periods << french::utf8(french::dayName(hours[i].time.date())) + " de " + hourText(hours[i].time)
                        + " à " + hourText(hours[j].time.addSecs(3600));
     }
-    text += periods.isEmpty() ? QByteArray(" ; pas de pluie") : " ; pluie " + periods.join(", ");
+    // One word for all the periods when they agree ("neige lundi de…, mardi de…"), else one each.
+    const bool agree = std::all_of(kinds.begin(), kinds.end(), [&kinds](Precipitation k) { return k == kinds.first(); });
+    for (qsizetype p = 0; p < periods.size(); ++p)
+        if (p == 0 || !agree)
+            periods[p] = precipitationWord(kinds[p]) + ' ' + periods[p];
+    text += periods.isEmpty() ? QByteArray(" ; pas de pluie") : " ; " + periods.join(", ");
     if (gust)
         text += " ; rafales jusqu'à " + whole(*gust) + " km/h";
     return text;

@@ -5,6 +5,7 @@
 // zero. Texts that speak of "now" take the clock as a parameter and compare instants.
 #pragma once
 #include "extraction.h"
+#include "precipitation.h"
 
 #include <QDateTime>
 #include <QList>
@@ -23,6 +24,7 @@ struct HourPoint {
 struct RainSlot {
     QDateTime start;          // in the place's own offset
     std::optional<double> mm;  // in the quarter hour; absent when unreadable
+    Precipitation kind = Precipitation::Rain;  // by the icon of the hour it falls in
 };
 
 enum class RainIntensity { None, Light, Moderate, Heavy };
@@ -68,8 +70,12 @@ QList<RainSlot> quartersAhead(const QList<RainSlot> &rain, const QDateTime &now)
 // fin vers 15 h 00", as seen at `now`; "Données de pluie illisibles" when a quarter cannot be read,
 // "Pas de prévision de pluie à jour" once every quarter is past.
 QByteArray rainSentence(const QList<RainSlot> &rain, const QDateTime &now);
-// "mardi 15 h : 7 °C, ressenti 4 °C, pluie 1,2 mm/h (80 %), rafales 45 km/h"
+// "mardi 15 h : 7 °C, ressenti 4 °C, pluie 1,2 mm/h (80 %), rafales 45 km/h"; "neige" and so on
+// as the hour's icon says.
 QByteArray hourTooltip(const HourPoint &h);
+// What the wet hours (quarters) bring, one kind for all: Rain when none is wet.
+[[nodiscard]] Precipitation wetHoursKind(const QList<HourPoint> &hours);
+[[nodiscard]] Precipitation wetQuartersKind(const QList<RainSlot> &rain);
 // In words, for a screen reader: the temperature range, the rainy periods, the strongest gust.
 QByteArray hourlyDescription(const QList<HourPoint> &hours);
 

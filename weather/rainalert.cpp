@@ -1,5 +1,7 @@
 #include "rainalert.h"
 
+#include "common/frenchtext.h"
+
 #include <algorithm>
 
 namespace meteo {
@@ -41,11 +43,15 @@ std::optional<RainAlert> decideRainAlert(RainAlertMemory &memory, const QList<Ra
     if (sameSpell ? std::abs(memory.announcedStart->secsTo(first->start)) < kMoved : now.secsTo(first->start) > leadSeconds)
         return std::nullopt;
     RainIntensity strongest = RainIntensity::None;
-    for (auto q = first; q != rain.end() && wet(*q); ++q)
+    QList<Precipitation> kinds;
+    for (auto q = first; q != rain.end() && wet(*q); ++q) {
         strongest = std::max(strongest, intensityOf(*q->mm));
+        kinds << q->kind;
+    }
     memory.announcedStart = first->start;
-    return RainAlert{"Pluie à " + place + " vers " + hourText(first->start),
-                     QByteArray("Pluie ") + intensityWord(strongest) + " attendue", sameSpell};
+    const Precipitation kind = commonPrecipitation(kinds);
+    return RainAlert{capitalised(precipitationWord(kind)) + ' ' + french::atPlace(place) + " vers " + hourText(first->start),
+                     precipitationSpell(kind, strongest) + ' ' + agreed(kind, "attendue"), sameSpell};
 }
 
 } // namespace meteo
