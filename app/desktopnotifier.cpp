@@ -1,5 +1,7 @@
 #include "desktopnotifier.h"
 
+#include "atomicfile.h"
+#include "common/error.h"
 #include "common/frenchtext.h"
 
 #include <QDBusMessage>
@@ -27,32 +29,60 @@ void DesktopNotifier::consider()
     const QDateTime now = clock();
     const QByteArray code = city_.weather()->code(), place = city_.weather()->name();
     considerWarnings(code, place, report->warningsInForce(now), now);
-    if (rainWanted_)
-        considerRain(code, place, report->hourly.rain, report->received, now);
-    for (const AirNotice &n : decideAirNotices(airSaid_[code], report->air, pollens_, place, report->received, report->hourly.placeTime(now)))
+    considerRain(code, place, report->hourly.rain, report->received, now);
+    for (const AirNotice &n : decideAirNotices(memory_.air[code], report->air, pollens_, place, report->received, report->hourly.placeTime(now)))
         send(n.summary, n.body, 0, false);
+    keep();
+}
+
+void DesktopNotifier::rememberIn(const QString &path)
+{
+    memoryFile_ = path;
+    memory_ = NoticeMemory::load(path, clock());
+    written_ = memory_.serialise(clock());
+}
+
+void DesktopNotifier::keep()
+{
+    if (memoryFile_.isEmpty())
+        return;
+    const QByteArray now = memory_.serialise(clock());
+    if (now == written_)
+        return;
+    try {
+        writeFileAtomically(memoryFile_, now);
+        written_ = now;
+    } catch (const Error &e) {
+        // Only a repeated notice after a restart is at stake: a line, once.
+        if (!std::exchange(memoryFailed_, true))
+            std::fprintf(stderr, "meteo: %s\n", e.what());
+    }
 }
 
 void DesktopNotifier::considerRain(const QByteArray &code, const QByteArray &place, const QList<RainSlot> &rain,
                                    const QDateTime &received, const QDateTime &now)
 {
-    if (const std::optional<RainAlert> alert = decideRainAlert(memories_[code], rain, place, received, now))
+    const std::optional<RainAlert> alert = decideRainAlert(memory_.rain[code], rain, place, received, now);
+    if (alert && rainWanted_)
         show(*alert);
+    keep();
 }
 
 void DesktopNotifier::considerWarnings(const QByteArray &code, const QByteArray &place, const QList<OfficialWarning> &warnings,
                                        const QDateTime &now)
 {
-    QHash<int, int> &announced = announced_[code];  // by phenomenon, its colour's number
-    QHash<int, int> still;
+    QHash<int, AnnouncedWarning> &announced = memory_.warnings[code];  // by phenomenon
+    QHash<int, AnnouncedWarning> still;
     for (const OfficialWarning &w : warnings) {
-        const int colour = int(w.colour), before = announced.value(int(w.phenomenon), 0);
+        const int colour = int(w.colour), before = announced.value(int(w.phenomenon)).colour;
         const bool noticed = w.colour >= WarningColour::Orange;
-        still.insert(int(w.phenomenon), std::max(before, noticed ? colour : 0));
+        still.insert(int(w.phenomenon), {std::max(before, noticed ? colour : 0), w.end});
         if (noticed && colour > before)
-            send("Vigilance " + colourWord(w.colour) + ' ' + french::atPlace(place) + " : " + w.name(), warningLine(w, now), 0, false);
+            send("Vigilance " + colourWord(w.colour) + ' ' + french::atPlace(place) + " : " + w.name(), warningLine(w, now), 0, false,
+                 w.colour >= WarningColour::Rouge ? Urgency::Critical : Urgency::Normal);
     }
     announced = still;  // a warning that ended is new when it comes back
+    keep();
 }
 
 void DesktopNotifier::show(const RainAlert &alert)
@@ -60,7 +90,7 @@ void DesktopNotifier::show(const RainAlert &alert)
     send(alert.summary, alert.body, alert.replaces ? id_ : 0, true);
 }
 
-void DesktopNotifier::send(const QByteArray &summary, const QByteArray &body, uint replaces, bool keepId)
+void DesktopNotifier::send(const QByteArray &summary, const QByteArray &body, uint replaces, bool keepId, Urgency urgency)
 {
     const auto sayOnce = [this](const QString &why) {
         if (!std::exchange(said_, true))
@@ -73,7 +103,7 @@ void DesktopNotifier::send(const QByteArray &summary, const QByteArray &body, ui
     QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
                                                        QStringLiteral("/org/freedesktop/Notifications"),
                                                        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(1))},  // normal
+    const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(urgency))},
                             {QStringLiteral("desktop-entry"), QStringLiteral("fr.meteo.Meteo")}};
     call << QStringLiteral("Météo") << replaces << QStringLiteral("meteo") << QString::fromUtf8(summary) << QString::fromUtf8(body)
          << QStringList() << hints << int(-1);

@@ -236,6 +236,12 @@ void TForm1::startDesktop()
     Notifications = new meteo::DesktopNotifier(QDBusConnection::sessionBus(), this);
     Notifications->clock = [this] { return clock(); };
     Notifications->setRainWanted(avertirPluie_);
+    try {
+        meteo::Places::current().prepareFolderOf(meteo::Places::current().noticesFile());
+        Notifications->rememberIn(meteo::Places::current().noticesFile());
+    } catch (const meteo::Error &) {
+        // no cache folder: the notices are remembered for this run only
+    }
     setPollensGenants(PollensGenants());
     Notifications->follow(Affichee);
     if (QSystemTrayIcon::isSystemTrayAvailable()) {

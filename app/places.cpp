@@ -48,6 +48,11 @@ QString Places::weatherFile() const
     return (installed_ ? cacheDir_ : programDir_) + QStringLiteral("/weather.xml");
 }
 
+QString Places::noticesFile() const
+{
+    return (installed_ ? cacheDir_ : programDir_) + QStringLiteral("/annonces.txt");
+}
+
 QString Places::settingsFile() const
 {
     return installed_ ? configDir_ + QStringLiteral("/meteo.ini") : QStringLiteral("meteo.ini");

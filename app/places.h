@@ -15,6 +15,7 @@ public:
     // The shipped files: Dictionnaire.ini, icons/ and the shipped villes.ini.
     const QString &programDir() const { return programDir_; }
     QString weatherFile() const;   // weather.xml
+    QString noticesFile() const;   // what the notices have said, beside weather.xml
     QString settingsFile() const;  // meteo.ini ("meteo.ini", in the current directory, when portable)
     QString citiesFile() const;    // the city list the program reads
     QString citiesCopy() const;    // where a change of the city list is written

@@ -12,6 +12,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace testing;
@@ -172,6 +173,58 @@ private Q_SLOTS:
         QCOMPARE(fake.calls[5].summary, QStringLiteral("Pluie à Paris vers 14 h 30"));
         QDBusConnection::disconnectFromBus(QStringLiteral("service"));
         QDBusConnection::disconnectFromBus(QStringLiteral("viewer"));
+    }
+
+    // What was announced is remembered in its file: a restart, or rain notices turned off and on
+    // while the spell goes on, never says the same spell or warning twice. A red warning is sent
+    // critical, ending "jusqu'à mardi minuit"; a damaged file is an empty memory.
+    void announcementsSurviveARestart()
+    {
+        PrivateBus bus;
+        QVERIFY(!bus.address.isEmpty());
+        QDBusConnection service = QDBusConnection::connectToBus(bus.address, QStringLiteral("service"));
+        FakeNotifications fake;
+        QVERIFY(service.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &fake, QDBusConnection::ExportAllSlots));
+        QVERIFY(service.registerService(QStringLiteral("org.freedesktop.Notifications")));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("annonces.txt"));
+        const meteo::OfficialWarning red{meteo::Phenomenon::VentViolent, meteo::WarningColour::Rouge, kStart,
+                                         QDateTime(QDate(2026, 12, 9), QTime(0, 0), Qt::OffsetFromUTC, 3600)};
+        // A run of the viewer: its notifier over its own connection, at `now`.
+        const auto run = [&](const QString &name, const QDateTime &now, const std::function<void(meteo::DesktopNotifier &)> &act) {
+            meteo::DesktopNotifier notifier(QDBusConnection::connectToBus(bus.address, name));
+            notifier.clock = [now] { return now; };
+            notifier.rememberIn(file);
+            act(notifier);
+            // A city of this run's own last: once its rain has come, whatever the run sent before has too.
+            notifier.considerRain(name.toLatin1(), name.toUtf8(), quarters(now, 1), now, now);
+            QTRY_VERIFY(!fake.calls.isEmpty() && fake.calls.last().summary.contains(name));
+            QDBusConnection::disconnectFromBus(name);
+        };
+        run(QStringLiteral("first"), kStart, [&](meteo::DesktopNotifier &n) {
+            n.considerRain("FR29019", "Brest", quarters(kStart, 2), kStart, kStart);
+            n.considerWarnings("FR29019", "Brest", {red}, kStart);
+        });
+        QCOMPARE(fake.calls.size(), 3);
+        QCOMPARE(fake.calls[1].body, QStringLiteral("Vigilance rouge vent violent jusqu'à mardi minuit"));
+        QCOMPARE(fake.calls[1].hints.value(QStringLiteral("urgency")).value<uchar>(), uchar(2));
+        QCOMPARE(fake.calls[0].hints.value(QStringLiteral("urgency")).value<uchar>(), uchar(1));
+        // Restarted ten minutes later, rain notices off then on again as the spell draws near.
+        const QDateTime later = kStart.addSecs(600);
+        run(QStringLiteral("second"), later, [&](meteo::DesktopNotifier &n) {
+            n.setRainWanted(false);
+            n.considerRain("FR29019", "Brest", quarters(later, 2), later, later);
+            n.setRainWanted(true);
+            n.considerRain("FR29019", "Brest", quarters(later.addSecs(300), 1), later.addSecs(300), later.addSecs(300));
+            n.considerWarnings("FR29019", "Brest", {red}, later);
+        });
+        QCOMPARE(fake.calls.size(), 4);  // nothing of Brest
+        // Garbage, an overlong line and a warning without its offset: read as nothing, so said again.
+        writeFile(file, "rain FR29019 hier\n" + QByteArray(5000, 'x') + "\nwarning FR29019 1 4 2026-12-09T00:00\n\x01\x02\n");
+        run(QStringLiteral("third"), later, [&](meteo::DesktopNotifier &n) { n.considerWarnings("FR29019", "Brest", {red}, later); });
+        QCOMPARE(fake.calls.size(), 6);
+        QCOMPARE(fake.calls[4].summary, QStringLiteral("Vigilance rouge à Brest : vent violent"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("service"));
     }
 
     // A bus without a notification service: nothing happens but one line on stderr, once.

@@ -16,6 +16,12 @@ QByteArray when(const QDateTime &t)
     return french::utf8(french::dayName(t.date()) + u' ' + french::hour(t.time()));
 }
 
+// An end at midnight is the end of the day before: "jusqu'à mardi minuit", not "mercredi 0 h".
+QByteArray until(const QDateTime &t)
+{
+    return t.time() == QTime(0, 0) ? french::utf8(french::dayName(t.date().addDays(-1))) + " minuit" : when(t);
+}
+
 } // namespace
 
 Warnings readWarnings(const WeatherDocument &doc)
@@ -55,7 +61,7 @@ std::pair<QByteArray, QByteArray> badgeTexts(const QList<OfficialWarning> &warni
 QByteArray warningLine(const OfficialWarning &w, const QDateTime &now)
 {
     const QByteArray head = "Vigilance " + colourWord(w.colour) + ' ' + w.name();
-    return w.begin > now ? head + " de " + when(w.begin) + " à " + when(w.end) : head + " jusqu'à " + when(w.end);
+    return w.begin > now ? head + " de " + when(w.begin) + " à " + until(w.end) : head + " jusqu'à " + until(w.end);
 }
 
 QByteArray spokenWarnings(const QList<OfficialWarning> &warnings, const QDateTime &now)
