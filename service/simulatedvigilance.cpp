@@ -30,7 +30,13 @@ Vigilance simulatedVigilance(const City &city, const WeatherReport &r, const QDa
         if (from)
             add(phenomenon, worst, *from, *to);
     };
-    byHours(Phenomenon::VentViolent, [](const HourForecast &h) { return h.windGust >= 120 ? 4 : h.windGust >= 95 ? 3 : h.windGust >= 75 ? 2 : 1; });
+    // The windiest coasts are warned at higher gusts, as their forecasters do: what is a storm inland
+    // is a winter's day at Brest.
+    const double windy = Climate(city).atlantic() > 1 ? 1.2 : 1.0;
+    byHours(Phenomenon::VentViolent, [windy](const HourForecast &h) {
+        const double g = h.windGust / windy;
+        return g >= 120 ? 4 : g >= 90 ? 3 : g >= 75 ? 2 : 1;
+    });
     byHours(Phenomenon::Orages, [](const HourForecast &h) { return h.wmo == 99 ? 3 : h.wmo >= 95 ? 2 : 1; });
     byHours(Phenomenon::NeigeVerglas, [](const HourForecast &h) {
         return h.wmo == 66 || h.wmo == 67 ? 3 : h.wmo == 75 || h.wmo == 86 ? 3 : (h.wmo >= 71 && h.wmo <= 77) || h.wmo == 85 || h.wmo == 56 || h.wmo == 57 ? 2 : 1;

@@ -16,17 +16,36 @@ double windChill(double temperature, double wind)
     return 13.12 + 0.6215 * temperature - 11.37 * v16 + 0.3965 * temperature * v16;
 }
 
+namespace {
+
+double smoothstep(double x)
+{
+    x = std::clamp(x, 0.0, 1.0);
+    return x * x * (3 - 2 * x);
+}
+
+// NOAA's heat index, °C: Steadman's simple formula in mild air, Rothfusz's regression in the heat,
+// the one passing into the other between 25 and 29 °C rather than at a threshold.
+double heatIndex(double temperature, double humidity)
+{
+    const double f = temperature * 9 / 5 + 32, rh = humidity;
+    const double simple = 0.5 * (f + 61 + (f - 68) * 1.2 + rh * 0.094);
+    const double rothfusz = -42.379 + 2.04901523 * f + 10.14333127 * rh - 0.22475541 * f * rh - 6.83783e-3 * f * f
+                            - 5.481717e-2 * rh * rh + 1.22874e-3 * f * f * rh + 8.5282e-4 * f * rh * rh - 1.99e-6 * f * f * rh * rh;
+    const double w = smoothstep((temperature - 25) / 4);
+    return ((1 - w) * simple + w * rothfusz - 32) * 5 / 9;
+}
+
+} // namespace
+
 double feelsLike(double temperature, double humidity, double wind)
 {
-    if (temperature <= 10 && wind > 4.8)
-        return windChill(temperature, wind);
-    if (temperature >= 27 && humidity >= 40) {
-        const double f = temperature * 9 / 5 + 32, rh = humidity;
-        const double hi = -42.379 + 2.04901523 * f + 10.14333127 * rh - 0.22475541 * f * rh - 6.83783e-3 * f * f
-                          - 5.481717e-2 * rh * rh + 1.22874e-3 * f * f * rh + 8.5282e-4 * f * rh * rh - 1.99e-6 * f * f * rh * rh;
-        return std::max(temperature, (hi - 32) * 5 / 9);
-    }
-    return temperature;
+    // Both effects as differences that fade to nothing, never switched on at a threshold: the wind
+    // chill where it is below the air (up to about 20 °C, where the formula meets it), its calm
+    // limit of 4.8 km/h reached gradually; the heat index where it is above.
+    const double chill = std::min(0.0, windChill(temperature, std::max(wind, 4.8)) - temperature) * std::clamp(wind / 4.8, 0.0, 1.0);
+    const double heat = std::max(0.0, heatIndex(temperature, humidity) - temperature);
+    return temperature + chill + heat;
 }
 
 bool wet(int wmo)

@@ -45,6 +45,7 @@ double bell(double x)
 constexpr double kFrontSpacingHours = 66;  // a front every two or three days on average
 constexpr double kOriginKm = -900;         // where fronts start, west of Brittany
 constexpr double kEpisodeSpacingHours = 330;
+constexpr double kHeatWaveWindowHours = 18 * 24;  // at most one heat wave in each 18 days
 
 } // namespace
 
@@ -81,6 +82,11 @@ const Systems::Front &Systems::front(qint64 n)
     // Most fronts bring a breeze; a few, in winter, a storm.
     f.wind = (15 + 50 * unit(n, 13) * unit(n, 13)) * f.fade * (1 - 0.4 * summer);
     f.freezing = unit(n, 14) < 0.3;
+    // The storms of the cold half of the year: strongest where they reach land, in Brittany and on
+    // the Channel, spent a few hundred kilometres inland.
+    const double winter = std::clamp(1 - 1.6 * summer, 0.0, 1.0);
+    if (unit(n, 15) < 0.18 * winter)
+        f.storm = (42 + 36 * unit(n, 16)) * std::pow(std::clamp(1 - (travelled - 300) / 900, 0.1, 1.0), 1.5);
     return *fronts_.insert(n, f);
 }
 
@@ -103,7 +109,8 @@ void Systems::addFronts(Sky &sky, double hours)
         }
         sky.cloud = std::max(sky.cloud, f.fade * (since < 0 ? bell((since + 2) / 14) : bell(since / (f.band + 6))));
         sky.depression += f.depth * bell((since - 3) / 20);
-        sky.windBoost += f.wind * bell(since / 9);
+        sky.windBoost += f.wind * bell(since / 9) + f.storm * bell((since - 1) / 6);
+        sky.depression += f.storm * 0.3 * bell((since - 3) / 12);
         if (std::abs(since) < 30)
             sky.veer = std::tanh(since / 6);
         sky.airMass += f.fade * (since < 0 ? 1.2 * bell(since / 15) : -1.2 * bump(since, 0, 36));
@@ -145,6 +152,41 @@ void Systems::addEpisodes(Sky &sky, double hours)
     }
 }
 
+// A heat wave: in some 18-day windows of the summer, days of hot air over the whole country,
+// building and fading over a week or so, the sky clearing under it; then weeks a little cooler than
+// usual, by as much in all as the heat wave added, so that the normals stay the normals.
+const Systems::HeatWave &Systems::heatWave(qint64 k)
+{
+    if (const auto it = heatWaves_.constFind(k); it != heatWaves_.cend())
+        return *it;
+    HeatWave w;
+    const double window = double(k) * kHeatWaveWindowHours;
+    const double season = bell((dateOf(window + kHeatWaveWindowHours / 2).dayOfYear() - 205) / 32.0);
+    w.happens = unit(k, 41) < 0.85 * season;
+    w.length = (5 + 6 * unit(k, 42)) * 24;
+    w.start = window + (kHeatWaveWindowHours - w.length) * unit(k, 43);
+    w.peak = 6 + 5 * unit(k, 44);
+    return *heatWaves_.insert(k, w);
+}
+
+void Systems::addHeatWaves(Sky &sky, double hours)
+{
+    if (city_.department.size() != 2)
+        return;  // France's heat waves: the overseas have weather of their own
+    const qint64 nearest = qint64(std::floor(hours / kHeatWaveWindowHours));
+    for (qint64 k = nearest - 3; k <= nearest; ++k) {
+        const HeatWave &w = heatWave(k);
+        if (!w.happens)
+            continue;
+        const double since = hours - w.start - city_.longitude * 2;  // from the west, a little earlier
+        // Flat-topped: days on end near the peak. Then the cooler weeks after, over four times the
+        // length: the same area (2/π of the peak's length) below the normal as above it.
+        const double heat = std::sqrt(bump(since, 0, w.length));
+        sky.airMass += w.peak * heat - w.peak / M_PI * bump(since, w.length, 5 * w.length);
+        sky.cloud *= 1 - 0.6 * heat;
+    }
+}
+
 // Afternoon showers: in the tropics on most days of the wet season, elsewhere on warm summer days.
 // Each cell of a quarter degree has its own shower, or none, on each day.
 void Systems::addAfternoonShowers(Sky &sky, double hours, double localHour)
@@ -175,6 +217,7 @@ Sky Systems::at(qint64 utcSeconds, double localHour)
     sky.cloud = std::clamp(0.25 + 0.2 * climate_.atlantic() + 0.25 * drift, 0.0, 1.0);
     addFronts(sky, hours);
     addEpisodes(sky, hours);
+    addHeatWaves(sky, hours);
     addAfternoonShowers(sky, hours, localHour);
     if (sky.rain < 0.05)
         sky.rain = 0;

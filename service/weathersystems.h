@@ -1,6 +1,7 @@
 // Weather that moves: the rain and the cloud of any place at any instant, from systems that cross the
 // country rather than from a clock. Atlantic fronts spawn at irregular intervals west of Brittany,
-// sweep east at 30 to 60 km/h and die out inland; the Mediterranean rim has rarer, heavier episodes,
+// sweep east at 30 to 60 km/h and die out inland, a few of them in winter as storms that blow
+// hardest on the coast; heat waves settle over the country for days most summers; the Mediterranean rim has rarer, heavier episodes,
 // mostly in autumn; the tropics, short afternoon showers, more in their wet season; warm afternoons,
 // thunder cells. Everything is a function of position and instant alone: the same place and instant
 // give the same sky, and neighbouring places nearly the same one.
@@ -19,7 +20,7 @@ struct Sky {
     double depression = 0;   // hPa below the pressure the place would have without systems
     double windBoost = 0;    // km/h added by the systems
     double veer = 0;         // -1 ahead of a front (south-westerly) .. 1 behind it (north-westerly)
-    double airMass = 0;      // °C: warm sector ahead of a front, cooler air behind it
+    double airMass = 0;      // °C: warm sector ahead of a front, cooler air behind it, a heat wave
 };
 
 // The systems as one place meets them. What a system is at that place (when it passes, how strong it
@@ -36,7 +37,12 @@ public:
         double passage = 0;  // hours since the epoch: when it is here
         double band = 0, rain = 0, fade = 0, depth = 0, wind = 0;
         bool freezing = false;
+        double storm = 0;  // km/h more at the coast: one winter front in a dozen is a storm
         qint64 id = 0;
+    };
+    struct HeatWave {
+        bool happens = false;
+        double start = 0, length = 0, peak = 0;  // hours since the epoch; °C at its height
     };
     struct Episode {
         bool happens = false;
@@ -46,6 +52,8 @@ public:
 private:
     const Front &front(qint64 n);
     const Episode &episode(qint64 k);
+    const HeatWave &heatWave(qint64 k);
+    void addHeatWaves(Sky &sky, double hours);
     void addFronts(Sky &sky, double hours);
     void addEpisodes(Sky &sky, double hours);
     void addAfternoonShowers(Sky &sky, double hours, double localHour);
@@ -55,6 +63,7 @@ private:
     double east_ = 0, north_ = 0;
     QHash<qint64, Front> fronts_;
     QHash<qint64, Episode> episodes_;
+    QHash<qint64, HeatWave> heatWaves_;
 };
 
 } // namespace service

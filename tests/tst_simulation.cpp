@@ -1,7 +1,9 @@
 // The simulation as a newcomer meets it: each commune's climate against Météo-France's normals, a
 // year of weather that moves from the Atlantic and stays physically coherent hour after hour.
+#include "service/simulatedweather.h"
 #include "service/simulation.h"
 
+#include <QSet>
 #include <QTest>
 #include <QTimeZone>
 #include <cmath>
@@ -137,6 +139,50 @@ private Q_SLOTS:
         QVERIFY2(bestLag >= 6 && bestLag <= 48, qPrintable(QString::number(bestLag)));
     }
 
+    // The rare, strong days a French climate has: each summer a heat wave or two (Avignon 35 °C or
+    // more, Paris above 33 °C on some days, with orange canicule in the south), each winter a few
+    // Atlantic storms with gusts of 100 km/h and more on the Breton coast, warned orange; neither
+    // ever beyond France's records, nor inland as strong as on the coast.
+    void strongDaysComeNowAndThen()
+    {
+        struct Seen {
+            double hottest = -100, strongest = 0;
+            QSet<QByteArray> warnings;  // "phenomenon/colour"
+        };
+        const auto scan = [](int year, const char *code, int fromMonth, int toMonth) {
+            const service::City *city = service::findCity(code);
+            const QTimeZone zone(city->timeZone());
+            Seen seen;
+            // From `fromMonth` of `year`, past the new year when the season spans it.
+            const QDate first(year, fromMonth, 1), last = QDate(toMonth < fromMonth ? year + 1 : year, toMonth, 1).addMonths(1);
+            for (QDate d = first; d < last; d = d.addDays(1)) {
+                const service::WeatherReport r = service::simulate(*city, QDateTime(d, QTime(7, 0), zone).toUTC());
+                seen.hottest = std::max(seen.hottest, double(r.days[0].high));
+                for (int h = 0; h < 24; ++h)
+                    seen.strongest = std::max(seen.strongest, r.hours[h].windGust);
+                for (const service::Warning &w : r.vigilance->warnings)
+                    seen.warnings << QByteArray::number(int(w.phenomenon)) + '/' + QByteArray::number(int(w.colour));
+            }
+            return seen;
+        };
+        QSet<QByteArray> warnings;
+        for (const int year : {2025, 2026, 2027}) {
+            const Seen avignon = scan(year, "FR84007", 6, 8), paris = scan(year, "FR75056", 6, 8), brest = scan(year, "FR29019", 10, 3),
+                       strasbourg = scan(year, "FR67482", 10, 3);
+            const QString said = QStringLiteral("%1: Avignon %2 °C, Paris %3 °C, Brest %4 km/h, Strasbourg %5 km/h")
+                                     .arg(year).arg(avignon.hottest).arg(paris.hottest).arg(brest.strongest).arg(strasbourg.strongest);
+            QVERIFY2(avignon.hottest >= 35 && avignon.hottest <= 44, qPrintable(said));
+            QVERIFY2(paris.hottest > 33 && paris.hottest <= 42, qPrintable(said));
+            QVERIFY2(brest.strongest >= 100 && brest.strongest <= 180, qPrintable(said));
+            QVERIFY2(strasbourg.strongest < brest.strongest, qPrintable(said));
+            QVERIFY2(avignon.warnings.contains("6/2") || avignon.warnings.contains("6/3"), qPrintable(said));
+            for (const QByteArray &w : avignon.warnings + brest.warnings)
+                warnings << w;
+        }
+        QVERIFY2(warnings.contains("6/3"), "no orange canicule at Avignon in three summers");
+        QVERIFY2(warnings.contains("1/3"), "no orange vent violent at Brest in three winters");
+    }
+
     // The simulation's own vigilance over a year: warnings that follow its weather (snow and ice only
     // with snow or freezing rain in the hours, heat in summer, cold in winter), some of each colour
     // over the country, none overseas.
@@ -171,6 +217,37 @@ private Q_SLOTS:
         QVERIFY2(std::any_of(keys.begin(), keys.end(), [](const QString &k) { return k.contains(QStringLiteral("/3=")); }),
                  qPrintable(keys.join(u' ')));  // orange now and then
         QVERIFY2(seen.value("2/2") < 365, qPrintable(keys.join(u' ')));  // a warning is rare, not the weather of every other day
+    }
+
+    // "Ressenti" follows the air without a jump, whatever the air: swept in small steps of
+    // temperature (at each wind and humidity a French or tropical sky has) it moves at most as the
+    // formulas' own slopes let it (the wind chill's 1.3 to 1.6, the heat index's 4 in a humid heat),
+    // and swept in half km/h of wind as the wind chill's steepest, at a light breeze; it is colder than the air in a wind and
+    // warmer in a humid heat, and the air itself in a calm, mild day.
+    void feelsLikeHasNoStep()
+    {
+        const auto dewPoint = [](double t, double rh) {
+            const double g = std::log(rh / 100) + 17.62 * t / (243.12 + t);
+            return 243.12 * g / (17.62 - g);
+        };
+        QStringList steps;
+        for (const double wind : {0.0, 3.0, 4.8, 6.0, 15.0, 30.0, 60.0, 100.0})  // mean winds
+            for (double rh = 20; rh <= 100; rh += 10)
+                for (double t = -25; t < 42; t += 0.1) {
+                    if (dewPoint(t + 0.1, rh) > 26)
+                        continue;  // air more humid than any in France or the tropics
+                    const double step = std::abs(service::feelsLike(t + 0.1, rh, wind) - service::feelsLike(t, rh, wind));
+                    if (step > (t < 20 ? 0.16 : 0.4) && steps.size() < 5)
+                        steps << QStringLiteral("%1 °C, %2 %, %3 km/h: %4").arg(t).arg(rh).arg(wind).arg(step);
+                }
+        for (const double t : {-10.0, 5.0, 9.9, 10.1, 15.0, 27.0, 33.0})
+            for (double wind = 0; wind < 120; wind += 0.5)
+                if (const double step = std::abs(service::feelsLike(t, 60, wind + 0.5) - service::feelsLike(t, 60, wind)); step > 0.35 && steps.size() < 10)
+                    steps << QStringLiteral("%1 °C, %2 km/h: %3 for half a km/h").arg(t).arg(wind).arg(step);
+        QVERIFY2(steps.isEmpty(), qPrintable(steps.join(QStringLiteral("; "))));
+        QVERIFY(service::feelsLike(0, 80, 30) < -5 && service::feelsLike(12, 80, 40) < 10);
+        QVERIFY(service::feelsLike(33, 60, 5) > 36);
+        QCOMPARE(service::feelsLike(18, 50, 2), 18.0);
     }
 
     // The same commune at the same instant gives the same document; neighbours get nearly the same
