@@ -96,7 +96,9 @@ ChartLayout::ChartLayout(const QList<HourPoint> &hours, const QFont &font, QSize
             break;
     }
     const int steps = this->steps();
-    precipitation = pHi > 0 ? std::optional<Scale>(fromZero(pHi, steps)) : std::nullopt;
+    // Drizzle looks like drizzle: the axis reaches 2 mm/h at least; and the wettest hour stays under
+    // its top, with a little room.
+    precipitation = pHi > 0 ? std::optional<Scale>(fromZero(std::max(pHi * 1.1, 2.0), steps)) : std::nullopt;
     gust = gusts ? std::optional<Scale>(fromZero(std::max(gHi, 10.0), steps)) : std::nullopt;
 
     // Margins from the widest label of each axis.

@@ -12,6 +12,7 @@
 #include "common/instanttext.h"
 #include "reportsupport.h"
 #include "testsupport.h"
+#include "common/frenchtext.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -230,6 +231,39 @@ private Q_SLOTS:
         for (const meteo::HourPoint &h : hours)
             warmest = std::max(warmest, *h.temperature);
         QVERIFY2(texts.contains(QString::number(std::lround(warmest)) + QStringLiteral(" °C")), qPrintable(texts.join(u'|')));
+    }
+
+    // The rain's axis: drizzle is a low bar under an axis of 2 mm/h at least; the wettest hour, however
+    // heavy, stays under the axis's top and its labelled value, at every size.
+    void rainAxisFitsTheRain_data()
+    {
+        QTest::addColumn<double>("wettest");
+        QTest::addColumn<QSize>("size");
+        for (const double mm : {0.2, 1.9, 4.0, 7.6, 10.0, 38.0})
+            for (const QSize size : {QSize(900, 420), QSize(600, 300)})
+                QTest::newRow(qPrintable(QStringLiteral("%1 mm at %2 px").arg(mm).arg(size.width()))) << mm << size;
+    }
+
+    void rainAxisFitsTheRain()
+    {
+        QFETCH(double, wettest);
+        QFETCH(QSize, size);
+        QList<meteo::HourPoint> hours;
+        const QDateTime first(QDate(2027, 1, 7), QTime(0, 0), Qt::OffsetFromUTC, 3600);
+        for (int i = 0; i < 48; ++i)
+            hours << meteo::HourPoint{first.addSecs(3600 * i), 8.0, 5.0, 90.0, 40.0, i == 4 ? wettest : i % 3 == 0 ? wettest / 4 : 0.0, "12"};
+        QFont font;
+        font.setPixelSize(13);
+        const meteo::ChartLayout chart(hours, font, size);
+        QVERIFY(chart.precipitation);
+        const QRectF bar = chart.precipitationBar(hours, 4);
+        QVERIFY2(bar.top() > chart.plot.top() + 1 && bar.bottom() <= chart.plot.bottom() + 0.5, qPrintable(QString::number(bar.top())));
+        QVERIFY(chart.precipitation->high >= std::max(wettest, 2.0));
+        if (wettest < 0.5)
+            QVERIFY2(bar.height() < chart.plot.height() / 4, qPrintable(QString::number(bar.height() / chart.plot.height())));
+        const QString top = meteo::french::number(chart.precipitation->high, 2) + QStringLiteral(" mm/h");
+        QVERIFY2(std::any_of(chart.labels.begin(), chart.labels.end(), [&](const meteo::ChartLayout::Label &l) { return l.text == top; }),
+                 qPrintable(top));
     }
 
     // The window opens with the chart taking the keys: Left, Right, Home and End move an hour cursor
