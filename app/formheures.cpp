@@ -38,6 +38,14 @@ RainStrip::RainStrip(QWidget *parent) : QWidget(parent)
 void RainStrip::setRain(const QList<RainSlot> &rain)
 {
     rain_ = rain;
+    const bool twice = std::any_of(rain.begin(), rain.end(), [](const RainSlot &q) { return q.side != ClockSide::Once; });
+    setMinimumHeight(twice ? 70 : 52);
+    QStringList said;
+    for (const RainSlot &q : rain)
+        said << QString::fromUtf8(hourText(q.start, q.side)) + QStringLiteral(" : ")
+                    + (q.mm ? QString::fromUtf8(intensityOf(*q.mm) == RainIntensity::None ? QByteArray("sec") : intensityWord(intensityOf(*q.mm)))
+                            : QStringLiteral("inconnu"));
+    setAccessibleDescription(said.join(QStringLiteral(", ")));
     update();
 }
 
@@ -57,6 +65,9 @@ void RainStrip::paintEvent(QPaintEvent *)
             painter.drawText(cell, Qt::AlignCenter, QStringLiteral("?"));
         }
         painter.drawText(QRectF(i * w, 30, w, 20), Qt::AlignCenter, QString::fromUtf8(hourText(rain_[i].start)));
+        // The night the clocks go back, the repeated quarters say which of the two they are.
+        if (const QByteArray side = clockSuffix(rain_[i].side); !side.isEmpty())
+            painter.drawText(QRectF(i * w, 48, w, 20), Qt::AlignCenter, QString::fromUtf8(side.trimmed()));
     }
 }
 

@@ -355,6 +355,44 @@ private Q_SLOTS:
         QCOMPARE(report->dayAhead(0, now) ? report->dayAhead(0, now)->date : QDate(), report->placeToday(now));
     }
 
+    // The night the clocks go back, Paris's 2 h comes twice: each says which it is, in the cursor
+    // line, the description, the strip's quarters and the sentence; the hours around it say nothing.
+    void repeatedHourIsNamed()
+    {
+        const QTimeZone paris("Europe/Paris");
+        const QDateTime first = QDateTime(QDate(2026, 10, 25), QTime(0, 0), paris).toOffsetFromUtc(7200);
+        QByteArray hours = "<hours>";
+        for (int i = 0; i < 6; ++i) {  // 0 h, 1 h, 2 h (summer), 2 h (winter), 3 h, 4 h
+            const QDateTime t = first.addSecs(3600 * i).toTimeZone(paris);
+            hours += "<hour t=\"" + meteo::instantText(t.toOffsetFromUtc(t.offsetFromUtc())).toLatin1() + "\"><tmp>9</tmp><prec>"
+                     + (i >= 2 ? "1" : "0") + "</prec><icon>12</icon></hour>";
+        }
+        hours += "</hours>";
+        // Quarters from 2 h 30 (summer) to 4 h 15: dry until 2 h 15 (winter).
+        QByteArray rain = "<rain>";
+        for (int q = 0; q < 8; ++q) {
+            const QDateTime t = first.addSecs(2 * 3600 + 1800 + 900 * q).toTimeZone(paris);
+            rain += "<q t=\"" + meteo::instantText(t.toOffsetFromUtc(t.offsetFromUtc())).toLatin1() + "\"><prec>" + (q >= 3 ? "1" : "0") + "</prec></q>";
+        }
+        rain += "</rain>";
+        const QDateTime now = first.addSecs(2 * 3600 + 1800);
+        const auto report = reportOf(placeDocument("Paris, France", hours + rain), now);
+        const QList<meteo::HourPoint> &h = report->hourly.hours;
+        QCOMPARE(h.size(), 6);
+        QStringList heads;
+        for (const meteo::HourPoint &p : h)
+            heads << QString::fromUtf8(meteo::hourTooltip(p)).section(QStringLiteral(" : "), 0, 0);
+        QCOMPARE(heads, (QStringList{QStringLiteral("dimanche 0 h"), QStringLiteral("dimanche 1 h"), QStringLiteral("dimanche 2 h (heure d'été)"),
+                                     QStringLiteral("dimanche 2 h (heure d'hiver)"), QStringLiteral("dimanche 3 h"), QStringLiteral("dimanche 4 h")}));
+        QVERIFY2(QString::fromUtf8(meteo::hourlyDescription(h)).contains(QStringLiteral("dimanche de 2 h 00 (heure d'été) à")),
+                 meteo::hourlyDescription(h).constData());
+        const QList<meteo::RainSlot> &q = report->hourly.rain;
+        QCOMPARE(q[0].side, meteo::ClockSide::Summer);
+        QCOMPARE(q[2].side, meteo::ClockSide::Winter);
+        QCOMPARE(q[6].side, meteo::ClockSide::Once);
+        QCOMPARE(QString::fromUtf8(meteo::rainSentence(q, now)), QStringLiteral("Pluie modérée à partir de 2 h 15 (heure d'hiver)"));
+    }
+
     // A place after "à" as French writes it, in every notice, without a list's department number.
     void placesAreContracted_data()
     {

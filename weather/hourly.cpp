@@ -102,6 +102,25 @@ HourlyForecast readHourly(const WeatherDocument &doc)
         for (const HourPoint &h : f.hours)
             if (h.time <= q.start && q.start < h.time.addSecs(3600))
                 q.kind = precipitationOf(h.icon);
+    // The night the clocks go back, as the hours show it: the offset falls between two of them, and
+    // the wall-clock times of the span it falls by are shown twice.
+    for (qsizetype i = 0; i + 1 < f.hours.size(); ++i) {
+        const int before = f.hours[i].time.offsetFromUtc(), after = f.hours[i + 1].time.offsetFromUtc();
+        if (after >= before || f.hours[i].time.secsTo(f.hours[i + 1].time) != 3600)
+            continue;
+        const QDateTime change = f.hours[i + 1].time;
+        const auto sideOf = [&](const QDateTime &t) {
+            return t >= change.addSecs(after - before) && t < change ? ClockSide::Summer
+                   : t >= change && t < change.addSecs(before - after) ? ClockSide::Winter
+                                                                        : ClockSide::Once;
+        };
+        for (HourPoint &h : f.hours)
+            if (h.side == ClockSide::Once)
+                h.side = sideOf(h.time);
+        for (RainSlot &q : f.rain)
+            if (q.side == ClockSide::Once)
+                q.side = sideOf(q.start);
+    }
     if (f.hours.isEmpty())
         return f;
     // Nights from the days' sun times: day n of the forecast is the n-th date from the first hour's,
@@ -205,9 +224,14 @@ QByteArray intensityWord(RainIntensity intensity)
     }
 }
 
-QByteArray hourText(const QDateTime &t)
+QByteArray clockSuffix(ClockSide side)
 {
-    return french::utf8(french::hourMinute(t.time()));
+    return side == ClockSide::Summer ? " (heure d'été)" : side == ClockSide::Winter ? " (heure d'hiver)" : QByteArray();
+}
+
+QByteArray hourText(const QDateTime &t, ClockSide side)
+{
+    return french::utf8(french::hourMinute(t.time())) + clockSuffix(side);
 }
 
 namespace {
@@ -257,10 +281,10 @@ QByteArray rainSentence(const QList<RainSlot> &all, const QDateTime &now)
         return "Pas de pluie prévue d'ici " + hourText(end);
     const qsizetype stop = std::find_if_not(rain.begin() + start, rain.end(), wet) - rain.begin();
     if (start > 0 || rain[start].start > now)  // only what has begun is "en cours"
-        return spell(start, stop) + " à partir de " + hourText(rain[start].start);
+        return spell(start, stop) + " à partir de " + hourText(rain[start].start, rain[start].side);
     if (stop == rain.size())
         return spell(0, stop) + " en cours, sans fin prévue d'ici " + hourText(end);
-    return spell(0, stop) + " en cours, fin vers " + hourText(rain[stop].start);
+    return spell(0, stop) + " en cours, fin vers " + hourText(rain[stop].start, rain[stop].side);
 }
 
 Precipitation wetHoursKind(const QList<HourPoint> &hours)
@@ -286,7 +310,7 @@ QByteArray hourTooltip(const HourPoint &h)
     const auto or_ = [](const std::optional<double> &v, const char *unit) {
         return v ? whole(*v) + unit : QByteArray("—");
     };
-    QByteArray text = french::utf8(french::dayAndHour(h.time)) + " : " + or_(h.temperature, " °C") + ", ressenti "
+    QByteArray text = french::utf8(french::dayAndHour(h.time)) + clockSuffix(h.side) + " : " + or_(h.temperature, " °C") + ", ressenti "
                       + or_(h.feelsLike, " °C") + ", " + precipitationWord(precipitationOf(h.icon)) + ' ';
     text += h.precipitation ? french::utf8(french::fixed(*h.precipitation, 1)) + " mm/h" : QByteArray("—");
     text += " (" + or_(h.chance, " %") + "), rafales " + or_(h.gust, " km/h");
@@ -315,8 +339,8 @@ QByteArray hourlyDescription(const QList<HourPoint> &hours)
         while (j + 1 < hours.size() && rainy(j + 1))
             ++j;
         kinds << wetHoursKind(hours.mid(i, j - i + 1));
-        periods << french::utf8(french::dayName(hours[i].time.date())) + " de " + hourText(hours[i].time)
-                       + " à " + hourText(hours[j].time.addSecs(3600));
+        periods << french::utf8(french::dayName(hours[i].time.date())) + " de " + hourText(hours[i].time, hours[i].side) + " à "
+                       + (j + 1 < hours.size() ? hourText(hours[j + 1].time, hours[j + 1].side) : hourText(hours[j].time.addSecs(3600)));
     }
     // One word for all the periods when they agree ("neige lundi de…, mardi de…"), else one each.
     const bool agree = std::all_of(kinds.begin(), kinds.end(), [&kinds](Precipitation k) { return k == kinds.first(); });

@@ -14,17 +14,23 @@
 
 namespace meteo {
 
+// A wall-clock time that the place's clock shows once, or the first (summer) or second (winter) time
+// on the night the clocks go back: "2 h 15 (heure d'été)", then "2 h 15 (heure d'hiver)".
+enum class ClockSide : unsigned char { Once, Summer, Winter };
+
 struct HourPoint {
     QDateTime time;  // the hour's start, in the place's own offset
     // °C, °C, %, km/h, mm in the hour; absent when unreadable or out of physical range
     std::optional<double> temperature, feelsLike, chance, gust, precipitation;
     QByteArray icon;  // the condition's icon code as written; may be empty or unsafe
+    ClockSide side = ClockSide::Once;
 };
 
 struct RainSlot {
     QDateTime start;          // in the place's own offset
     std::optional<double> mm;  // in the quarter hour; absent when unreadable
     Precipitation kind = Precipitation::Rain;  // by the icon of the hour it falls in
+    ClockSide side = ClockSide::Once;
 };
 
 enum class RainIntensity { None, Light, Moderate, Heavy };
@@ -62,7 +68,8 @@ struct Scale {
 [[nodiscard]] RainIntensity intensityOf(double mmInQuarter);
 // "faible", "modérée", "forte"; empty for none.
 QByteArray intensityWord(RainIntensity intensity);
-QByteArray hourText(const QDateTime &t);  // "14 h 15", in the time's own offset
+QByteArray hourText(const QDateTime &t, ClockSide side = ClockSide::Once);  // "14 h 15", in the time's own offset
+QByteArray clockSuffix(ClockSide side);  // " (heure d'été)", " (heure d'hiver)", or nothing
 // The hours (quarters) that have not ended at `now`.
 QList<HourPoint> hoursAhead(const QList<HourPoint> &hours, const QDateTime &now);
 QList<RainSlot> quartersAhead(const QList<RainSlot> &rain, const QDateTime &now);

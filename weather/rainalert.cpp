@@ -50,7 +50,7 @@ std::optional<RainAlert> decideRainAlert(RainAlertMemory &memory, const QList<Ra
     }
     memory.announcedStart = first->start;
     const Precipitation kind = commonPrecipitation(kinds);
-    return RainAlert{capitalised(precipitationWord(kind)) + ' ' + french::atPlace(place) + " vers " + hourText(first->start),
+    return RainAlert{capitalised(precipitationWord(kind)) + ' ' + french::atPlace(place) + " vers " + hourText(first->start, first->side),
                      precipitationSpell(kind, strongest) + ' ' + agreed(kind, "attendue"), sameSpell};
 }
 
