@@ -244,12 +244,11 @@ void TForm1::startDesktop()
     }
     setPollensGenants(PollensGenants());
     Notifications->follow(Affichee);
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        Panneau = new meteo::PanelIcon(this, new QMenu(this));
-        Panneau->clock = [this] { return clock(); };
-        fillPanelMenu();
-        Panneau->follow(Affichee);
-    }
+    // Made even without a panel: it shows itself when one starts.
+    Panneau = new meteo::PanelIcon(this, new QMenu(this));
+    Panneau->clock = [this] { return clock(); };
+    fillPanelMenu();
+    Panneau->follow(Affichee);
 }
 
 meteo::CityWeather *TForm1::weatherOf(const QByteArray &code) const

@@ -2,6 +2,7 @@
 #include "citylist.h"
 #include "errorreport.h"
 #include "form1.h"
+#include "mnemonics.h"
 #include "formajout.h"
 #include "formheures.h"
 #include "formprevisions.h"
@@ -28,10 +29,14 @@ void everywhere(QAction *action, const QKeySequence &keys)
     action->setShortcutContext(Qt::ApplicationShortcut);
 }
 
-QAction *menuItem(QObject *owner, const QString &caption, int tag)
+// `mnemonic`: the position of the letter that Alt reaches, or -1 for one chosen with the others.
+QAction *menuItem(QObject *owner, const QString &caption, int tag, int mnemonic = -1)
 {
     auto *item = new QAction(owner);
-    item->setText(QString(caption).replace(u'&', QStringLiteral("&&")));  // a name, not a shortcut
+    QString text = QString(caption).replace(u'&', QStringLiteral("&&"));  // a name's "&" is no mnemonic
+    if (mnemonic >= 0)
+        text.insert(mnemonic, u'&');
+    item->setText(text);
     item->setProperty("Caption", caption);
     item->setProperty("Tag", tag);
     item->setProperty("GroupIndex", 1);
@@ -52,28 +57,28 @@ void TForm1::buildCityMenu()
     MenuVilles->menuAction()->setProperty("Tag", 0);
     MenuVilles->menuAction()->setProperty("GroupIndex", 0);
     MainMenu->addMenu(MenuVilles);
-    Actualiser = menuItem(this, QStringLiteral("Actualiser"), 0);
+    Actualiser = menuItem(this, QStringLiteral("Actualiser"), 0, 0);
     Actualiser->setObjectName(QStringLiteral("Actualiser"));
     everywhere(Actualiser, QKeySequence(Qt::Key_F5));
     connect(Actualiser, &QAction::triggered, this, &TForm1::ActualiserClick);
-    AjouterVilleItem = menuItem(this, QStringLiteral("Ajouter une ville…"), 0);
+    AjouterVilleItem = menuItem(this, QStringLiteral("Ajouter une ville…"), 0, 1);
     AjouterVilleItem->setObjectName(QStringLiteral("AjouterVille"));
     connect(AjouterVilleItem, &QAction::triggered, this, &TForm1::AjouterVilleClick);
     RetirerVille = menuItem(this, QString(), 0);
     RetirerVille->setObjectName(QStringLiteral("RetirerVille"));
     connect(RetirerVille, &QAction::triggered, this, &TForm1::RetirerVilleClick);
-    MesVilles = menuItem(this, QStringLiteral("Mes villes"), 0);
+    MesVilles = menuItem(this, QStringLiteral("Mes villes"), 0, 0);
     MesVilles->setObjectName(QStringLiteral("MesVilles"));
     everywhere(MesVilles, QKeySequence(Qt::CTRL | Qt::Key_M));
     connect(MesVilles, &QAction::triggered, this, &TForm1::MesVillesClick);
-    MaPosition = menuItem(this, QStringLiteral("Ma position"), 0);
+    MaPosition = menuItem(this, QStringLiteral("Ma position"), 0, 3);
     MaPosition->setObjectName(QStringLiteral("MaPosition"));
     connect(MaPosition, &QAction::triggered, this, &TForm1::MaPositionClick);
-    AjouterPosition = menuItem(this, QStringLiteral("Ajouter à mes villes"), 0);
+    AjouterPosition = menuItem(this, QStringLiteral("Ajouter à mes villes"), 0, 14);
     AjouterPosition->setObjectName(QStringLiteral("AjouterPosition"));
     AjouterPosition->setEnabled(false);
     connect(AjouterPosition, &QAction::triggered, this, &TForm1::AjouterPositionClick);
-    Quitter = menuItem(this, QStringLiteral("Quitter"), 0);
+    Quitter = menuItem(this, QStringLiteral("Quitter"), 0, 0);
     Quitter->setObjectName(QStringLiteral("Quitter"));
     everywhere(Quitter, QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(Quitter, &QAction::triggered, this, &TForm1::CloseAppli);
@@ -112,23 +117,31 @@ void TForm1::buildCityMenu()
     AvertirPluieItem->setCheckable(true);
     AvertirPluieItem->setChecked(avertirPluie_);
     connect(AvertirPluieItem, &QAction::toggled, this, &TForm1::setAvertirPluie);
+    meteo::giveMnemonics(pollens);
+    meteo::giveMnemonics(MenuPrevisions);
 }
 
-// The panel icon's menu: the towns (the one shown checked, the same items as the "Villes" menu's),
-// then refreshing, the two forecast windows and "Quitter".
+// The panel icon's menu, in the window's order: showing or hiding the window, the towns (the one
+// shown checked, the same items as the "Villes" menu's), Mes villes and refreshing, the forecast
+// windows and the rain notices, and "Quitter".
 void TForm1::fillPanelMenu()
 {
     if (!Panneau)
         return;
     QMenu *menu = Panneau->tray()->contextMenu();
     menu->clear();
+    menu->addAction(Panneau->toggleAction());
+    menu->addSeparator();
     for (QAction *item : MenuVilles->actions())
         if (item->isCheckable())
             menu->addAction(item);
     menu->addSeparator();
-    menu->addAction(Actualiser);
-    menu->addAction(PrevisionsHeures);
-    menu->addAction(PrevisionsNeufJours);
+    for (QAction *item : {MesVilles, Actualiser})
+        menu->addAction(item);
+    menu->addSeparator();
+    for (QAction *item : {PrevisionsNeufJours, PrevisionsHeures, PrevisionsAir, AvertirPluieItem})
+        if (item)
+            menu->addAction(item);
     menu->addSeparator();
     menu->addAction(Quitter);
 }
@@ -229,6 +242,7 @@ void TForm1::fillCityMenu()
     updateRetirerVille();
     updateAjouterPosition();
     checkShownCity();
+    meteo::giveMnemonics(MenuVilles);
     fillPanelMenu();
 }
 
@@ -249,7 +263,7 @@ void TForm1::updateRetirerVille()
     RetirerVille->setEnabled(line >= 0);
     QString caption = line >= 0 ? QStringLiteral("Retirer ") + QString::fromUtf8(Villes->name(line))
                                       : QStringLiteral("Retirer la ville");
-    RetirerVille->setText(caption.replace(u'&', QStringLiteral("&&")));
+    RetirerVille->setText(u'&' + caption.replace(u'&', QStringLiteral("&&")));
 }
 
 void TForm1::AjouterVilleClick()

@@ -4,7 +4,11 @@
 #include "places.h"
 #include "weather/display.h"
 
+#include <QAction>
 #include <QFont>
+#include <QFontMetricsF>
+#include <QPainterPath>
+#include <QTimer>
 #include <QMenu>
 #include <QPainter>
 #include <QSystemTrayIcon>
@@ -22,21 +26,20 @@ QImage panelPicture(const QImage &condition, std::optional<int> temperature, int
     if (!condition.isNull())
         p.drawImage(QRect(0, 0, side, side), condition.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     if (temperature) {
-        const QString text = QString::number(*temperature) + (side >= 32 ? QStringLiteral("°") : QString());
-        // As large as the width allows, at most three fifths of the height.
+        const QString text = QString::number(*temperature) + QStringLiteral("°");
+        // As large as the width allows, at most three fifths of the height, at the bottom; white with
+        // a dark outline rather than on a plate, which would hide the sky at small sizes.
         QFont font;
         font.setBold(true);
         font.setPixelSize(std::max(6, side * 3 / 5));
-        while (font.pixelSize() > 6 && QFontMetrics(font).horizontalAdvance(text) > side)
+        const double outline = std::max(1.5, side / 12.0);
+        while (font.pixelSize() > 6 && QFontMetricsF(font).horizontalAdvance(text) + outline > side)
             font.setPixelSize(font.pixelSize() - 1);
-        const QFontMetrics fm(font);
-        const QRect band(0, side - fm.height(), side, fm.height());
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0, 0, 0, 170));
-        p.drawRoundedRect(band, side / 10.0, side / 10.0);
-        p.setFont(font);
-        p.setPen(Qt::white);
-        p.drawText(band, Qt::AlignCenter, text);
+        const QFontMetricsF fm(font);
+        QPainterPath path;
+        path.addText(QPointF((side - fm.horizontalAdvance(text)) / 2, side - fm.descent() * 0.6), font, text);
+        p.strokePath(path, QPen(QColor(0, 0, 0, 200), outline, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.fillPath(path, Qt::white);
     }
     return out;
 }
@@ -53,21 +56,46 @@ QIcon panelIcon(const QImage &condition, std::optional<int> temperature)
     return icon;
 }
 
-PanelIcon::PanelIcon(QWidget *window, QMenu *menu) : QObject(window), window_(window), tray_(new QSystemTrayIcon(this))
+PanelIcon::PanelIcon(QWidget *window, QMenu *menu)
+    : QObject(window), trayAvailable(&QSystemTrayIcon::isSystemTrayAvailable), window_(window), tray_(new QSystemTrayIcon(this)),
+      toggle_(new QAction(QStringLiteral("&Masquer Météo"), this))
 {
+    toggle_->setObjectName(QStringLiteral("AfficherMasquer"));
+    connect(toggle_, &QAction::triggered, this, &PanelIcon::toggleWindow);
+    // The menu names what the item will do, as the window is when it opens.
+    connect(menu, &QMenu::aboutToShow, this, [this] {
+        toggle_->setText(window_->isVisible() && !window_->isMinimized() ? QStringLiteral("&Masquer Météo") : QStringLiteral("&Afficher Météo"));
+    });
     tray_->setContextMenu(menu);
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-        if (why != QSystemTrayIcon::Trigger)
-            return;
-        // Hidden or behind others: brought to the front; in front: put away.
-        if (window_->isVisible() && !window_->isMinimized() && window_->isActiveWindow()) {
-            window_->hide();
-            return;
-        }
-        window_->showNormal();
-        window_->raise();
-        window_->activateWindow();
+        if (why == QSystemTrayIcon::Trigger)
+            toggleWindow();
     });
+    // No signal says that a panel has started or stopped: asked every few seconds, at the cost of
+    // one question to the display.
+    auto *watch = new QTimer(this);
+    watch->setInterval(3000);
+    connect(watch, &QTimer::timeout, this, &PanelIcon::checkTray);
+    watch->start();
+}
+
+// Hidden or behind others: brought to the front; in front: put away.
+void PanelIcon::toggleWindow()
+{
+    if (window_->isVisible() && !window_->isMinimized() && window_->isActiveWindow()) {
+        window_->hide();
+        return;
+    }
+    window_->showNormal();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void PanelIcon::checkTray()
+{
+    const bool wanted = shown_ && trayAvailable && trayAvailable();
+    if (wanted != tray_->isVisible())
+        tray_->setVisible(wanted);
 }
 
 void PanelIcon::follow(CityWeather *weather)
@@ -100,7 +128,8 @@ void PanelIcon::show(const QImage &condition, std::optional<int> temperature, co
 {
     tray_->setIcon(panelIcon(condition, temperature));
     tray_->setToolTip(tooltip);
-    tray_->show();
+    shown_ = true;
+    checkTray();
 }
 
 } // namespace meteo

@@ -8,6 +8,7 @@
 #include "app/simplestatusbar.h"
 #include "net/request.h"
 #include "testsupport.h"
+#include "app/mnemonics.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,8 @@
 #include <QApplication>
 #include <QTimer>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 #include <cmath>
 
@@ -134,10 +137,24 @@ private Q_SLOTS:
         const QList<QAction *> items = menuItems(*w);
         QStringList order;
         for (QAction *a : items)
-            order << (a->isSeparator() ? QStringLiteral("-") : a->text());
+            order << (a->isSeparator() ? QStringLiteral("-") : meteo::withoutMnemonic(a->text()));
         QCOMPARE(order, (QStringList{QStringLiteral("Paris"), QStringLiteral("Lyon"), QStringLiteral("-"), QStringLiteral("Mes villes"),
                                      QStringLiteral("Ma position"), QStringLiteral("Ajouter à mes villes"), QStringLiteral("Actualiser"),
                                      QStringLiteral("Ajouter une ville…"), QStringLiteral("Retirer la ville"), QStringLiteral("Quitter")}));
+        // Every item of every menu reachable by its own key (Alt+V, then A: Actualiser).
+        QCOMPARE(w->Actualiser->text(), QStringLiteral("&Actualiser"));
+        for (QMenu *menu : w->findChildren<QMenu *>()) {
+            QSet<QChar> keys;
+            for (const QAction *a : menu->actions()) {
+                if (a->isSeparator() || a->text().isEmpty())
+                    continue;
+                const qsizetype at = a->text().indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+                QVERIFY2(at >= 0, qPrintable(a->text()));
+                const QChar key = a->text().at(at + 1).toLower();
+                QVERIFY2(!keys.contains(key) || menu->objectName().isEmpty(), qPrintable(menu->title() + u'/' + a->text()));
+                keys << key;
+            }
+        }
         QVERIFY(!items[0]->isChecked() && !items[1]->isChecked());
         w->Request("FR75056");
         QTRY_VERIFY(items[0]->isChecked());
@@ -200,10 +217,10 @@ private Q_SLOTS:
 
         const QByteArray added = original + "Saint-Étienne=FR42218\r\n";
         QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), added);
-        QCOMPARE(menuItems(*w).at(2)->text(), QStringLiteral("Saint-Étienne"));
+        QCOMPARE(meteo::withoutMnemonic(menuItems(*w).at(2)->text()), QStringLiteral("Saint-Étienne"));
         QCOMPARE(requested(*w), QByteArray("FR42218"));
         QTRY_VERIFY(server.requests.last().startsWith("GET /weather/local/FR42218?"));
-        QCOMPARE(w->RetirerVille->text(), QStringLiteral("Retirer Saint-Étienne"));
+        QCOMPARE(meteo::withoutMnemonic(w->RetirerVille->text()), QStringLiteral("Retirer Saint-Étienne"));
 
         w->AjouterVille("Saint-Étienne", "Saint-Étienne (42)", "FR42218");  // already there
         QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), added);

@@ -5,13 +5,16 @@
 #include "app/errorreport.h"
 #include "app/form1.h"
 #include "app/panelicon.h"
+#include "app/mnemonics.h"
 #include "testsupport.h"
 #include "weather/rainalert.h"
 
 #include <QAction>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QMenu>
 #include <QProcess>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -267,10 +270,60 @@ private Q_SLOTS:
                 }
             QVERIFY2(white >= side / 4, qPrintable(QString::number(side)));
             QCOMPARE(whiteWithout, 0);
+            // The sky still shows around the digits: no plate over the lower half.
+            int skyLeft = 0;
+            for (int y = side / 2; y < side; ++y)
+                for (int x = 0; x < side; ++x)
+                    skyLeft += eight.pixel(x, y) == sky.pixel(0, 0);
+            QVERIFY2(skyLeft >= side * side / 2 / 4, qPrintable(QStringLiteral("%1 px: %2").arg(side).arg(skyLeft)));
             QVERIFY(eight != minus);
         }
         const QIcon icon = meteo::panelIcon(sky, 8);
         QCOMPARE(icon.pixmap(QSize(32, 32), 2.0).size(), QSize(64, 64));
+    }
+
+    // The panel icon shows while a panel can hold it: when one starts after the viewer, and no
+    // longer once it has gone. Its menu has the window's order and shows or hides the window.
+    void panelIconFollowsThePanel()
+    {
+        meteo::ErrorReport report;
+        report.setDialogsShown(false);
+        BesideExe files;
+        files.write(QStringLiteral("villes.ini"), "Paris=FR75056\n");
+        TempCurrentDir cwd;
+        TForm1 w;
+        w.show();
+        QTRY_VERIFY(w.findChild<meteo::PanelIcon *>());
+        meteo::PanelIcon *icon = w.findChild<meteo::PanelIcon *>();
+        bool panel = false;
+        icon->trayAvailable = [&panel] { return panel; };
+        QImage sky(32, 32, QImage::Format_ARGB32);
+        sky.fill(Qt::blue);
+        icon->show(sky, 3, QStringLiteral("Paris : 3 °C"));
+        QVERIFY(!icon->tray()->isVisible());  // no panel yet
+        panel = true;
+        icon->checkTray();
+        QVERIFY(icon->tray()->isVisible());
+        panel = false;
+        icon->checkTray();
+        QVERIFY(!icon->tray()->isVisible());
+
+        QMenu *menu = icon->tray()->contextMenu();
+        QStringList items;
+        for (const QAction *a : menu->actions())
+            items << (a->isSeparator() ? QStringLiteral("-") : meteo::withoutMnemonic(a->text()));
+        QCOMPARE(items, (QStringList{QStringLiteral("Masquer Météo"), QStringLiteral("-"), QStringLiteral("Paris"), QStringLiteral("-"),
+                                     QStringLiteral("Mes villes"), QStringLiteral("Actualiser"), QStringLiteral("-"),
+                                     QStringLiteral("Prévisions sur 9 jours"), QStringLiteral("Prochaines 48 heures"), QStringLiteral("Air et pollens"),
+                                     QStringLiteral("Avertir de la pluie"), QStringLiteral("-"), QStringLiteral("Quitter")}));
+        w.activateWindow();
+        QTRY_VERIFY(w.isActiveWindow());
+        icon->toggleAction()->trigger();
+        QVERIFY(!w.isVisible());
+        Q_EMIT menu->aboutToShow();
+        QCOMPARE(meteo::withoutMnemonic(icon->toggleAction()->text()), QStringLiteral("Afficher Météo"));
+        icon->toggleAction()->trigger();
+        QVERIFY(w.isVisible());
     }
 
     // "Avertir de la pluie" is on at first, and remembered in meteo.ini beside the window's values.
