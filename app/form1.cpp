@@ -30,6 +30,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 using meteo::atEventBoundary;
 
@@ -193,8 +195,32 @@ void TForm1::setStatus(const QByteArray &text)
     BarStatus->setSimpleText(QString::fromUtf8(text));
 }
 
+void TForm1::warnIfNotKept(const QString &what)
+{
+    if (settingsWarned_ || !IniPropStorage)
+        return;
+    const QString file = IniPropStorage->IniFileName();
+    QString why;
+    try {
+        meteo::Places::current().prepareFolderOf(file);
+    } catch (const meteo::Error &e) {
+        why = QString::fromUtf8(e.what());
+    }
+    const QFileInfo ini(file);
+    // Written beside itself and renamed over: its folder must be writable, whatever the file is.
+    // Asked as the process is, with its effective rights (QFileInfo grants root everything).
+    if (why.isEmpty() && ::faccessat(AT_FDCWD, QFile::encodeName(ini.absolutePath()).constData(), W_OK, AT_EACCESS) != 0)
+        why = ini.absolutePath() + QStringLiteral(" : dossier impossible à écrire");
+    if (why.isEmpty())
+        return;
+    settingsWarned_ = true;
+    meteo::ErrorReport::report("Réglages", what + QStringLiteral(" au prochain lancement de Météo (") + why + u')');
+}
+
 void TForm1::setAvertirPluie(bool on)
 {
+    if (on != avertirPluie_ && AvertirPluieItem)  // a change by the user, not the start's restoring
+        warnIfNotKept(QStringLiteral("Le réglage « Avertir de la pluie » ne sera pas retenu"));
     avertirPluie_ = on;
     if (AvertirPluieItem)
         AvertirPluieItem->setChecked(on);

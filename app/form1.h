@@ -181,6 +181,10 @@ private:
     QByteArray shownCity_;  // code of the city whose weather is shown
     QByteArray requested_;  // code of the city of the download under way
     bool avertirPluie_ = true;
+    // Says on screen, once a run, that a setting just changed ("La ville mémorisée ne sera pas retenue") will not
+    // be kept because meteo.ini cannot be written; the window keeps it for this run.
+    void warnIfNotKept(const QString &what);
+    bool settingsWarned_ = false;
     bool desktopStarted_ = false;
     QDateTime received_;  // when the download being shown ended
     std::optional<meteo::FoundCommune> position_;  // the commune nearest the user's position, once found

@@ -109,7 +109,10 @@ void TForm1::buildCityMenu()
         QAction *item = pollens->addAction(name.left(1).toUpper() + name.mid(1));
         item->setCheckable(true);
         item->setProperty("Taxon", QString::fromLatin1(meteo::taxonAttribute(meteo::Taxon(t))));
-        connect(item, &QAction::toggled, this, [this] { setPollensGenants(PollensGenants()); });
+        connect(item, &QAction::toggled, this, [this] {
+            setPollensGenants(PollensGenants());
+            warnIfNotKept(QStringLiteral("Le choix des pollens ne sera pas retenu"));
+        });
         PollensItems << item;
     }
     AvertirPluieItem = MenuPrevisions->addAction(QStringLiteral("Avertir de la pluie"));
@@ -286,11 +289,19 @@ void TForm1::AjouterVille(const QByteArray &name, const QByteArray &label, const
         known = known || Villes->valueAt(i) == code;
         nameTaken = nameTaken || meteo::equalsIgnoringAsciiCase(Villes->name(i), name);
     }
-    if (!known)  // two communes of one name are told apart by their department
-        Villes->add(nameTaken ? label : name, code);
+    QString notAdded;
+    try {
+        if (!known)  // two communes of one name are told apart by their department
+            Villes->add(nameTaken ? label : name, code);
+    } catch (const meteo::Error &e) {
+        notAdded = QString::fromUtf8(name) + QStringLiteral(" n'a pas été ajoutée à la liste des villes : ") + QString::fromUtf8(e.what());
+    }
+    // Its weather is shown all the same: the user asked for it.
     Ville = code;
     Request(Ville);
     Button1->setEnabled(true);
+    if (!notAdded.isEmpty())
+        throw meteo::Error(notAdded);
 }
 
 // Asks first (Non by default: Up Up from the top of the menu lands here), then removes the line. A
@@ -312,7 +323,12 @@ void TForm1::RetirerVilleClick()
         if (box.clickedButton() != oui)
             return;
         const QByteArray removed = Ville;
-        Villes->remove(removed);
+        try {
+            Villes->remove(removed);
+        } catch (const meteo::Error &e) {
+            throw meteo::Error(QString::fromUtf8(Villes->name(line)) + QStringLiteral(" n'a pas été retirée de la liste des villes : ")
+                               + QString::fromUtf8(e.what()));
+        }
         if (Edit1->text().toUtf8() == removed)
             Edit1->clear();
         requestStartCity();
@@ -363,6 +379,7 @@ void TForm1::Button1Click()
     atEventBoundary("Button1Click", [&] {
         Edit1->setText(QString::fromUtf8(Ville));
         Button1->setEnabled(false);
+        warnIfNotKept(QStringLiteral("La ville mémorisée ne sera pas retenue"));
     });
 }
 

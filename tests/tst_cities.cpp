@@ -9,6 +9,7 @@
 #include "net/request.h"
 #include "testsupport.h"
 #include "app/mnemonics.h"
+#include "common/error.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -181,6 +182,29 @@ private Q_SLOTS:
         QCOMPARE(w->Villes->count(), 1000);
         QCOMPARE(menuItems(*w).size(), 1000 + 8);
         QCOMPARE(w->Villes->name(999), QByteArray("Ville 1000"));
+    }
+
+    // A list that cannot be written (here, the disk full) says that the city was not added, and
+    // its weather is asked for all the same; the list stays as it was.
+    void cityNotAddedIsSaid()
+    {
+        TempCurrentDir cwd;
+        const QByteArray original = "Paris=FR75056\nLyon=FR69123\n";
+        auto w = window(original);
+        QString said;
+        {
+            DiskFullAfter full(original.size() + 4);
+            try {
+                w->AjouterVille("Quimper", "Quimper (29)", "FR29232");
+            } catch (const meteo::Error &e) {
+                said = QString::fromUtf8(e.what());
+            }
+        }
+        QVERIFY2(said.startsWith(QStringLiteral("Quimper n'a pas été ajoutée à la liste des villes : ")), qPrintable(said));
+        QVERIFY2(said.contains(QStringLiteral("disque plein")), qPrintable(said));
+        QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), original);
+        QCOMPARE(requested(*w), QByteArray("FR29232"));
+        QCOMPARE(menuItems(*w).size(), 2 + 8);
     }
 
     // The "Ajouter une ville" dialog against a local service: the search fills the list, adding

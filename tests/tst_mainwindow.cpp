@@ -88,6 +88,15 @@ private Q_SLOTS:
         CapturedStderr err;
         {
             PermissionsBind bind;
+            // Said on screen when the choice is made, once: what will not be kept.
+            const int before = report.count();
+            w.Button1Click();
+            QCOMPARE(report.count(), before + 1);
+            QVERIFY2(report.lastMessage().startsWith(QStringLiteral("La ville mémorisée ne sera pas retenue au prochain lancement")),
+                     qPrintable(report.lastMessage()));
+            QVERIFY(report.lastMessage().contains(cwd.path()));
+            w.setAvertirPluie(!w.AvertirPluie());
+            QCOMPARE(report.count(), before + 1);
             w.close();
         }
         QFile::setPermissions(cwd.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
