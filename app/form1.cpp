@@ -162,8 +162,20 @@ void TForm1::setCaption(const QByteArray &text)
 void TForm1::setLabel(int number, const QByteArray &text)
 {
     QLabel *target = label(number);
-    target->setText(QString::fromUtf8(text));
+    const QString full = QString::fromUtf8(text);
+    target->setText(full);
     target->adjustSize();  // labels size themselves to their text from their top-left corner
+    // Up to the window's edge (the sky's label up to the column of values): a longer text is cut
+    // with "…", and said whole by its tooltip and to a screen reader.
+    const int right = number == 9 ? Label2->x() - 8 : maximumWidth() - 8;
+    const int room = right - target->x();
+    const bool cut = target->width() > room && room > 0;
+    if (cut) {
+        target->setText(target->fontMetrics().elidedText(full, Qt::ElideRight, room - 2 * target->margin() - 2));
+        target->adjustSize();
+    }
+    target->setToolTip(cut ? full : QString());
+    target->setAccessibleName(full);
 }
 
 void TForm1::loadIcon(const QString &plainPath)

@@ -103,6 +103,28 @@ private Q_SLOTS:
         QVERIFY(!w->Traductions);
     }
 
+    // A name or a station longer than the window is cut with "…" within it, the whole text its
+    // tooltip and accessible name; the label keeps its corner. A text that fits is left as it is.
+    void longTextsAreCutWithinTheWindow()
+    {
+        const QByteArray name = "Saint-Remy-en-Bouzemont-Saint-Genest-et-Isson, Marne, Grand Est, France";
+        auto w = refreshed("<dnam>Paris, France</dnam>", "<dnam>" + name + "</dnam>");
+        QCOMPARE(w->Label1->pos(), QPoint(305, 48));
+        QVERIFY2(w->Label1->geometry().right() < w->maximumWidth(), qPrintable(QString::number(w->Label1->geometry().right())));
+        QVERIFY(w->Label1->text().endsWith(u'…'));
+        QVERIFY(QString::fromUtf8(name).startsWith(w->Label1->text().chopped(1)));
+        QCOMPARE(w->Label1->toolTip(), QString::fromUtf8(name));
+        QCOMPARE(w->Label1->accessibleName(), QString::fromUtf8(name));
+        for (int n = 2; n <= 12; ++n) {
+            QCOMPARE(w->label(n)->text(), parisLabels()[n - 1]);  // short: unchanged
+            QVERIFY(w->label(n)->toolTip().isEmpty());
+        }
+        auto station = refreshed("<obst>", "<obst>Station météorologique de Saint-Remy-en-Bouzemont-Saint-Genest-et-Isson ");
+        QVERIFY(station->Label10->text().endsWith(u'…'));
+        QVERIFY(station->Label10->geometry().right() < station->maximumWidth());
+        QVERIFY(station->Label10->toolTip().contains(QStringLiteral("Saint-Genest-et-Isson")));
+    }
+
     // Which targets a failing step leaves updated: the caption (0) and the labels before it.
     void failureTable_data()
     {
