@@ -12,6 +12,9 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStyle>
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <cmath>
@@ -28,6 +31,7 @@ constexpr Column kColumns[] = {{"Jour", "Jour", 14},          {"IconeJour", "Cie
                                {"Ciel", "Ciel", 20},           {"Temp", "Températures", 28},     {"Pluie", "Risque de pluie", 6},
                                {"Vent", "Vent", 11},           {"Soleil", "Soleil", 18}};
 constexpr int kIcon = 40;
+const QRegularExpression kSeconds(QStringLiteral("(?<=\\d\\d:\\d\\d):\\d\\d"));
 
 } // namespace
 
@@ -227,20 +231,57 @@ void FormPrevisions::present()
     for (int row = 1; row <= kRows; ++row) {
         const bool shown = row <= forecast.days.size();
         for (const Column &c : kColumns)
-            cell(c.name, row)->setVisible(shown);
+            cell(c.name, row)->setVisible(shown && !(compact_ && (QByteArray(c.name) == "Vent" || QByteArray(c.name) == "Soleil")));
         if (!shown)
             continue;
         const ForecastDay &d = forecast.days[row - 1];
-        cell("Jour", row)->setText(QString::fromUtf8(relativeDayText(d, report->placeToday(now))));
+        const QString day = QString::fromUtf8(relativeDayText(d, report->placeToday(now)));
+        QString shownDay = day;  // compact: "vendredi" over "11 déc."
+        if (const qsizetype space = day.indexOf(u' '); compact_ && space > 0)
+            shownDay[space] = u'\n';
+        cell("Jour", row)->setText(shownDay);
         setIcon(cell("IconeJour", row), d.dayIcon, d.sky);
         setIcon(cell("IconeNuit", row), d.nightIcon, d.nightSky);
-        cell("Ciel", row)->setText(QString::fromUtf8(d.sky));
+        // Compact: the sun to the minute, under the sky with the wind.
+        cell("Ciel", row)->setText(compact_ ? QString::fromUtf8(d.sky + '\n' + d.wind + " · ") + QString::fromUtf8(d.sun).remove(kSeconds)
+                                            : QString::fromUtf8(d.sky));
         bar(row)->setText(QString::fromUtf8(d.temperatures));
         bar(row)->setRange(d.low, d.high, coldest.value_or(0) - 1, warmest.value_or(0) + 1);
         cell("Pluie", row)->setText(QString::fromUtf8(d.chance));
         cell("Vent", row)->setText(QString::fromUtf8(d.wind));
         cell("Soleil", row)->setText(QString::fromUtf8(d.sun));
     }
+    fitColumnsToScreen();
+}
+
+void FormPrevisions::setCompact(bool compact)
+{
+    compact_ = compact;
+    const int character = fontMetrics().averageCharWidth();
+    for (int row = 1; row <= kRows; ++row)
+        bar(row)->setMinimumWidth((compact ? 14 : 28) * character);
+    static_cast<QGridLayout *>(rows_->layout())->setHorizontalSpacing(compact ? 6 : 10);
+}
+
+// Every column where the screen holds them, else the compact rows; decided anew with each report.
+void FormPrevisions::fitColumnsToScreen()
+{
+    const QScreen *shownOn = screen();
+    const int room = roomWidth ? roomWidth() : shownOn ? shownOn->availableGeometry().width() : 0;
+    if (room <= 0 || !Message->isHidden() || fitting_)
+        return;
+    fitting_ = true;
+    if (compact_) {  // measured with every column
+        setCompact(false);
+        present();
+    }
+    // The frame's borders, and the rows' scroll bar when they are taller than the screen.
+    const int around = 12 + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    if (sizeHint().width() + around > room) {
+        setCompact(true);
+        present();
+    }
+    fitting_ = false;
 }
 
 } // namespace meteo

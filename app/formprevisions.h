@@ -52,12 +52,21 @@ public:
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
     // Its rows whole, without scrolling.
     QSize sizeHint() const override;
+    // Where the screen is too narrow for every column (a small screen, a scale of 2), the wind and
+    // the sun go under the sky, and the bars are shorter.
+    bool compact() const { return compact_; }
+    // The width the window may take; its screen's available width, or what a test says.
+    std::function<int()> roomWidth;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void showMessage(const QString &text);
+    void setCompact(bool compact);
+    void fitColumnsToScreen();
+    bool compact_ = false;
+    bool fitting_ = false;
     void setIcon(QLabel *label, const QByteArray &code, const QByteArray &sky);
     QWidget *rows_;
     QScrollArea *scroll_;

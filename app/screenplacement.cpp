@@ -114,6 +114,12 @@ protected:
         const QEvent::Type t = event->type();
         if ((t == QEvent::Show || t == QEvent::Move || t == QEvent::Resize || t == QEvent::WindowActivate)
             && window_->isVisible() && window_->frameGeometry() != window_->geometry()) {
+            // Its frame now measured, a window sized on a guess is shrunk to what its screen holds.
+            if (const QScreen *screen = window_->screen()) {
+                const QSize fitted = fittedSize(window_->size(), window_->minimumSize(), frameMarginsOf(window_), screen->availableGeometry());
+                if (fitted != window_->size())
+                    window_->resize(fitted);
+            }
             window_->move(wholeOnScreen(frameRectOf(window_), availableScreens()));
             window_->removeEventFilter(this);
             deleteLater();

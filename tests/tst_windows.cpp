@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
@@ -122,8 +123,10 @@ private Q_SLOTS:
         meteo::FormPrevisions window(nullptr);
         auto *forecast = &window;
         forecast->clock = [now] { return now; };
+        forecast->roomWidth = [] { return 1920; };
         forecast->follow(&paris);
         QCOMPARE(forecast->windowTitle(), QStringLiteral("Prévisions — Paris, France"));
+        QVERIFY(!forecast->compact());
         const QList<QList<const char *>> rows{
             {"Aujourd'hui", "Partiellement nuageux", "9°C / 0°C", "10 %", "21 km/h SO", "08:29:00 – 16:55:00"},
             {"Demain", "Beau temps", "— / 1°C", "0 %", "—", "08:30:00 – 16:54:00"},
@@ -156,6 +159,18 @@ private Q_SLOTS:
         QVERIFY(*forecast->bar(4)->lowX() < *forecast->bar(1)->lowX() && *forecast->bar(4)->highX() < *forecast->bar(1)->highX());
         QVERIFY(!forecast->bar(2)->highX() && forecast->bar(2)->lowX());
         QCOMPARE(QAccessible::queryAccessibleInterface(forecast->cell("Vent", 1))->text(QAccessible::Name), QStringLiteral("Vent"));
+        // On a narrow screen (1280 pixels at a scale of 2), the wind and the sun under the sky: every
+        // column's value is still there, and the rows fit its width.
+        forecast->roomWidth = [] { return 640; };
+        forecast->present();
+        QVERIFY(forecast->compact());
+        QVERIFY(!forecast->cell("Vent", 1)->isVisibleTo(forecast) && !forecast->cell("Soleil", 1)->isVisibleTo(forecast));
+        QCOMPARE(forecast->cell("Ciel", 1)->text(), QStringLiteral("Partiellement nuageux\n21 km/h SO · 08:29 – 16:55"));
+        QVERIFY2(forecast->sizeHint().width() + forecast->style()->pixelMetric(QStyle::PM_ScrollBarExtent) <= 640,
+                 qPrintable(QString::number(forecast->sizeHint().width())));
+        forecast->roomWidth = [] { return 1920; };
+        forecast->present();
+        QVERIFY(!forecast->compact() && forecast->cell("Vent", 1)->isVisibleTo(forecast));
         forecast->show();
         QTest::keyClick(forecast, Qt::Key_Escape);
         QVERIFY(!forecast->isVisible());
