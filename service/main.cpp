@@ -13,35 +13,73 @@
 #include <QHostAddress>
 #include <cstdio>
 
+namespace {
+
+// The help, in French as the rest of the service says things (Qt's own would be in English).
+QString helpText(const QList<QCommandLineOption> &options)
+{
+    QString text = QStringLiteral("Utilisation : meteo-service [options]\n"
+                                  "Service météo de la visionneuse Météo : il répond aux demandes de la visionneuse\n"
+                                  "jusqu'à SIGINT ou SIGTERM.\n\nOptions :\n");
+    for (const QCommandLineOption &o : options) {
+        QString names;
+        for (const QString &n : o.names())
+            names += (names.isEmpty() ? QString() : QStringLiteral(", ")) + (n.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + n;
+        if (!o.valueName().isEmpty())
+            names += QStringLiteral(" <") + o.valueName() + u'>';
+        text += QStringLiteral("  ") + names.leftJustified(30) + u' ' + o.description();
+        if (!o.defaultValues().isEmpty())
+            text += QStringLiteral(" (par défaut : ") + o.defaultValues().join(QStringLiteral(", ")) + u')';
+        text += u'\n';
+    }
+    return text;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("meteo-service"));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Weather service of the Météo viewer."));
-    parser.addHelpOption();
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Port to listen on."), QStringLiteral("N"),
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Affiche cette aide."));
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Port d'écoute."), QStringLiteral("N"),
                                   QString::number(METEO_SERVICE_PORT));
-    const QCommandLineOption bind(QStringLiteral("bind"), QStringLiteral("Address to listen on."), QStringLiteral("ADDR"),
+    const QCommandLineOption bind(QStringLiteral("bind"), QStringLiteral("Adresse d'écoute."), QStringLiteral("ADRESSE"),
                                   QStringLiteral("127.0.0.1"));
     const QCommandLineOption source(QStringLiteral("source"),
-                                    QStringLiteral("Weather source: sim (offline simulation) or open-meteo (live)."),
-                                    QStringLiteral("NAME"), QStringLiteral("sim"));
-    const QCommandLineOption upstream(QStringLiteral("upstream"), QStringLiteral("Base URL of the Open-Meteo API."),
+                                    QStringLiteral("Source de la météo : sim (simulation hors ligne) ou open-meteo (en direct)."),
+                                    QStringLiteral("NOM"), QStringLiteral("sim"));
+    const QCommandLineOption upstream(QStringLiteral("upstream"), QStringLiteral("Adresse de base de l'API d'Open-Meteo."),
                                       QStringLiteral("URL"), QStringLiteral("https://api.open-meteo.com"));
-    const QCommandLineOption airUpstream(QStringLiteral("air-upstream"), QStringLiteral("Base URL of the Open-Meteo air-quality API."),
-                                         QStringLiteral("URL"));
+    const QCommandLineOption airUpstream(QStringLiteral("air-upstream"),
+                                         QStringLiteral("Adresse de base de l'API de qualité de l'air d'Open-Meteo."), QStringLiteral("URL"));
     const QCommandLineOption cacheCities(QStringLiteral("cache-cities"),
-                                         QStringLiteral("Live source: how many cities' reports are kept at most."),
+                                         QStringLiteral("Source en direct : nombre de villes dont les bulletins sont gardés, au plus."),
                                          QStringLiteral("N"), QString::number(service::OpenMeteoSource::kDefaultMaxCities));
     const QCommandLineOption vigilanceKey(QStringLiteral("vigilance-key-file"),
-                                          QStringLiteral("File holding the Météo-France API key (readable by its owner alone)."),
-                                          QStringLiteral("FILE"));
-    const QCommandLineOption vigilanceUpstream(QStringLiteral("vigilance-upstream"), QStringLiteral("Base URL of DPVigilance."),
+                                          QStringLiteral("Fichier de la clé d'API de Météo-France (lisible par son seul propriétaire)."),
+                                          QStringLiteral("FICHIER"));
+    const QCommandLineOption vigilanceUpstream(QStringLiteral("vigilance-upstream"), QStringLiteral("Adresse de base de DPVigilance."),
                                                QStringLiteral("URL"),
                                                QStringLiteral("https://public-api.meteofrance.fr/public/DPVigilance/v1"));
-    parser.addOptions({port, bind, source, upstream, airUpstream, cacheCities, vigilanceKey, vigilanceUpstream});
-    parser.process(app);
+    const QList<QCommandLineOption> options{help, port, bind, source, upstream, airUpstream, cacheCities, vigilanceKey, vigilanceUpstream};
+    parser.addOptions(options);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        const QStringList unknown = parser.unknownOptionNames();
+        std::fprintf(stderr, "meteo-service : %s\n%s", qPrintable(unknown.isEmpty() ? QStringLiteral("une option attend une valeur")
+                                                                                   : QStringLiteral("option inconnue : ") + unknown.first()),
+                     "meteo-service --help donne les options\n");
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(helpText(options)), stdout);
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "meteo-service : argument inattendu : %s\n", qPrintable(parser.positionalArguments().first()));
+        return 2;
+    }
 
     std::unique_ptr<service::WeatherSource> weather;
     if (parser.value(source) == QStringLiteral("sim"))
@@ -50,7 +88,7 @@ int main(int argc, char **argv)
         bool cacheOk = false;
         const int kept = parser.value(cacheCities).toInt(&cacheOk);
         if (!cacheOk || kept < 1) {
-            std::fprintf(stderr, "meteo-service: bad --cache-cities\n");
+            std::fprintf(stderr, "meteo-service : --cache-cities attend un nombre de villes, 1 au moins\n");
             return 2;
         }
         auto live = std::make_unique<service::OpenMeteoSource>(parser.value(upstream).toUtf8(), parser.value(airUpstream).toUtf8());
@@ -58,25 +96,25 @@ int main(int argc, char **argv)
         weather = std::move(live);
     }
     if (!weather) {
-        std::fprintf(stderr, "meteo-service: unknown source '%s'\n", qPrintable(parser.value(source)));
+        std::fprintf(stderr, "meteo-service : source inconnue « %s » (sim ou open-meteo)\n", qPrintable(parser.value(source)));
         return 2;
     }
     bool portOk = false;
     const uint portNumber = parser.value(port).toUInt(&portOk);
     const QHostAddress address(parser.value(bind));
     if (!portOk || portNumber > 65535 || address.isNull()) {
-        std::fprintf(stderr, "meteo-service: bad --port or --bind\n");
+        std::fprintf(stderr, "meteo-service : --port ou --bind illisible\n");
         return 2;
     }
 
     if (!address.isLoopback())
-        std::fprintf(stderr, "meteo-service: warning: listening on %s, beyond this machine. The service is meant to sit "
-                             "behind a front server such as nginx (share/meteo/nginx/meteo.conf), which limits and "
-                             "caches requests; it does not defend itself against many or hostile clients.\n",
+        std::fprintf(stderr, "meteo-service : attention : écoute sur %s, au-delà de cette machine. Le service est fait pour "
+                             "se tenir derrière un serveur frontal comme nginx (share/meteo/nginx/meteo.conf), qui limite et "
+                             "met en cache les demandes ; il ne se défend pas lui-même contre des clients nombreux ou hostiles.\n",
                      qPrintable(address.toString()));
     // Read once, before the first request waits for it; without communes there is nothing to serve.
     if (const auto &table = service::CommuneTable::loadShipped(); !table.ok()) {
-        std::fprintf(stderr, "meteo-service: refusing to start: %s\n", table.error().text.constData());
+        std::fprintf(stderr, "meteo-service : démarrage refusé : %s\n", table.error().text.constData());
         return 1;
     }
     service::WeatherService server(*weather);
@@ -90,7 +128,7 @@ int main(int argc, char **argv)
     if (parser.isSet(vigilanceKey)) {
         const service::Result<QByteArray> key = service::readVigilanceKey(parser.value(vigilanceKey));
         if (!key.ok()) {
-            std::fprintf(stderr, "meteo-service: %s\n", key.error().text.constData());
+            std::fprintf(stderr, "meteo-service : %s\n", key.error().text.constData());
             return 2;
         }
         vigilance = std::make_unique<service::VigilanceSource>(key.value(), parser.value(vigilanceUpstream).toUtf8(), log);
@@ -102,15 +140,15 @@ int main(int argc, char **argv)
     }
     const quint16 listening = server.listen(address, quint16(portNumber));
     if (listening == 0) {
-        std::fprintf(stderr, "meteo-service: cannot listen on %s:%u\n", qPrintable(address.toString()), portNumber);
+        std::fprintf(stderr, "meteo-service : écoute impossible sur %s:%u\n", qPrintable(address.toString()), portNumber);
         return 1;
     }
-    std::fprintf(stderr, "meteo-service: %s source, listening on %s:%u\n", weather->name().constData(),
+    std::fprintf(stderr, "meteo-service : source %s, à l'écoute sur %s:%u\n", weather->name().constData(),
                  qPrintable(address.toString()), listening);
 
     if (!meteo::callOnQuitSignal([] { QCoreApplication::quit(); }))
         return 1;
     const int code = app.exec();
-    std::fprintf(stderr, "meteo-service: stopped\n");
+    std::fprintf(stderr, "meteo-service : arrêté\n");
     return code;
 }

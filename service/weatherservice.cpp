@@ -137,7 +137,7 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
         log_(QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8() + ' ' + peer + " \"" + method + ' '
              + target + "\" " + QByteArray::number(status) + ' ' + QByteArray::number(body.size()) + "B "
              + QByteArray::number(timer.elapsed()) + "ms" + (note.isEmpty() ? QByteArray() : " " + note)
-             + (client ? QByteArray() : " (client gone)"));
+             + (client ? QByteArray() : " (client parti)"));
     };
 
     const auto refuse = [&finish](const HttpError &error, const QByteArray &note) {
@@ -148,7 +148,7 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
     // only one, and the socket says so to that handler.
     if (request.value("Upgrade").size() > 0 || request.value("upgrade").size() > 0) {
         socket->setProperty(kAnswered, true);
-        refuse({400, "changement de protocole non servi"}, "upgrade refused");
+        refuse({400, "changement de protocole non servi"}, "changement de protocole refusé");
         return true;
     }
     const QByteArray asGet = method == "HEAD" ? QByteArray("GET") : method;
@@ -175,7 +175,7 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
     }
     const City *city = findCity(asked.value().code);
     if (!city) {
-        refuse({404, "code de lieu inconnu"}, "unknown code");
+        refuse({404, "code de lieu inconnu"}, "code inconnu");
         return true;
     }
     const int days = asked.value().days;

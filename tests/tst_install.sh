@@ -36,7 +36,7 @@ echo "PASS: package contents and dependencies"
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 "$prefix/bin/meteo-service" --port "$port" 2>"$work/service.log" &
 service=$!
-for _ in $(seq 50); do grep -q listening "$work/service.log" && break; sleep 0.1; done
+for _ in $(seq 50); do grep -q "à l'écoute" "$work/service.log" && break; sleep 0.1; done
 
 # Runs the installed viewer in a fresh home until it has shown a weather document, then closes it
 # (or reported an error), then closes it as the desktop would (SIGTERM) and prints its home folder.

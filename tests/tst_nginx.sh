@@ -23,7 +23,7 @@ pids+=($!)
 "$source/scripts/nginx-local" "$work/nginx" "$nginx_port" "$service_port" "$second_port" 2>"$work/nginx.log" &
 pids+=($!)
 for _ in $(seq 50); do
-    [ "$(grep -c listening "$work/service.log")" = 2 ] && curl -s -o /dev/null "http://127.0.0.1:$nginx_port/" && break
+    [ "$(grep -c "à l'écoute" "$work/service.log")" = 2 ] && curl -s -o /dev/null "http://127.0.0.1:$nginx_port/" && break
     sleep 0.1
 done
 

@@ -337,7 +337,33 @@ private Q_SLOTS:
         QCOMPARE(httpGet(base + "/weather/local/FR75056", "DELETE").status, 400);
         QCOMPARE(log.size(), 8);
         QVERIFY(log[0].contains("\"GET /weather/local/FR75056?r&cc=*") && log[0].contains(" 200 "));
-        QVERIFY(log[4].contains(" 404 "));
+        QVERIFY(log[4].contains(" 404 ") && log[4].endsWith(" code inconnu"));
+        QVERIFY2(log[5].contains(" 400 ") && log[5].contains("dayf"), log[5].constData());
+    }
+
+    // The program speaks French: its help, and its refusals of a command line.
+    void commandLineSpeaksFrench()
+    {
+        const auto run = [](const QStringList &arguments) {
+            QProcess p;
+            p.start(QStringLiteral(METEO_SERVICE_PROGRAM), arguments);
+            p.waitForFinished(10000);
+            return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
+        };
+        const auto [helpCode, help] = run({QStringLiteral("--help")});
+        QCOMPARE(helpCode, 0);
+        QVERIFY2(help.startsWith(QStringLiteral("Utilisation : meteo-service")) && help.contains(QStringLiteral("--port <N>"))
+                     && help.contains(QStringLiteral("par défaut : sim")) && !help.contains(QStringLiteral("Displays")),
+                 qPrintable(help));
+        for (const auto &[arguments, said] : QList<std::pair<QStringList, QString>>{
+                 {{QStringLiteral("--bogus")}, QStringLiteral("option inconnue : bogus")},
+                 {{QStringLiteral("--port")}, QStringLiteral("une option attend une valeur")},
+                 {{QStringLiteral("--source"), QStringLiteral("meteo")}, QStringLiteral("source inconnue « meteo »")},
+                 {{QStringLiteral("--port"), QStringLiteral("99999")}, QStringLiteral("--port ou --bind illisible")}}) {
+            const auto [code, text] = run(arguments);
+            QCOMPARE(code, 2);
+            QVERIFY2(text.startsWith(QStringLiteral("meteo-service : ")) && text.contains(said), qPrintable(text));
+        }
     }
 };
 
