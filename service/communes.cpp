@@ -2,6 +2,7 @@
 
 #include "nearindex.h"
 #include "searchkey.h"
+#include "seats.h"
 
 #include <QFile>
 #include <algorithm>
@@ -120,10 +121,44 @@ QList<NearCommune> CommuneTable::nearest(double latitude, double longitude, int 
     return near_->nearest(cities_, latitude, longitude, max, radiusKm);
 }
 
+QByteArray City::label() const
+{
+    const QByteArray territory = territoryName(department);
+    return name + " (" + (territory.isEmpty() ? department : territory) + ')';
+}
+
+namespace {
+
+// The keys a commune is found by: its name's; the same with its elided articles joined to their
+// word, as people type them ("l isle sur la sorgue" -> "lisle sur la sorgue", "saint martin d heres"
+// -> "saint martin dheres"); without its leading article ("la rochelle" -> "rochelle"); its seat's.
+QList<QByteArray> keysOf(const City &c)
+{
+    const QByteArray key = searchKey(QString::fromUtf8(c.name));
+    QList<QByteArray> keys{key};
+    QList<QByteArray> words = key.split(' ');
+    QByteArray joined;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const bool elided = (words[i] == "l" || words[i] == "d") && i + 1 < words.size();
+        joined += words[i] + (elided ? "" : " ");
+    }
+    joined.chop(1);
+    if (joined != key)
+        keys << joined;
+    if (words.size() > 1 && (words[0] == "le" || words[0] == "la" || words[0] == "les" || words[0] == "l"))
+        keys << key.mid(words[0].size() + 1);
+    if (const QByteArray seat = seatName(c.code.mid(2)); !seat.isEmpty())
+        keys << searchKey(QString::fromUtf8(seat));
+    return keys;
+}
+
+} // namespace
+
 void CommuneTable::buildSearchIndex() const
 {
     for (qsizetype i = 0; i < cities_.size(); ++i) {
-        byKey_.emplace_back(searchKey(QString::fromUtf8(cities_[i].name)), i);
+        for (const QByteArray &key : keysOf(cities_[i]))
+            byKey_.emplace_back(key, i);
         for (QByteArrayView cp : pieces(cities_[i].postalCodes, ','))
             byPostalCode_.emplace_back(cp.toByteArray(), i);
     }

@@ -24,6 +24,8 @@ struct City {
     // Placed at its own place (its GeoNames place, its seat's), not at a mean of its neighbours'.
     bool ownPlace = true;
     QByteArray displayName() const { return name + ", France"; }
+    // As a list of communes names it: "Saint-Étienne (42)", "Saint-Pierre (La Réunion)".
+    QByteArray label() const;
     // Legal time of the place: French legal time, Corsica included, or that of an overseas department.
     QByteArray timeZone() const;
 };
@@ -44,8 +46,9 @@ public:
     static const CommuneTable &shipped();
 
     const City *find(const QByteArray &code) const;  // exact location code, or nullptr
-    // At most `max` communes whose name starts with `text` (compared by searchKey) or, for digits,
-    // whose postal code starts with them; most populated first.
+    // At most `max` communes whose name starts with `text` (compared by searchKey; an elided article
+    // may be joined, "lisle", or left out, "rochelle"), or whose seat's name does ("Taiohae"), or,
+    // for digits, whose postal code starts with them; most populated first.
     QList<const City *> search(QStringView text, int max = 20) const;
     // At most `max` communes within `radiusKm` of the point, nearest first (an arrondissement counts
     // as its commune).

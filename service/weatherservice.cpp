@@ -42,7 +42,7 @@ QByteArray communesXml(const QString &text)
         const auto matched = std::find_if(codes.begin(), codes.end(), [&](const QByteArray &cp) { return cp.startsWith(digits); });
         const QByteArray cp = matched != codes.end() ? *matched : codes.first();
         xml += "  <commune code=\"" + c->code + "\" cp=\"" + cp + "\">"
-               + QString::fromUtf8(c->name + " (" + c->department + ")").toHtmlEscaped().toUtf8() + "</commune>\n";
+               + QString::fromUtf8(c->label()).toHtmlEscaped().toUtf8() + "</commune>\n";
     }
     return xml + "</communes>\n";
 }
@@ -54,7 +54,7 @@ QByteArray nearXml(const Point &p)
     for (const NearCommune &n : CommuneTable::shipped().nearest(p.latitude, p.longitude)) {
         const City *c = n.commune;
         xml += "  <commune code=\"" + c->code + "\" cp=\"" + n.seat->postalCodes.split(',').first() + "\" km=\""
-               + QByteArray::number(n.km, 'f', 1) + "\">" + QString::fromUtf8(c->name + " (" + c->department + ")").toHtmlEscaped().toUtf8()
+               + QByteArray::number(n.km, 'f', 1) + "\">" + QString::fromUtf8(c->label()).toHtmlEscaped().toUtf8()
                + "</commune>\n";
     }
     return xml + "</communes>\n";

@@ -234,7 +234,9 @@ private Q_SLOTS:
     }
 
     // The search the viewer's "Ajouter une ville" dialog asks: by name prefix (accents, case,
-    // hyphens and "st" ignored), by postal code, at most 20, most populated first; bad q refused.
+    // hyphens and "st" ignored; an elided article joined or left out), by an overseas seat's name,
+    // by postal code, at most 20, most populated first; overseas homonyms named by their territory;
+    // bad q refused.
     void communeSearch_data()
     {
         QTest::addColumn<QByteArray>("q");
@@ -246,6 +248,11 @@ private Q_SLOTS:
         QTest::newRow("st is also Strasbourg") << QByteArray("st") << 200 << QByteArray("Strasbourg (67)") << 20;
         QTest::newRow("postal code") << QByteArray("69003") << 200 << QByteArray("<commune code=\"FR69123\" cp=\"69003\">Lyon (69)</commune>") << -1;
         QTest::newRow("arrondissement") << QByteArray("75001") << 200 << QByteArray("code=\"FR75056\"") << -1;
+        QTest::newRow("elided article joined") << QByteArray("lisle%20sur%20la%20sorgue") << 200 << QByteArray("code=\"FR84054\"") << 1;
+        QTest::newRow("elided inside") << QByteArray("saint%20martin%20dheres") << 200 << QByteArray("code=\"FR38421\"") << 1;
+        QTest::newRow("article left out") << QByteArray("rochelle") << 200 << QByteArray("La Rochelle (17)") << -1;
+        QTest::newRow("seat of Nuku-Hiva") << QByteArray("Taiohae") << 200 << QByteArray("<commune code=\"FR98731\" cp=\"98742\">Nuku-Hiva (Polynésie française)</commune>") << 1;
+        QTest::newRow("overseas homonym") << QByteArray("saint%20pierre") << 200 << QByteArray("Saint-Pierre (La Réunion)") << -1;
         QTest::newRow("nothing") << QByteArray("zzzz") << 200 << QByteArray() << 0;
         QTest::newRow("empty") << QByteArray("") << 400 << QByteArray() << 0;
         QTest::newRow("not UTF-8") << QByteArray("%FF") << 400 << QByteArray() << 0;
@@ -272,6 +279,9 @@ private Q_SLOTS:
             QVERIFY2(!found.isEmpty() && found.first().contains(first), a.body.constData());
         if (count >= 0)
             QCOMPARE(found.size(), count);
+        if (q == "saint%20pierre")
+            for (const char *territory : {"(Martinique)", "(Saint-Pierre-et-Miquelon)"})
+                QVERIFY2(a.body.contains(QByteArray("Saint-Pierre ") + territory), a.body.constData());
     }
 
     // The commune table's joining rules on a hand-made sample: by INSEE code (the most populated place

@@ -3,6 +3,8 @@
 // Saint-Barthélemy, Saint-Martin and the TAAF, and a commune named after its island or atoll is not
 // a place of that name: each is found by its seat instead.
 #pragma once
+#include "service/seats.h"
+
 #include <QByteArray>
 #include <optional>
 
@@ -10,9 +12,6 @@ namespace service {
 
 // The territories whose communes are placed at their seat, anywhere in the territory.
 bool placedBySeat(const QByteArray &department);
-
-// The name of the commune's seat as GeoNames writes it, where it is not the commune's own name.
-QByteArray seatName(const QByteArray &inseeCode);
 
 struct KnownSeat {
     double latitude = 0, longitude = 0;
