@@ -8,7 +8,6 @@ namespace service {
 
 void simulateCurrent(Weather &weather, const City &city, const QDateTime &nowUtc, WeatherReport &r)
 {
-    const QDateTime local = r.observed;
     const Weather::Hour now = weather.at(nowUtc.toSecsSinceEpoch());  // a copy: the memo grows
     r.daylight = now.daylight;
     r.wmo = now.wmo;
@@ -23,16 +22,8 @@ void simulateCurrent(Weather &weather, const City &city, const QDateTime &nowUtc
     r.windDirection = rounded(now.direction) % 360;
     r.visibility = now.wmo == 45 ? 0.4 : wet(now.wmo) ? std::max(1.0, 12 - 1.5 * now.sky.rain) : 12 + 18 * (1 - now.sky.cloud);
     r.visibility = std::round(r.visibility * 10.0) / 10.0;
-
-    // UV: strongest at solar noon, with the season's sun height, weakened by clouds; none at night.
-    const auto &today = weather.dayOf(local.date());
-    const double declination = 23.44 * std::sin(kTwoPi * (local.date().dayOfYear() - 81) / 365.0);
-    const double noonElevation = (90.0 - std::abs(city.latitude - declination)) * M_PI / 180.0;
-    const double dayLength = double(today.sunset - today.sunrise);
-    const double progress = dayLength > 0 ? double(nowUtc.toSecsSinceEpoch() - today.sunrise) / dayLength : 0.0;
-    const double height = r.daylight ? std::sin(M_PI * std::clamp(progress, 0.0, 1.0)) : 0.0;
-    r.uvIndex = rounded(12.0 * std::pow(std::max(0.0, std::sin(noonElevation)), 2.5) * (1 - 0.7 * now.sky.cloud) * std::pow(height, 1.5));
-
+    // The sun as high as it is now: none at night, the most at solar noon.
+    r.uvIndex = rounded(uvIndex(solarElevation(city.latitude, city.longitude, nowUtc), city.latitude, city.altitude, now.sky.cloud));
 }
 
 void simulateHours(Weather &weather, const QDateTime &nowUtc, WeatherReport &r)

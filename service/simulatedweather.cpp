@@ -48,6 +48,15 @@ double feelsLike(double temperature, double humidity, double wind)
     return temperature + chill + heat;
 }
 
+double uvIndex(double elevation, double latitude, int altitude, double cloud)
+{
+    const double mu = std::sin(std::max(0.0, elevation) * M_PI / 180);
+    const double s = std::sin(latitude * M_PI / 180);
+    const double ozone = 270 + 120 * s * s;  // Dobson units: about 285 at Réunion, 340 at Paris
+    const double clear = 12.5 * std::pow(mu, 2.42) * std::pow(ozone / 300, -1.23) * (1 + 0.08 * std::max(0, altitude) / 1000.0);
+    return clear * (1 - 0.7 * cloud * cloud);
+}
+
 bool wet(int wmo)
 {
     return wmo >= 51;  // drizzle and beyond; fog (45, 48) is dry

@@ -50,20 +50,19 @@ public:
         h.sky = systems_.at(utc, hourOfDay);
         const Day &day = dayOf(h.local.date());
         h.daylight = utc >= day.sunrise && utc < day.sunset;
-        const Normals n = climate_.on(h.local.date());
-        // The anomaly drifts east with the weather, so that neighbours share it.
-        const double days = double(utc) / 86400, east = city_.longitude / 6;
-        // The tropics vary far less from day to day than the mid-latitudes.
-        const double swing = climate_.tropical() ? 0.35 : 1.0;
-        const double anomaly = swing * (2.6 * std::sin(kTwoPi * (days - east) / 7.3 + 1.3) + 1.6 * std::sin(kTwoPi * (days - east) / 17.9 + 4.1))
-                               + h.sky.airMass;
-        // The normals hold cloudy and clear days alike: a clear day is wider than the normal, an
-        // overcast one narrower.
-        // At most 6.5 °C either side of the mean, so that no morning climbs more than 3 °C an hour.
-        const double mean = (n.high + n.low) / 2 + anomaly,
-                     half = std::min(6.5, (n.high - n.low) / 2 * std::clamp(1.25 - 0.6 * h.sky.cloud, 0.5, 1.2));
+        const double days = double(utc) / 86400;
         const double wet = std::min(1.0, h.sky.rain / 6);
-        h.temperature = mean + half * shape(hourOfDay, day.sunriseHour) - 1.2 * wet;
+        h.temperature = airTemperature(utc, h.sky, h.local.date(), hourOfDay, day.sunriseHour);
+        rawTemperatures_.insert(utc, h.temperature);
+        // After the afternoon's peak the air only cools, or warms slowly (a warm front): a storm's
+        // cool air and its clouds going at dusk never warm the evening again.
+        if (hourOfDay >= 15 || hourOfDay < day.sunriseHour)
+            for (int k = 1; k <= 4; ++k) {
+                const double hourBefore = std::fmod(hourOfDay - k + 24, 24);
+                if (hourBefore < 15 && hourBefore >= day.sunriseHour)
+                    break;  // back in the day's warming
+                h.temperature = std::min(h.temperature, 0.25 * k + rawTemperature(utc - 3600 * k));
+            }
         h.humidity = std::clamp(68 + 22 * h.sky.cloud + 10 * wet - 14 * shape(hourOfDay, day.sunriseHour) + (climate_.tropical() ? 6 : 0), 25.0, 100.0);
         h.pressure = 1016 + 5 * std::sin(kTwoPi * days / 5.3 + city_.latitude) - h.sky.depression;
         h.wind = std::max(0.0, 7 + 6 * (0.5 + 0.5 * std::sin(kTwoPi * days / 3.3 + city_.longitude)) + h.sky.windBoost
@@ -135,6 +134,37 @@ private:
     };
     std::optional<Span> span_;
 
+    // The same for an instant of its own, remembered: the evenings ask for the hours before theirs.
+    double rawTemperature(qint64 utc)
+    {
+        if (const auto it = rawTemperatures_.constFind(utc); it != rawTemperatures_.cend())
+            return *it;
+        const QDateTime local = QDateTime::fromSecsSinceEpoch(utc, Qt::OffsetFromUTC, offsetAt(utc));
+        const double hourOfDay = local.time().msecsSinceStartOfDay() / 3600000.0;
+        const double t = airTemperature(utc, systems_.at(utc, hourOfDay), local.date(), hourOfDay, dayOf(local.date()).sunriseHour);
+        rawTemperatures_.insert(utc, t);
+        return t;
+    }
+
+    // The air's temperature from the normals, the anomaly and the sky of that instant alone.
+    double airTemperature(qint64 utc, const Sky &sky, QDate date, double hourOfDay, double sunriseHour) const
+    {
+        const Normals n = climate_.on(date);
+        // The anomaly drifts east with the weather, so that neighbours share it.
+        const double days = double(utc) / 86400, east = city_.longitude / 6;
+        // The tropics vary far less from day to day than the mid-latitudes.
+        const double swing = climate_.tropical() ? 0.35 : 1.0;
+        const double anomaly = swing * (2.6 * std::sin(kTwoPi * (days - east) / 7.3 + 1.3) + 1.6 * std::sin(kTwoPi * (days - east) / 17.9 + 4.1))
+                               + sky.airMass;
+        // The normals hold cloudy and clear days alike: a clear day is wider than the normal, an
+        // overcast one narrower.
+        // At most 6.5 °C either side of the mean, so that no morning climbs more than 3 °C an hour.
+        const double mean = (n.high + n.low) / 2 + anomaly,
+                     half = std::min(6.5, (n.high - n.low) / 2 * std::clamp(1.25 - 0.6 * sky.cloud, 0.5, 1.2));
+        const double wet = std::min(1.0, sky.rain / 6);
+        return mean + half * shape(hourOfDay, sunriseHour) - 1.2 * wet;
+    }
+
     // -1 at sunrise, 1 at 15 h, joined by half cosines: the day's curve, smooth at both ends.
     static double shape(double hour, double sunrise)
     {
@@ -173,6 +203,7 @@ private:
     Systems systems_;
     QList<Day> days_;
     QHash<qint64, Hour> hours_;
+    QHash<qint64, double> rawTemperatures_;  // before the evening's rule
 };
 
 
@@ -182,6 +213,9 @@ double windChill(double temperature, double wind);
 // What the body feels: wind chill when it is cold and windy, the heat index when it is hot and humid.
 double feelsLike(double temperature, double humidity, double wind);
 bool wet(int wmo);
+// The UV index with the sun `elevation` degrees high: Madronich's clear-sky formula with the ozone of
+// the latitude (thinner in the tropics), a little more at altitude, less under cloud (0..1).
+double uvIndex(double elevation, double latitude, int altitude, double cloud);
 // The day part's condition: its worst precipitation, else its usual sky.
 int partCondition(const QList<int> &codes);
 

@@ -12,5 +12,7 @@ struct SunTimes {
 };
 
 SunTimes sunTimes(double latitude, double longitude, QDate date);
+// The sun's height above the horizon at that instant, in degrees (negative at night).
+double solarElevation(double latitude, double longitude, const QDateTime &when);
 
 } // namespace service

@@ -2,6 +2,7 @@
 // year of weather that moves from the Atlantic and stays physically coherent hour after hour.
 #include "service/simulatedweather.h"
 #include "service/simulation.h"
+#include "service/sun.h"
 
 #include <QSet>
 #include <QTest>
@@ -137,6 +138,44 @@ private Q_SLOTS:
             }
         }
         QVERIFY2(bestLag >= 6 && bestLag <= 48, qPrintable(QString::number(bestLag)));
+    }
+
+    // The truth overseas and at home: the midday UV of a clear day is about 12 under the tropical
+    // December sun of Le Tampon, 7 to 9 at Paris in June, at most 2 there in December, none at
+    // night; and at Le Tampon an evening storm's cool air is never warmed again after sunset.
+    void tropicalSunAndEvenings()
+    {
+        QStringList night;
+        const auto clearNoonUv = [&night](const char *code, int month) {
+            const service::City *city = service::findCity(code);
+            int best = -1;
+            for (QDate d(2026, month, 1); d.month() == month; d = d.addDays(1)) {
+                const service::SunTimes sun = service::sunTimes(city->latitude, city->longitude, d);
+                const QDateTime noon = sun.sunrise.addSecs(sun.sunrise.secsTo(sun.sunset) / 2);
+                const service::WeatherReport r = service::simulate(*city, noon);
+                if (r.wmo <= 1)
+                    best = std::max(best, r.uvIndex);
+                if (service::simulate(*city, noon.addSecs(12 * 3600)).uvIndex != 0)
+                    night << QString::fromLatin1(code);
+            }
+            return best;
+        };
+        const int tampon = clearNoonUv("FR97422", 12), parisJune = clearNoonUv("FR75056", 6), parisDecember = clearNoonUv("FR75056", 12);
+        QVERIFY2(tampon >= 11 && tampon <= 15, qPrintable(QString::number(tampon)));
+        QVERIFY2(parisJune >= 7 && parisJune <= 9, qPrintable(QString::number(parisJune)));
+        QVERIFY2(parisDecember >= 0 && parisDecember <= 2, qPrintable(QString::number(parisDecember)));
+        QVERIFY2(night.isEmpty(), qPrintable(night.join(u' ')));
+
+        const QList<service::HourForecast> hours = yearOfHours("FR97422");
+        const service::City *city = service::findCity("FR97422");
+        QStringList warmer;
+        for (qsizetype i = 1; i < hours.size(); ++i) {
+            const QDateTime t = hours[i].time;
+            const QDateTime sunset = service::sunTimes(city->latitude, city->longitude, t.date()).sunset;
+            if (t > sunset.addSecs(1800) && t.time().hour() >= 12 && hours[i].temperature > hours[i - 1].temperature + 0.5 && warmer.size() < 5)
+                warmer << t.toString(Qt::ISODate) + QStringLiteral(" %1 -> %2").arg(hours[i - 1].temperature).arg(hours[i].temperature);
+        }
+        QVERIFY2(warmer.isEmpty(), qPrintable(warmer.join(QStringLiteral("; "))));
     }
 
     // The rare, strong days a French climate has: each summer a heat wave or two (Avignon 35 °C or
