@@ -29,6 +29,7 @@ public:
     void setName(const QByteArray &name) { name_ = name; }
     std::shared_ptr<const CityReport> report() const { return report_; }
     State state(const QDateTime &now) const;
+    bool downloading() const { return downloading_; }
     const QString &failure() const { return failure_; }
 
     void startDownload();
@@ -59,6 +60,7 @@ public:
     }
     CityWeather *weather() const { return weather_; }
     std::shared_ptr<const CityReport> report() const { return weather_ ? weather_->report() : nullptr; }
+    bool downloading() const { return weather_ && weather_->downloading(); }
 
 private:
     QPointer<CityWeather> weather_;

@@ -128,10 +128,10 @@ void FormAir::present()
     if (!shown) {
         setWindowTitle(QStringLiteral("Air et pollens"));
         Message->setText(report ? QStringLiteral("Pas de données sur l'air pour cette ville")
-                                : QStringLiteral("Aucune donnée : la météo n'a pas encore été téléchargée"));
+                                : beforeAnyReport(city_.downloading(), QStringLiteral("Aucune donnée : la météo n'a pas encore été téléchargée")));
         Credit->clear();
         if (report)
-            showReceived(Recues, report->received, now);
+            showReceived(Recues, report->received, now, city_.downloading());
         return;
     }
     const Air &air = report->air;
@@ -195,7 +195,7 @@ void FormAir::present()
                                                       "the information it contains. Niveaux de pollens : barème de Météo.")
                         : QStringLiteral("Source : simulation de Météo (indice ATMO selon l'arrêté du 10 juillet 2020, niveaux de pollens "
                                          "selon le barème de Météo)."));
-    showReceived(Recues, report->received, now);
+    showReceived(Recues, report->received, now, city_.downloading());
 }
 
 void FormAir::keyPressEvent(QKeyEvent *event)

@@ -150,7 +150,7 @@ void FormHeures::present()
     if (!report) {
         setWindowTitle(QStringLiteral("Prochaines 48 heures"));
         Recues->clear();
-        showMessage(QStringLiteral("Aucune prévision : la météo n'a pas encore été téléchargée"));
+        showMessage(beforeAnyReport(city_.downloading(), QStringLiteral("Aucune prévision : la météo n'a pas encore été téléchargée")));
         return;
     }
     if (report != shown_) {
@@ -162,7 +162,7 @@ void FormHeures::present()
     setWindowTitle(forecast_.place.isEmpty() ? QStringLiteral("Prochaines 48 heures")
                                              : QStringLiteral("Prochaines 48 heures — ") + QString::fromUtf8(forecast_.place));
     const QDateTime now = clock();
-    showReceived(Recues, report->received, now);
+    showReceived(Recues, report->received, now, city_.downloading());
     if (!forecast_.present || forecast_.hours.isEmpty()) {
         showMessage(QStringLiteral("Pas de prévision horaire dans ce document"));
         return;

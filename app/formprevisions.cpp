@@ -212,13 +212,13 @@ void FormPrevisions::present()
     const std::shared_ptr<const CityReport> report = city_.report();
     if (!report) {
         setWindowTitle(QStringLiteral("Prévisions"));
-        showMessage(QStringLiteral("Aucune prévision : la météo n'a pas encore été téléchargée"));
+        showMessage(beforeAnyReport(city_.downloading(), QStringLiteral("Aucune prévision : la météo n'a pas encore été téléchargée")));
         return;
     }
     const QDateTime now = clock();
     const Forecast &forecast = report->forecast;
     setWindowTitle(QStringLiteral("Prévisions — ") + QString::fromUtf8(forecast.place));
-    showReceived(Recues, report->received, now);
+    showReceived(Recues, report->received, now, city_.downloading());
     Message->hide();
     // One scale for the nine bars: the coldest low to the warmest high, a degree beyond each.
     std::optional<double> coldest, warmest;

@@ -121,6 +121,8 @@ void PanelIcon::present()
         tip += QStringLiteral(" — ") + lowerFirst(QString::fromUtf8(rain));
     if (const QString air = airSummary(report->air, report->hourly.placeTime(clock())); !air.isEmpty())
         tip += QStringLiteral(" — ") + air;
+    if (city_.downloading())
+        tip += QStringLiteral("\nActualisation…");
     show(pictures_.value(code), temperature, tip);
 }
 

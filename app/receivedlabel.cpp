@@ -6,11 +6,17 @@
 
 namespace meteo {
 
-void showReceived(QLabel *label, const QDateTime &received, const QDateTime &now)
+void showReceived(QLabel *label, const QDateTime &received, const QDateTime &now, bool updating)
 {
     const bool stale = isStale(received, now);
-    label->setText(QString::fromUtf8(receivedText(received)) + (stale ? QStringLiteral(" — données anciennes") : QString()));
+    label->setText(QString::fromUtf8(receivedText(received)) + (stale ? QStringLiteral(" — données anciennes") : QString())
+                   + (updating ? QStringLiteral(" — Actualisation…") : QString()));
     label->setStyleSheet(stale ? QStringLiteral("color: #B3261E; font-weight: bold;") : QString());
+}
+
+QString beforeAnyReport(bool updating, const QString &never)
+{
+    return updating ? QStringLiteral("Actualisation…") : never;
 }
 
 } // namespace meteo

@@ -2,12 +2,16 @@
 // is too long ago to be today's weather (the service was unreachable since).
 #pragma once
 #include <QDateTime>
+#include <QString>
 
 class QLabel;
 
 namespace meteo {
 
-// "Reçues le lundi 7 déc. à 05:04", with " — données anciennes" in red past three hours.
-void showReceived(QLabel *label, const QDateTime &received, const QDateTime &now);
+// "Reçues le lundi 7 déc. à 05:04", with " — données anciennes" in red past three hours, and
+// " — Actualisation…" while a download is under way.
+void showReceived(QLabel *label, const QDateTime &received, const QDateTime &now, bool updating = false);
+// What a window says before any report: "Actualisation…" while the first download runs, else `never`.
+QString beforeAnyReport(bool updating, const QString &never);
 
 } // namespace meteo

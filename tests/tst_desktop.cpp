@@ -7,6 +7,7 @@
 #include "app/panelicon.h"
 #include "app/mnemonics.h"
 #include "testsupport.h"
+#include "reportsupport.h"
 #include "weather/rainalert.h"
 
 #include <QAction>
@@ -301,6 +302,13 @@ private Q_SLOTS:
         sky.fill(Qt::blue);
         icon->show(sky, 3, QStringLiteral("Paris : 3 °C"));
         QVERIFY(!icon->tray()->isVisible());  // no panel yet
+        // The city's report, then a download of it under way: the tooltip says so.
+        meteo::CityWeather paris("FR75056");
+        paris.receive(reportOf(parisDocument(), QDateTime::currentDateTime()));
+        icon->follow(&paris);
+        QVERIFY(!icon->tray()->toolTip().contains(QStringLiteral("Actualisation")));
+        paris.startDownload();
+        QVERIFY2(icon->tray()->toolTip().endsWith(QStringLiteral("\nActualisation…")), qPrintable(icon->tray()->toolTip()));
         panel = true;
         icon->checkTray();
         QVERIFY(icon->tray()->isVisible());

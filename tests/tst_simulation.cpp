@@ -140,6 +140,16 @@ private Q_SLOTS:
         QVERIFY2(bestLag >= 6 && bestLag <= 48, qPrintable(QString::number(bestLag)));
     }
 
+    // The nine days start at the place's own today: Nuku-Hiva's Monday while Paris has Tuesday, Le
+    // Tampon's Monday while Paris still has Sunday.
+    void nineDaysStartAtThePlacesToday()
+    {
+        const QDateTime nukuHiva(QDate(2026, 12, 8), QTime(9, 27), QTimeZone::utc()), tampon(QDate(2026, 12, 6), QTime(21, 30), QTimeZone::utc());
+        QCOMPARE(service::simulate(*service::findCity("FR98731"), nukuHiva).days.first().date, QDate(2026, 12, 7));
+        QCOMPARE(service::simulate(*service::findCity("FR97422"), tampon).days.first().date, QDate(2026, 12, 7));
+        QCOMPARE(service::simulate(*service::findCity("FR75056"), tampon).days.first().date, QDate(2026, 12, 6));
+    }
+
     // The truth overseas and at home: the midday UV of a clear day is about 12 under the tropical
     // December sun of Le Tampon, 7 to 9 at Paris in June, at most 2 there in December, none at
     // night; and at Le Tampon an evening storm's cool air is never warmed again after sunset.

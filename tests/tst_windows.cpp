@@ -349,6 +349,18 @@ private Q_SLOTS:
                      QStringLiteral("Reçues le lundi 7 déc. à 09:10") + (minutes > 180 ? QStringLiteral(" — données anciennes") : QString()));
         }
 
+        // A download under way is said at once, in both windows, until its answer comes.
+        city.startDownload();
+        QVERIFY2(window.Recues->text().endsWith(QStringLiteral(" — Actualisation…")), qPrintable(window.Recues->text()));
+        QVERIFY(days.findChild<QLabel *>(QStringLiteral("Recues"))->text().endsWith(QStringLiteral(" — Actualisation…")));
+        city.stopDownload();
+        QVERIFY(!window.Recues->text().contains(QStringLiteral("Actualisation")));
+        meteo::CityWeather first("FR75056");
+        meteo::FormPrevisions empty(nullptr);
+        empty.follow(&first);
+        first.startDownload();
+        QCOMPARE(empty.findChild<QLabel *>(QStringLiteral("Message"))->text(), QStringLiteral("Actualisation…"));
+
         now = kNine.addSecs(4 * 3600 + 20 * 60);  // the service unreachable since
         window.present();
         QCOMPARE(window.Phrase->text(), QStringLiteral("Pas de prévision de pluie à jour"));
