@@ -62,12 +62,20 @@ void giveMnemonics(QMenu *menu)
                 continue;
             (i == 0 || !text[i - 1].isLetterOrNumber() ? starts : others) << i;
         }
-        for (const qsizetype i : starts + others)
-            if (!taken.contains(keyOf(text[i]))) {
-                taken << keyOf(text[i]);
-                a->setText(text.left(i) + u'&' + text.mid(i));
-                break;
-            }
+        // Every letter taken (a long city list): its first letter all the same, which Qt then
+        // cycles through with the others of that letter.
+        const QList<qsizetype> free = [&] {
+            QList<qsizetype> out;
+            for (const qsizetype i : starts + others)
+                if (!taken.contains(keyOf(text[i])))
+                    out << i;
+            return out;
+        }();
+        if (const QList<qsizetype> choice = free.isEmpty() ? starts + others : free; !choice.isEmpty()) {
+            const qsizetype i = choice.first();
+            taken << keyOf(text[i]);
+            a->setText(text.left(i) + u'&' + text.mid(i));
+        }
     }
 }
 

@@ -1,6 +1,6 @@
 // Keyboard mnemonics for menus (Alt+V, then A): each item that has none gets one, the first free
-// letter starting one of its words, else any free letter of it, so that every item of a menu can
-// be reached by one key. Texts keep their words; a literal "&" is written "&&" as Qt wants.
+// letter starting one of its words, else any free letter of it, else (every letter taken) its first,
+// shared, which Qt cycles through. Texts keep their words; a literal "&" is written "&&" as Qt wants.
 #pragma once
 #include <QString>
 
