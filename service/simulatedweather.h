@@ -13,6 +13,7 @@
 #include <QTimeZone>
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <optional>
 
 namespace service {
@@ -101,8 +102,8 @@ public:
         Day d{date, sun.sunrise.toSecsSinceEpoch(), sun.sunset.toSecsSinceEpoch(), 6, sun.sunrise.toTimeZone(zone_).time(),
               sun.sunset.toTimeZone(zone_).time()};
         d.sunriseHour = d.rise.msecsSinceStartOfDay() / 3600000.0;
-        days_.append(d);
-        return days_.last();
+        days_.push_back(d);
+        return days_.back();
     }
 
     const Climate &climate() const { return climate_; }
@@ -201,7 +202,7 @@ private:
     QTimeZone zone_;
     Climate climate_;
     Systems systems_;
-    QList<Day> days_;
+    std::deque<Day> days_;  // a deque: a day handed out stays where it is as others are added
     QHash<qint64, Hour> hours_;
     QHash<qint64, double> rawTemperatures_;  // before the evening's rule
 };

@@ -72,6 +72,21 @@ QList<meteo::RainSlot> quarters(const QDateTime &now, int wetFrom, double mm = 0
     return out;
 }
 
+// A private bus with the fake notification service on it, as "service"; gone with it.
+struct BusWithNotifications {
+    PrivateBus bus;
+    FakeNotifications fake;
+    bool ready = false;
+    BusWithNotifications()
+    {
+        QDBusConnection service = QDBusConnection::connectToBus(bus.address, QStringLiteral("service"));
+        ready = !bus.address.isEmpty() && service.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &fake, QDBusConnection::ExportAllSlots)
+                && service.registerService(QStringLiteral("org.freedesktop.Notifications"));
+    }
+    ~BusWithNotifications() { QDBusConnection::disconnectFromBus(QStringLiteral("service")); }
+    QDBusConnection connect(const QString &name) const { return QDBusConnection::connectToBus(bus.address, name); }
+};
+
 const QDateTime kStart(QDate(2026, 12, 7), QTime(14, 0), Qt::OffsetFromUTC, 3600);
 
 } // namespace
@@ -133,13 +148,10 @@ private Q_SLOTS:
     // replacement of the notice when its start moves.
     void noticesReachTheNotificationService()
     {
-        PrivateBus bus;
-        QVERIFY2(!bus.address.isEmpty(), "dbus-daemon did not start");
-        QDBusConnection service = QDBusConnection::connectToBus(bus.address, QStringLiteral("service"));
-        FakeNotifications fake;
-        QVERIFY(service.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &fake, QDBusConnection::ExportAllSlots));
-        QVERIFY(service.registerService(QStringLiteral("org.freedesktop.Notifications")));
-        meteo::DesktopNotifier notifier(QDBusConnection::connectToBus(bus.address, QStringLiteral("viewer")));
+        BusWithNotifications bus;
+        QVERIFY2(bus.ready, "dbus-daemon did not start");
+        FakeNotifications &fake = bus.fake;
+        meteo::DesktopNotifier notifier(bus.connect(QStringLiteral("viewer")));
         notifier.considerRain("FR29019", "Brest", quarters(kStart, 2), kStart, kStart);
         QTRY_COMPARE(fake.calls.size(), 1);
         const FakeNotifications::Call first = fake.calls[0];
@@ -175,7 +187,6 @@ private Q_SLOTS:
         notifier.considerRain("FR75056", "Paris", quarters(kStart, 2), kStart, kStart);  // a later notice, of another city
         QTRY_COMPARE(fake.calls.size(), 6);
         QCOMPARE(fake.calls[5].summary, QStringLiteral("Pluie à Paris vers 14 h 30"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("service"));
         QDBusConnection::disconnectFromBus(QStringLiteral("viewer"));
     }
 
@@ -184,19 +195,16 @@ private Q_SLOTS:
     // critical, ending "jusqu'à mardi minuit"; a damaged file is an empty memory.
     void announcementsSurviveARestart()
     {
-        PrivateBus bus;
-        QVERIFY(!bus.address.isEmpty());
-        QDBusConnection service = QDBusConnection::connectToBus(bus.address, QStringLiteral("service"));
-        FakeNotifications fake;
-        QVERIFY(service.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &fake, QDBusConnection::ExportAllSlots));
-        QVERIFY(service.registerService(QStringLiteral("org.freedesktop.Notifications")));
+        BusWithNotifications bus;
+        QVERIFY(bus.ready);
+        FakeNotifications &fake = bus.fake;
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("annonces.txt"));
         const meteo::OfficialWarning red{meteo::Phenomenon::VentViolent, meteo::WarningColour::Rouge, kStart,
                                          QDateTime(QDate(2026, 12, 9), QTime(0, 0), Qt::OffsetFromUTC, 3600)};
         // A run of the viewer: its notifier over its own connection, at `now`.
         const auto run = [&](const QString &name, const QDateTime &now, const std::function<void(meteo::DesktopNotifier &)> &act) {
-            meteo::DesktopNotifier notifier(QDBusConnection::connectToBus(bus.address, name));
+            meteo::DesktopNotifier notifier(bus.connect(name));
             notifier.clock = [now] { return now; };
             notifier.rememberIn(file);
             act(notifier);
@@ -228,7 +236,6 @@ private Q_SLOTS:
         run(QStringLiteral("third"), later, [&](meteo::DesktopNotifier &n) { n.considerWarnings("FR29019", "Brest", {red}, later); });
         QCOMPARE(fake.calls.size(), 6);
         QCOMPARE(fake.calls[4].summary, QStringLiteral("Vigilance rouge à Brest : vent violent"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("service"));
     }
 
     // A bus without a notification service: nothing happens but one line on stderr, once.
