@@ -1,10 +1,10 @@
 #include "formair.h"
 
+#include "escapecloses.h"
 #include "receivedlabel.h"
 #include "common/frenchtext.h"
 
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -56,6 +56,7 @@ QString airSummary(const Air &air, const QDateTime &now)
 FormAir::FormAir(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("FormAir"));
+    closeOnEscape(this);
     setWindowTitle(QStringLiteral("Air et pollens"));
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
@@ -196,14 +197,6 @@ void FormAir::present()
                         : QStringLiteral("Source : simulation de Météo (indice ATMO selon l'arrêté du 10 juillet 2020, niveaux de pollens "
                                          "selon le barème de Météo)."));
     showReceived(Recues, report->received, now, city_.downloading());
-}
-
-void FormAir::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape)
-        close();
-    else
-        QWidget::keyPressEvent(event);
 }
 
 } // namespace meteo

@@ -23,9 +23,6 @@ public:
     QGridLayout *Polluants, *Pollens;
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
     void clearGrid(QGridLayout *grid);
     Following city_;

@@ -1,9 +1,9 @@
 #include "formheures.h"
 
+#include "escapecloses.h"
 #include "receivedlabel.h"
 
 #include <QHelpEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -74,6 +74,7 @@ void RainStrip::paintEvent(QPaintEvent *)
 FormHeures::FormHeures(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("FormHeures"));
+    closeOnEscape(this);
     setWindowTitle(QStringLiteral("Prochaines 48 heures"));
     // Everything in one page that scrolls when the screen is smaller than its minimum.
     auto *page = new QWidget;
@@ -207,14 +208,6 @@ void FormHeures::hideEvent(QHideEvent *event)
 {
     minute_->stop();
     QWidget::hideEvent(event);
-}
-
-void FormHeures::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape)
-        close();
-    else
-        QWidget::keyPressEvent(event);
 }
 
 } // namespace meteo

@@ -47,7 +47,6 @@ public:
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 

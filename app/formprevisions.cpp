@@ -1,6 +1,7 @@
 #include "formprevisions.h"
 
 #include "places.h"
+#include "escapecloses.h"
 #include "receivedlabel.h"
 #include "common/frenchtext.h"
 #include "weather/display.h"
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QImage>
-#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
@@ -107,6 +107,7 @@ void TemperatureBar::paintEvent(QPaintEvent *)
 FormPrevisions::FormPrevisions(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("FormPrevisions"));
+    closeOnEscape(this);
     setStyleSheet(QStringLiteral("QWidget#FormPrevisions, QWidget#Lignes { background-color: #C5DBF3; }"));
     setWindowTitle(QStringLiteral("Prévisions"));
     rows_ = new QWidget;
@@ -153,14 +154,6 @@ QSize FormPrevisions::sizeHint() const
 {
     const QMargins m = layout()->contentsMargins();
     return rows_->sizeHint() + QSize(m.left() + m.right() + 2, m.top() + m.bottom() + layout()->spacing() + Recues->sizeHint().height() + 2);
-}
-
-void FormPrevisions::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape)
-        close();  // as a dialog closes
-    else
-        QWidget::keyPressEvent(event);
 }
 
 QLabel *FormPrevisions::cell(const char *column, int row) const

@@ -58,9 +58,6 @@ public:
     // The width the window may take; its screen's available width, or what a test says.
     std::function<int()> roomWidth;
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
     void showMessage(const QString &text);
     void setCompact(bool compact);
