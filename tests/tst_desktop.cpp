@@ -93,7 +93,16 @@ const QDateTime kStart(QDate(2026, 12, 7), QTime(14, 0), Qt::OffsetFromUTC, 3600
 
 class DesktopTest : public QObject {
     Q_OBJECT
+    // For the tests of the whole window: a city list of Paris alone, meteo.ini in a folder of its own.
+    meteo::ErrorReport report;
+    BesideExe files;
+
 private Q_SLOTS:
+    void initTestCase()
+    {
+        report.setDialogsShown(false);
+        files.write(QStringLiteral("villes.ini"), "Paris=FR75056\n");
+    }
 
     // Downloads one after the other, each a few minutes apart: what is announced. A download is
     // (minutes after 14 h 00 of its clock and its quarters' start, the first wet quarter, mm a
@@ -294,10 +303,6 @@ private Q_SLOTS:
     // longer once it has gone. Its menu has the window's order and shows or hides the window.
     void panelIconFollowsThePanel()
     {
-        meteo::ErrorReport report;
-        report.setDialogsShown(false);
-        BesideExe files;
-        files.write(QStringLiteral("villes.ini"), "Paris=FR75056\n");
         TempCurrentDir cwd;
         TForm1 w;
         w.show();
@@ -344,10 +349,6 @@ private Q_SLOTS:
     // "Avertir de la pluie" is on at first, and remembered in meteo.ini beside the window's values.
     void warningSettingIsRemembered()
     {
-        meteo::ErrorReport report;
-        report.setDialogsShown(false);
-        BesideExe files;
-        files.write(QStringLiteral("villes.ini"), "Paris=FR75056\n");
         TempCurrentDir cwd;
         {
             TForm1 w;
