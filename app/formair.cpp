@@ -1,12 +1,11 @@
 #include "formair.h"
 
-#include "escapecloses.h"
+#include "windowparts.h"
 #include "receivedlabel.h"
 #include "common/frenchtext.h"
 
 #include <QGridLayout>
 #include <QLabel>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace meteo {
@@ -93,13 +92,7 @@ FormAir::FormAir(QWidget *parent) : QWidget(parent, Qt::Window)
     layout->addStretch(1);
     layout->addWidget(Credit);
     layout->addWidget(Recues);
-    auto *scroll = new QScrollArea(this);
-    scroll->setWidget(page);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(scroll);
+    fillWithScrolledPage(this, page);
     resize(820, 560);
 }
 

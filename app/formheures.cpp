@@ -1,13 +1,12 @@
 #include "formheures.h"
 
-#include "escapecloses.h"
+#include "windowparts.h"
 #include "receivedlabel.h"
 
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScrollArea>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -116,13 +115,7 @@ FormHeures::FormHeures(QWidget *parent) : QWidget(parent, Qt::Window)
     layout->addWidget(Detail);
     layout->addWidget(Message);
     layout->addWidget(Recues);
-    auto *scroll = new QScrollArea(this);
-    scroll->setWidget(page);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(scroll);
+    fillWithScrolledPage(this, page);
     // Resizable: the chart lays itself out for any size down to its minimum.
     resize(std::max(page->sizeHint().width(), 900), std::max(page->sizeHint().height(), 560));
     // "Now" moves: the window says again what is ahead every minute, while it is shown.

@@ -1,7 +1,7 @@
 #include "formprevisions.h"
 
 #include "places.h"
-#include "escapecloses.h"
+#include "windowparts.h"
 #include "receivedlabel.h"
 #include "common/frenchtext.h"
 #include "weather/display.h"

@@ -1,6 +1,8 @@
-#include "escapecloses.h"
+#include "windowparts.h"
 
 #include <QKeyEvent>
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace meteo {
@@ -27,6 +29,17 @@ protected:
 void closeOnEscape(QWidget *window)
 {
     window->installEventFilter(new EscapeCloses(window));
+}
+
+void fillWithScrolledPage(QWidget *window, QWidget *page)
+{
+    auto *scroll = new QScrollArea(window);
+    scroll->setWidget(page);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto *outer = new QVBoxLayout(window);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
 }
 
 } // namespace meteo
