@@ -1,9 +1,9 @@
 // The viewer's entry: one error report for the program's life, the window built from its
 // description, and the event loop until the window closes.
-#include "app/errorreport.h"
-#include "app/form1.h"
-#include "app/meteostyle.h"
-#include "app/places.h"
+#include "app/widgets/errorreport.h"
+#include "app/mainwindow/form1.h"
+#include "app/mainwindow/meteostyle.h"
+#include "app/storage/places.h"
 #include "common/quitsignals.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The viewer's start, as its program entry does it, ending at the window's first paint.
-#include "app/errorreport.h"
-#include "app/form1.h"
-#include "app/meteostyle.h"
+#include "app/widgets/errorreport.h"
+#include "app/mainwindow/form1.h"
+#include "app/mainwindow/meteostyle.h"
 #include "firstpaint.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // meteo-bench citycache: the live source's memory after many distinct cities. A fake Open-Meteo on
 // loopback answers every city with daily arrays of 20,000 entries (an upstream that sends far more
 // than asked); the service is asked for 5,000 communes and its resident memory is read from /proc.
-#include "service/communes.h"
+#include "service/communes/communes.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

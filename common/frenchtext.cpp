@@ -56,6 +56,17 @@ QString receivedAt(const QDateTime &t)
     return locale().toString(t, QStringLiteral("dddd d MMM 'à' HH:mm"));
 }
 
+QString receivedAtTime(const QDateTime &t)
+{
+    return QStringLiteral("Reçues à ") + t.toString(QStringLiteral("HH:mm"));
+}
+
+QString relativeDay(QDate date, QDate today)
+{
+    const qint64 ahead = today.daysTo(date);
+    return ahead == 0 ? QStringLiteral("Aujourd'hui") : ahead == 1 ? QStringLiteral("Demain") : dayAndDate(date);
+}
+
 QString number(double value, int maxDecimals)
 {
     QString text = locale().toString(value, 'f', maxDecimals);
@@ -76,6 +87,11 @@ QString fixed(double value, int decimals)
 QString degrees(double value, int maxDecimals)
 {
     return number(value, maxDecimals) + QStringLiteral(" °C");
+}
+
+QString shortDegrees(const std::optional<double> &value)
+{
+    return value ? number(std::round(*value), 0) + QStringLiteral("°") : QStringLiteral("—");
 }
 
 QString millimetresPerHour(double value, int maxDecimals)

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 namespace meteo::french {
 
@@ -15,11 +16,16 @@ QString hourMinute(QTime time);      // "14 h 15"
 QString hour(QTime time);            // "14 h", "14 h 30" when the minutes are not zero
 QString dayAndHour(const QDateTime &t);  // "lundi 14 h", in the time's own offset
 QString receivedAt(const QDateTime &t);  // "lundi 7 déc. à 05:04"
+QString receivedAtTime(const QDateTime &t);  // "Reçues à 05:04"
+// "Aujourd'hui", "Demain", then "mercredi 9 déc.": a day as seen from `today` (the place's own).
+QString relativeDay(QDate date, QDate today);
 // "12,5", "-3", "0,25": at most `maxDecimals`, without trailing zeros nor "-0".
 QString number(double value, int maxDecimals = 2);
 // Exactly `decimals` decimals: "1,0".
 QString fixed(double value, int decimals);
 QString degrees(double value, int maxDecimals = 0);  // "7 °C"
+// A temperature where room is short, to the degree: "7°", "-3°"; "—" when unknown.
+QString shortDegrees(const std::optional<double> &value);
 QString millimetresPerHour(double value, int maxDecimals = 1);  // "1,2 mm/h"
 QString kilometresPerHour(double value, int maxDecimals = 0);   // "45 km/h"
 

@@ -1,6 +1,6 @@
 // The air-quality reader on arbitrary JSON: the place's air or a reason, never a crash; every class
 // and level within its scale, the 48 hours an hour apart from the one holding the clock.
-#include "service/openmeteo.h"
+#include "service/live/openmeteo.h"
 
 #include <QTimeZone>
 #include <cstdlib>

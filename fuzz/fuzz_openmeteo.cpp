@@ -1,6 +1,6 @@
 // The Open-Meteo reader on arbitrary JSON: a report or a reason, never a crash, and every value of a
 // report within its physical range, its hours and quarters a steady step apart from the clock's.
-#include "service/openmeteo.h"
+#include "service/live/openmeteo.h"
 
 #include <QTimeZone>
 #include <cstdlib>

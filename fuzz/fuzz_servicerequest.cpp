@@ -1,6 +1,6 @@
 // The service's request parsing (weather and commune search): method, path and query split from
 // arbitrary bytes by NULs.
-#include "service/weatherrequest.h"
+#include "service/http/weatherrequest.h"
 
 #include <QList>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // The vigilance map's reader on arbitrary JSON: a map or a reason, never a crash; every warning it
 // keeps is a phenomenon it can name, a colour above green, and a span that ends after it begins.
-#include "service/vigilance.h"
+#include "service/live/vigilance.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,8 @@
 #include "communesearch.h"
 
 #include "common/error.h"
-#include "decomposeurl.h"
+#include "request.h"
+#include "response.h"
 #include "httpclient.h"
 
 #include <cmath>
@@ -39,18 +40,12 @@ void CommuneSearch::searchNear(double latitude, double longitude)
 
 void CommuneSearch::ask(const QByteArray &target)
 {
-    const QByteArray url = "http://" + host_ + target;
-    QByteArray host, uri;
-    quint16 port = 0;
-    if (!DecomposeURL(url, host, uri, port)) {
-        Q_EMIT failed(QStringLiteral("adresse du service illisible : ") + QString::fromUtf8(host_));
+    if (!client_->aimAt(serviceUrl(host_, target))) {
+        Q_EMIT failed(unreadableServiceText(host_));
         return;
     }
     body_.clear();
     tooLarge_ = false;
-    client_->setHost(host);
-    client_->setURI(uri);
-    client_->setPort(port);
     client_->SendRequest();  // abandons the search under way
 }
 
@@ -72,7 +67,7 @@ void CommuneSearch::onDisconnect(HTTPConnection *connection)
 {
     try {
         if (connection->ResponseStatus() != 200)
-            throw Error(QStringLiteral("le service a répondu %1").arg(connection->ResponseStatus()));
+            throw Error(refusalText(connection->ResponseStatus(), body_));
         Q_EMIT found(asked_, parseCommuneList(body_));
     } catch (const Error &e) {
         Q_EMIT failed(QString::fromUtf8(e.what()));
@@ -82,7 +77,7 @@ void CommuneSearch::onDisconnect(HTTPConnection *connection)
 void CommuneSearch::onError(const QByteArray &message)
 {
     Q_EMIT failed(tooLarge_ ? QStringLiteral("réponse du service trop volumineuse")
-                            : QStringLiteral("Service météo injoignable (%1)").arg(QString::fromUtf8(message)));
+                            : unreachableText(message));
 }
 
 } // namespace meteo

@@ -1,5 +1,6 @@
 #include "httpclient.h"
 
+#include "decomposeurl.h"
 #include "meteo_version.h"
 #include "wiretarget.h"
 
@@ -64,6 +65,20 @@ void HTTPClient::release()
     socket_ = nullptr;
     connection_ = nullptr;
     parser_ = HttpResponseParser();
+}
+
+bool HTTPClient::aimAt(const QByteArray &url)
+{
+    QByteArray host, uri;
+    quint16 port = 0;
+    bool secure = false;
+    if (!DecomposeURL(url, host, uri, port, &secure))
+        return false;
+    host_ = host;
+    uri_ = uri;
+    port_ = port;
+    secure_ = secure;
+    return true;
 }
 
 void HTTPClient::SendRequest()

@@ -61,6 +61,10 @@ public:
     int TotalTimeout() const { return totalTimeout_; }
     void setTotalTimeout(int ms) { totalTimeout_ = ms; }
 
+    // Host, URI, port and TLS taken from one URL, the one way every download of ours is set up;
+    // false, and nothing changed, when the URL cannot be read.
+    [[nodiscard]] bool aimAt(const QByteArray &url);
+
     // Whether the request goes through TLS (an https URL); the server's certificate must verify.
     bool Secure() const { return secure_; }
     void setSecure(bool secure) { secure_ = secure; }

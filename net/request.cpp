@@ -7,7 +7,12 @@ QByteArray weatherRequestUrl(const QByteArray &serviceHost, const QByteArray &co
     QByteArray segment = code.toPercentEncoding();
     if (segment == "." || segment == "..")
         segment.replace('.', "%2E");  // a lone dot segment would still be read as a path step
-    return "http://" + serviceHost + "/weather/local/" + segment + kWeatherQuery;
+    return serviceUrl(serviceHost, "/weather/local/" + segment + kWeatherQuery);
+}
+
+QByteArray serviceUrl(const QByteArray &serviceHost, const QByteArray &target)
+{
+    return "http://" + serviceHost + target;
 }
 
 } // namespace meteo

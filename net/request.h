@@ -8,6 +8,9 @@ namespace meteo {
 // the program's identifier and key at the service.
 inline constexpr char kWeatherQuery[] = "?r&cc=*&unit=m&dayf=9&prod=xoap&par=1029384756&key=0a1b2c3d4e5f6071";
 
+// The address of `target` ("/communes?q=…") at the service.
+QByteArray serviceUrl(const QByteArray &serviceHost, const QByteArray &target);
+
 // "http://" + host + "/weather/local/" + code + query. The code is one path segment: every byte but
 // letters, digits and "-._~" is percent-encoded, so that it can neither climb the path ("..") nor
 // rewrite the query; an ordinary code of letters and digits goes out unchanged.

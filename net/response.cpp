@@ -44,6 +44,27 @@ QByteArray serviceErrorText(const QByteArray &body)
     return text.toUtf8();
 }
 
+QString unreachableText(const QByteArray &message)
+{
+    return QStringLiteral("Service météo injoignable (%1)").arg(QString::fromUtf8(message));
+}
+
+QString refusalText(int code, const QByteArray &body)
+{
+    const QByteArray why = serviceErrorText(body);
+    return QStringLiteral("Le service a répondu %1").arg(code) + (why.isEmpty() ? QString() : QStringLiteral(" — ") + QString::fromUtf8(why));
+}
+
+QString noBodyText()
+{
+    return QStringLiteral("Aucune donnée reçue");
+}
+
+QString unreadableServiceText(const QByteArray &url)
+{
+    return QStringLiteral("Adresse du service illisible : ") + QString::fromUtf8(url);
+}
+
 QByteArray inputStatus(qint32 size)
 {
     return QByteArray::number(size) + "...";

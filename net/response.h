@@ -1,6 +1,7 @@
 // The status bar texts that follow one download.
 #pragma once
 #include <QByteArray>
+#include <QString>
 
 namespace meteo {
 
@@ -19,5 +20,13 @@ QByteArray notStoredStatus(int code, const QByteArray &reason, const QByteArray 
 // control character, at most 100 characters. Empty otherwise.
 [[nodiscard]] QByteArray serviceErrorText(const QByteArray &body);
 inline bool isSuccess(int code) { return code >= 200 && code <= 299; }
+
+// Why a download brought nothing, in the words every road of ours uses (the windows, "Mes villes",
+// the searches): "Service météo injoignable (Connexion refusée)", "Le service a répondu 502 —
+// Open-Meteo injoignable", "Aucune donnée reçue", "Adresse du service illisible : …".
+QString unreachableText(const QByteArray &message);
+QString refusalText(int code, const QByteArray &body);
+QString noBodyText();
+QString unreadableServiceText(const QByteArray &url);
 
 } // namespace meteo

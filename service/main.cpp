@@ -2,11 +2,11 @@
 // [--vigilance-key-file FILE] [--vigilance-upstream URL]:
 // answers the viewer's weather requests until SIGINT or SIGTERM.
 #include "common/quitsignals.h"
-#include "service/communes.h"
-#include "service/openmeteo.h"
-#include "service/simulation.h"
-#include "service/vigilance.h"
-#include "service/weatherservice.h"
+#include "service/communes/communes.h"
+#include "service/live/openmeteo.h"
+#include "service/simulation/simulation.h"
+#include "service/live/vigilance.h"
+#include "service/http/weatherservice.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -133,7 +133,7 @@ int main(int argc, char **argv)
         }
         vigilance = std::make_unique<service::VigilanceSource>(key.value(), parser.value(vigilanceUpstream).toUtf8(), log);
         vigilance->start();
-        server.setVigilance(vigilance.get());
+        server.setVigilance([source = vigilance.get()](const QByteArray &d, const QDateTime &now) { return source->at(d, now); });
     } else {
         log("vigilance: pas de clé (--vigilance-key-file) : pas de vigilance de Météo-France"
             + QByteArray(parser.value(source) == QStringLiteral("sim") ? ", la simulation donne la sienne" : ""));

@@ -27,6 +27,7 @@ echo "PASS: desktop entry and AppStream metadata validate"
 listing=$(dpkg-deb -c "$work"/package/meteo_*.deb)
 for f in ./usr/lib/meteo/meteo ./usr/bin/meteo-service ./usr/lib/systemd/user/meteo-service.service ./usr/lib/systemd/user/meteo-service@.service \
          ./usr/share/metainfo/fr.meteo.Meteo.metainfo.xml ./usr/share/applications/fr.meteo.Meteo.desktop \
+         ./usr/share/icons/hicolor/128x128/apps/meteo.png ./usr/share/doc/meteo/copyright \
          ./usr/share/meteo/nginx/meteo.conf ./usr/share/meteo/nginx/main.conf ./usr/lib/meteo/icons/32.png ./usr/lib/meteo/Dictionnaire.ini ./usr/lib/meteo/villes.ini; do
     grep -q " $f\$" <<<"$listing" || fail "package lacks $f"
 done

@@ -4,6 +4,7 @@
 #include "common/instanttext.h"
 
 #include <QDomElement>
+#include <QStringList>
 
 namespace meteo {
 
@@ -67,6 +68,21 @@ Air readAir(const WeatherDocument &doc)
         air.hours << h;
     }
     return air;
+}
+
+QString airSummary(const Air &air, const QDateTime &now)
+{
+    QStringList parts;
+    for (const AirDayReading &d : air.days) {
+        if (d.date != now.date())
+            continue;
+        if (d.atmo >= 3)
+            parts << QStringLiteral("air ") + QString::fromUtf8(atmoWord(d.atmo));
+        for (int t = 0; d.pollen && t < kTaxa; ++t)
+            if ((*d.pollen)[t] >= 4)
+                parts << QStringLiteral("pollens de ") + QString::fromUtf8(taxonName(Taxon(t))) + QStringLiteral(" : ") + QString::fromUtf8(pollenWord((*d.pollen)[t]));
+    }
+    return parts.join(QStringLiteral(", "));
 }
 
 } // namespace meteo

@@ -35,4 +35,8 @@ struct Air {
 
 Air readAir(const WeatherDocument &doc);
 
+// "air dégradé" and the pollens at "élevé" or more today, for the panel icon's tooltip; empty when
+// the air is fine.
+QString airSummary(const Air &air, const QDateTime &now);
+
 } // namespace meteo

@@ -1,5 +1,6 @@
 #include "airalert.h"
 
+#include "forecast.h"
 #include "common/frenchtext.h"
 
 namespace meteo {
@@ -8,7 +9,7 @@ QList<AirNotice> decideAirNotices(AirMemory &said, const Air &air, const QSet<Ta
                                   const QDateTime &received, const QDateTime &now)
 {
     QList<AirNotice> out;
-    if (!air.present || received.secsTo(now) > 3 * 3600)
+    if (!air.present || isStale(received, now))
         return out;  // old news is no warning
     for (const AirDayReading &d : air.days) {
         const qint64 ahead = now.date().daysTo(d.date);

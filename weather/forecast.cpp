@@ -74,11 +74,9 @@ QDate dateOf(const QByteArray &monthDay, QDate today)
 
 QByteArray relativeDayText(const ForecastDay &day, QDate today)
 {
-    if (day.date.isValid() && day.date == today)
-        return "Aujourd'hui";
-    if (day.date.isValid() && day.date == today.addDays(1))
-        return "Demain";
-    return day.day;
+    return day.date.isValid() && today.daysTo(day.date) <= 1 && today.daysTo(day.date) >= 0
+               ? french::utf8(french::relativeDay(day.date, today))
+               : day.day;
 }
 
 Forecast readForecast(const WeatherDocument &doc, const Translator &traduire, QDate today)

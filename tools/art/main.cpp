@@ -30,7 +30,7 @@ int main(int argc, char **argv)
         if (!art::drawIcon(code, 100).save(icons.filePath(code + QStringLiteral(".png")), "PNG")
             || !art::drawIcon(code, 200).save(icons.filePath(code + QStringLiteral("@2x.png")), "PNG"))
             return 1;
-    const QImage appIcon = art::drawAppIcon(120);
+    const QImage appIcon = art::drawAppIcon(128);
     QFile ico(generated.filePath(QStringLiteral("meteo.ico")));
     if (!ico.open(QIODevice::WriteOnly) || ico.write(art::icoBytes(appIcon)) < 0)
         return 1;

@@ -1,7 +1,7 @@
 #include "communebuilder.h"
 
 #include "overseasseats.h"
-#include "service/searchkey.h"
+#include "service/communes/searchkey.h"
 
 #include <QHash>
 #include <QString>

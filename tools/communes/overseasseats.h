@@ -3,7 +3,7 @@
 // Saint-Barthélemy, Saint-Martin and the TAAF, and a commune named after its island or atoll is not
 // a place of that name: each is found by its seat instead.
 #pragma once
-#include "service/seats.h"
+#include "service/communes/seats.h"
 
 #include <QByteArray>
 #include <optional>

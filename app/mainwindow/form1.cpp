@@ -1,0 +1,292 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The window itself: construction from the description, its own events, the display target, the
+// desktop started after the first picture, and the close path with the property storage.
+#include "form1.h"
+
+#include "activationhistory.h"
+#include "mainmenus.h"
+#include "myposition.h"
+#include "app/desktop/desktopnotifier.h"
+#include "app/desktop/panelicon.h"
+#include "app/fetch/citydownload.h"
+#include "app/model/citylist.h"
+#include "app/model/cityweather.h"
+#include "app/storage/inipropstorage.h"
+#include "app/storage/memotext.h"
+#include "app/storage/places.h"
+#include "app/storage/settings.h"
+#include "app/storage/settings.h"
+#include "app/widgets/errorreport.h"
+#include "app/widgets/screenplacement.h"
+#include "app/widgets/simplestatusbar.h"
+#include "app/widgets/vigilancebadge.h"
+#include "common/error.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <cstdio>
+
+using meteo::atEventBoundary;
+
+// The window icon lives in the static library's resources, which are not registered on their own.
+static void initResources()
+{
+    Q_INIT_RESOURCE(meteo);
+}
+
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
+{
+    initResources();
+    activations_ = new meteo::ActivationHistory(this);
+    Reglages = new meteo::Settings(this);
+    connect(Reglages, &meteo::Settings::notKept, this, [](const QString &why) { meteo::ErrorReport::report("Réglages", why); });
+    QByteArray host = METEO_SERVICE_HOST;  // the build names the service
+    if (const QByteArray other = qgetenv("METEO_SERVICE_HOST"); !other.isEmpty())
+        host = other;  // another service than the one the build names
+    road_ = std::make_unique<meteo::CityDownload>(host);
+    setupUi(this);  // components, properties and event bindings, from form1.ui
+    Q_EMIT OnCreate();
+    setProperty("SessionProperties", property("SessionProperties").toString() + QStringLiteral(";AvertirPluie;PollensGenants"));
+    IniPropStorage->setIniFileName(meteo::Places::current().settingsFile());
+    IniPropStorage->Restore();
+    meteo::keepWholeOnScreen(this);
+    // The hidden code holder is no field for a screen reader: as a window of its own (never shown)
+    // it leaves the window's accessibility tree, and stays a component found by its name.
+    Edit1->setWindowFlag(Qt::Window);
+    Actualisation = new QTimer(this);
+    Actualisation->setObjectName(QStringLiteral("Actualisation"));
+    Actualisation->setSingleShot(true);
+    connect(Actualisation, &QTimer::timeout, this, &TForm1::ActualiserClick);  // again once the window manager has framed it (event())
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate()
+{
+    atEventBoundary("FormCreate", [&] {
+        MemoHTML = new meteo::MemoText(this);
+        MemoHTML->setObjectName(QStringLiteral("MemoHTML"));
+        MemoHTML->Clear();
+        Villes = std::make_unique<meteo::CityList>();
+        try {
+            if (const QString cut = Villes->load(); !cut.isEmpty())
+                meteo::ErrorReport::report("villes.ini", cut);
+        } catch (const meteo::Error &e) {
+            // Reported, but the window is still built whole: a menu with only "Quitter", and Imag.
+            meteo::ErrorReport::report("FormCreate", QString::fromUtf8(e.what()));
+        }
+        Menus = new meteo::MainMenus(this, Villes.get(), Reglages,
+                                     [this](QAction *town) { connect(town, &QAction::triggered, this, &TForm1::MenuItemClick); });
+        MainMenu = Menus->bar;
+        connectMenus();
+        Imag = new QLabel(ClientArea);
+        Imag->setObjectName(QStringLiteral("Imag"));
+        Imag->move(30, 60);
+        Imag->show();
+        // In the empty area under the icon, clear of every label of the window.
+        Vigilance = new meteo::VigilanceBadge(ClientArea);
+        Vigilance->setGeometry(16, 168, 272, 58);
+        Vigilance->clock = [this] { return clock(); };
+        connect(Vigilance, &QPushButton::clicked, this, &TForm1::HeuresClick);
+        connect(Villes.get(), &meteo::CityList::displayedChanged, Vigilance, &meteo::VigilanceBadge::follow);
+        // A screen reader reads children in their order: the city and the station first, then the
+        // values, the picture among them.
+        for (QWidget *w : std::initializer_list<QWidget *>{Label1, Label10, Label2, Label3, Label4, Label5, Label6,
+                                                          Label7, Label8, Label9, Imag, Label11, Label12, Button1})
+            w->raise();
+    });
+}
+
+void TForm1::CloseAppli()
+{
+    close();
+}
+
+bool TForm1::event(QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::StatusTip:
+        return true;  // menu hovers must not replace the status text
+    case QEvent::Paint:
+        // The session bus, the panel, the notices and the window's icon are not needed for the
+        // first picture of the window: they come once it is painted.
+        if (!desktopStarted_) {
+            desktopStarted_ = true;
+            QMetaObject::invokeMethod(this, "startDesktop", Qt::QueuedConnection);
+        }
+        break;
+    case QEvent::WindowActivate: {
+        // Only the first showing and a return from another application are activations. Coming
+        // back from one of our own windows is not: the add dialog's town or the city chosen before
+        // opening the forecast stays, and a return from the error dialog does not fail again.
+        const bool activation = !activatedOnce_ || !activations_->fromOwnWindow();
+        activatedOnce_ = true;
+        const bool handled = QMainWindow::event(e);
+        if (activation)
+            Q_EMIT OnActivate();
+        return handled;
+    }
+    default:
+        break;
+    }
+    return QMainWindow::event(e);
+}
+
+void TForm1::closeEvent(QCloseEvent *e)
+{
+    // A download under way ends here: its end would otherwise schedule the next one.
+    closed_ = true;
+    HTTPClient->Abandon();
+    if (Position)
+        Position->disconnect(this);  // a position found after the close shows nothing
+    Actualisation->stop();
+    Q_EMIT OnClose();
+    try {
+        meteo::Places::current().prepareFolderOf(IniPropStorage->IniFileName());
+        IniPropStorage->Save();
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "meteo: %s\n", error.what());
+    }
+    e->accept();
+}
+
+QLabel *TForm1::label(int number) const
+{
+    QLabel *const labels[] = {Label1, Label2, Label3, Label4, Label5, Label6,
+                              Label7, Label8, Label9, Label10, Label11, Label12};
+    return number >= 1 && number <= 12 ? labels[number - 1] : nullptr;
+}
+
+void TForm1::setCaption(const QByteArray &text)
+{
+    setWindowTitle(QString::fromUtf8(text));
+}
+
+void TForm1::setLabel(int number, const QByteArray &text)
+{
+    QLabel *target = label(number);
+    const QString full = QString::fromUtf8(text);
+    target->setText(full);
+    target->adjustSize();  // labels size themselves to their text from their top-left corner
+    // Up to the window's edge (the sky's label up to the column of values): a longer text is cut
+    // with "…", and said whole by its tooltip and to a screen reader.
+    const int right = number == 9 ? Label2->x() - 8 : maximumWidth() - 8;
+    const int room = right - target->x();
+    const bool cut = target->width() > room && room > 0;
+    if (cut) {
+        target->setText(target->fontMetrics().elidedText(full, Qt::ElideRight, room - 2 * target->margin() - 2));
+        target->adjustSize();
+    }
+    target->setToolTip(cut ? full : QString());
+    target->setAccessibleName(full);
+}
+
+void TForm1::loadIcon(const QString &plainPath)
+{
+    Imag->setAccessibleName(shownSky_);  // the condition the picture shows, from the report
+    const QString path = meteo::sharpIconPath(plainPath, devicePixelRatioF());
+    // The same unchanged file as last time: its picture is already shown.
+    const QFileInfo info(path);
+    const QString stamp = path + u'|' + QString::number(info.size()) + u'|'
+                          + QString::number(info.lastModified().toMSecsSinceEpoch());
+    if (info.isFile() && stamp == iconStamp_ && !Imag->pixmap().isNull())
+        return;
+    iconStamp_.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw meteo::Error(path + QStringLiteral(": fichier introuvable ou illisible"));
+    QImage image;
+    if (!image.loadFromData(file.readAll(), "PNG"))  // PNG whatever the name says
+        throw meteo::Error(path + QStringLiteral(": image PNG illisible"));
+    if (path != plainPath)
+        image.setDevicePixelRatio(2);
+    Imag->setPixmap(QPixmap::fromImage(image));
+    Imag->adjustSize();
+    iconStamp_ = stamp;
+}
+
+void TForm1::setStatus(const QByteArray &text)
+{
+    BarStatus->setSimpleText(QString::fromUtf8(text));
+}
+
+bool TForm1::AvertirPluie() const
+{
+    return Reglages->rainWanted();
+}
+
+void TForm1::setAvertirPluie(bool on)
+{
+    Reglages->setRainWanted(on);
+}
+
+QString TForm1::PollensGenants() const
+{
+    return Reglages->pollensText();
+}
+
+void TForm1::setPollensGenants(const QString &taxa)
+{
+    Reglages->setPollensText(taxa);
+}
+
+QByteArray TForm1::serviceHost() const
+{
+    return road_->serviceHost();
+}
+
+void TForm1::setServiceHost(const QByteArray &host)
+{
+    road_ = std::make_unique<meteo::CityDownload>(host);
+}
+
+// What the first picture of the window does without: its icon (the first picture file read asks
+// every image plugin whether it would rather read it), the notices and, where a panel can show it,
+// the panel icon, which follow the city shown.
+void TForm1::startDesktop()
+{
+    if (closed_)
+        return;
+    setWindowIcon(QIcon(QStringLiteral(":/meteo.ico")));
+    Notifications = new meteo::DesktopNotifier(QDBusConnection::sessionBus(), this);
+    Notifications->clock = [this] { return clock(); };
+    Notifications->setRainWanted(Reglages->rainWanted());
+    Notifications->setPollens(Reglages->pollens());
+    connect(Reglages, &meteo::Settings::rainWantedChanged, Notifications, &meteo::DesktopNotifier::setRainWanted);
+    connect(Reglages, &meteo::Settings::pollensChanged, Notifications, &meteo::DesktopNotifier::setPollens);
+    try {
+        meteo::Places::current().prepareFolderOf(meteo::Places::current().noticesFile());
+        Notifications->rememberIn(meteo::Places::current().noticesFile());
+    } catch (const meteo::Error &) {
+        // no cache folder: the notices are remembered for this run only
+    }
+    // Made even without a panel: it shows itself when one starts.
+    Panneau = new meteo::PanelIcon(this, new QMenu(this));
+    Panneau->clock = [this] { return clock(); };
+    const auto fillPanel = [this] { Menus->fillPanelMenu(Panneau->tray()->contextMenu(), Panneau->toggleAction()); };
+    fillPanel();
+    connect(Menus, &meteo::MainMenus::townsChanged, Panneau, fillPanel);
+    Notifications->follow(Affichee());
+    Panneau->follow(Affichee());
+    if (Villes) {
+        connect(Villes.get(), &meteo::CityList::displayedChanged, Notifications, &meteo::DesktopNotifier::follow);
+        connect(Villes.get(), &meteo::CityList::displayedChanged, Panneau, &meteo::PanelIcon::follow);
+    }
+}
+
+meteo::CityWeather *TForm1::Affichee() const
+{
+    return Villes ? Villes->displayed() : nullptr;
+}
+
+meteo::CityWeather *TForm1::weatherOf(const QByteArray &code) const
+{
+    return Villes && !code.isEmpty() ? Villes->weather(code) : nullptr;
+}

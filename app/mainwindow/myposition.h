@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// "Ma position": the position from the desktop, then the commune nearest it from the service. What
+// fails is said (status) and the city shown stays. The coordinates go to our own service alone,
+// rounded, and are kept nowhere; only the commune found is kept, for "Ajouter à mes villes".
+#pragma once
+#include "net/communelist.h"
+
+#include <QObject>
+#include <optional>
+
+namespace meteo {
+
+class CommuneSearch;
+class PositionFinder;
+
+class MyPosition : public QObject {
+    Q_OBJECT
+public:
+    MyPosition(const QByteArray &serviceHost, QObject *parent = nullptr);
+    int timeoutMs = 30 * 1000;  // for one fix
+
+    void find();
+    const std::optional<FoundCommune> &commune() const { return commune_; }
+    // Once the commune's weather is shown: "Ma position : Quimper (29), à 0,4 km", said once; empty
+    // for any other city.
+    [[nodiscard]] QByteArray takeShownText(const QByteArray &shownCode);
+
+Q_SIGNALS:
+    void status(const QByteArray &text);
+    void found(const QByteArray &code);
+
+private:
+    void nearest(const CommuneList &answer);
+    QByteArray host_;
+    PositionFinder *finder_ = nullptr;
+    CommuneSearch *search_ = nullptr;
+    std::optional<FoundCommune> commune_;
+    bool toSay_ = false;
+};
+
+} // namespace meteo

@@ -1,0 +1,42 @@
+// Where the service's weather comes from. A source answers one city at a time through a callback, so
+// that a live source can wait for the network without blocking the server.
+#pragma once
+#include "service/communes/communes.h"
+#include "service/document/report.h"
+#include "service/document/result.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+namespace service {
+
+// A full report, or the 502 that says why there is none.
+using SourceResult = Result<WeatherReport>;
+
+inline HttpError sourceFailure(const QString &why)
+{
+    return {502, why.toUtf8()};
+}
+
+// A report of `city` with its place filled in; the station names where the weather comes from.
+inline WeatherReport reportOf(const City &city, const QByteArray &origin)
+{
+    WeatherReport r;
+    r.code = city.code;
+    r.place = city.displayName();
+    r.station = city.name + " (" + origin + ")";
+    r.latitude = city.latitude;
+    r.longitude = city.longitude;
+    return r;
+}
+
+class WeatherSource {
+public:
+    virtual ~WeatherSource() = default;
+    // Calls `done` exactly once, now or later on the event-loop thread.
+    virtual void fetch(const City &city, const QDateTime &nowUtc, std::function<void(SourceResult)> done) = 0;
+    virtual QByteArray name() const = 0;
+};
+
+} // namespace service
