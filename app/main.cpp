@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The viewer's entry: one error report for the program's life, the window built from its
 // description, and the event loop until the window closes.
 #include "app/widgets/errorreport.h"

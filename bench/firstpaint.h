@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Ends the program at the first paint of a widget, the moment its window is first shown. It leaves at
 // once, without tearing anything down, so that only start-up is measured.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // meteo-bench refresh|hostile|memory|service|citycache|near|overview|serve: prints what one refresh, many downloads and the service
 // cost on this machine. Run from the build's bin folder (the viewer's data files are there).
 #include "app/model/citylist.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The viewer's start, as its program entry does it, ending at the window's first paint.
 #include "app/widgets/errorreport.h"
 #include "app/mainwindow/form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The reference: a Qt Widgets program showing one label, ending at its first paint.
 #include "firstpaint.h"
 

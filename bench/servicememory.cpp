@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // meteo-bench citycache: the live source's memory after many distinct cities. A fake Open-Meteo on
 // loopback answers every city with daily arrays of 20,000 entries (an upstream that sends far more
 // than asked); the service is asked for 5,000 communes and its resident memory is read from /proc.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The air's words and numbers, one table that the service computes the document's classes with and
 // the viewer says them with: the ATMO index (arrêté du 10 juillet 2020: the worst of five
 // sub-indices, PM10 and PM2.5 on the day's mean, NO₂, O₃ and SO₂ on the day's highest hour) and our

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The weather document writes its days in English ("Monday", "Dec 7"): the service writes them and the
 // viewer reads them with this one table.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The one error type of the program: its message says what failed and on which file or element.
 #pragma once
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // How French readers write dates, hours, numbers and units: the one place every window, notice and
 // the service's French texts take them from, over QLocale(QLocale::French).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The times that travel in the weather document: a place's local time with its UTC offset,
 // "2026-10-25T02:00+02:00". The service writes them and the viewer reads them with this one format,
 // so that both agree on every hour, the repeated one of an October night included.

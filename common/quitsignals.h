@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // SIGINT and SIGTERM, turned into an ordinary call on the event loop: a service stops cleanly, and
 // the viewer closes as if its close button had been pressed (its settings are saved).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The two kinds a Météo-France warning is made of, its phenomenon and its colour, with their French
 // words and their hues: one table that the service writes the document with and the viewer reads it
 // with. Their numbers are Météo-France's own (and the document's).

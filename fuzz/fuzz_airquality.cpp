@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The air-quality reader on arbitrary JSON: the place's air or a reason, never a crash; every class
 // and level within its scale, the 48 hours an hour apart from the one holding the clock.
 #include "service/live/openmeteo.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The commune search answer on arbitrary bytes: whatever the service says, what reaches the list can
 // become exactly one line "name=code" of villes.ini.
 #include "net/communelist.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // URL decomposition and the request target on the wire, on arbitrary text.
 #include "net/decomposeurl.h"
 #include "net/wiretarget.h"

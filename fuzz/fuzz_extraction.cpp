@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The whole fill of the weather record from arbitrary document bytes.
 #include "common/error.h"
 #include "weather/extraction.h"

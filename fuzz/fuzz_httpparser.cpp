@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The HTTP answer parser on arbitrary bytes: the same bytes split at any points give the same events,
 // and "done" only ever follows a whole body.
 #include "net/httpparser.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The name=value list on arbitrary bytes, with every look-up it offers.
 #include "weather/namevaluelist.h"
 

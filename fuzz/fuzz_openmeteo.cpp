@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Open-Meteo reader on arbitrary JSON: a report or a reason, never a crash, and every value of a
 // report within its physical range, its hours and quarters a steady step apart from the clock's.
 #include "service/live/openmeteo.h"

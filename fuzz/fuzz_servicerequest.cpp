@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The service's request parsing (weather and commune search): method, path and query split from
 // arbitrary bytes by NULs.
 #include "service/http/weatherrequest.h"

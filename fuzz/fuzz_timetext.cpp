@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The document's time and number texts on arbitrary input: the time of day either an error or a
 // valid time written back; an instant either refused or written back as the same instant with the
 // same offset; a measure either refused or a finite number within its range.

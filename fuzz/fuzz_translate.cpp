@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Translation of an arbitrary phrase (first line) by an arbitrary dictionary (the rest).
 #include "weather/translation.h"
 

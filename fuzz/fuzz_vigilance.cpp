@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The vigilance map's reader on arbitrary JSON: a map or a reason, never a crash; every warning it
 // keeps is a phenomenon it can name, a colour above green, and a span that ends after it begins.
 #include "service/live/vigilance.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The service's answer to a commune search (<communes><commune code=… cp=…>label</commune>…), read
 // into the list the dialog shows. Apart from the search's network code, so it can be fuzzed.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The searches of communes at the weather service: which match what the user types (GET /communes?q=,
 // the "Ajouter une ville" dialog) or which are nearest a position (GET /communes/near, "Ma
 // position"), through the same HTTP client as the weather, so a cut-off or broken answer is an error

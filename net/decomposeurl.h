@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Splits a URL text into host, request target and port, as written: no normalisation.
 #pragma once
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // An event-driven HTTP client for the window: set Host, URI and Port, call SendRequest (it returns at
 // once), and follow the download through five events delivered on the event-loop thread:
 // headers processed, body input (once per arrival), done input, disconnect, or error.

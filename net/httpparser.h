@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The answer side of HTTP/1.1 as a pure object: bytes in, events out, no socket and no timer. Every
 // way an answer can be framed or broken is decided here, so it is table-tested and fuzzed on its own;
 // HTTPClient only carries bytes to it and its events to the window.

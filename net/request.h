@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The weather service's request URL for one location code.
 #pragma once
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The status bar texts that follow one download.
 #pragma once
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The request target as it goes on the wire. The URI keeps the city code exactly as composed, but
 // the request line must stay one valid line whatever the code holds.
 #pragma once

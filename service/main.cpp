@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // meteo-service [--port N] [--bind ADDR] [--source sim|open-meteo] [--upstream URL] [--air-upstream URL] [--cache-cities N]
 // [--vigilance-key-file FILE] [--vigilance-upstream URL]:
 // answers the viewer's weather requests until SIGINT or SIGTERM.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The installed viewer: installs the build into a temporary prefix, checks the desktop entry and the
 # AppStream metadata, builds the Debian package and lists it, then runs the installed viewer against
 # the installed service, once with a read-only program folder (user folders) and once with a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The shipped nginx site configuration in front of two real services, unprivileged on loopback ports
 # with its own configuration, pid and temporary folders: limits hold at nginx (the service never sees
 # the request), idle clients are dropped, HEAD, "Connection: close" and POST behave, a repeated

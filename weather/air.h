@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The document's air section read strictly: the days' ATMO classes and pollen levels, and the 48
 // hours' concentrations; anything out of its scale or without its offset is left out, never a value.
 #pragma once

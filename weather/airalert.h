@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Whether to tell the user of the air: a chosen pollen at "élevé" or more today or tomorrow, once per
 // taxon and day; an ATMO class of "mauvais" or worse today or tomorrow, once per day; nothing from a
 // document older than three hours. A pure function of what was said before, so that it is a table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Everything one stored weather document says of its city, read once when it is stored: the record
 // of the main window, the nine days, the 48 hours and their quarters, the official warnings, and the
 // instant it was received. Every window, the panel icon and the notices read this, never the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The weather record, filled from the stored weather document and read by the display refresh.
 #pragma once
 #include <QByteArray>

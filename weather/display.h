@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The display refresh's texts, composed from the weather record, and the order in which the window
 // receives them. The window implements DisplayTarget; everything here is testable without one.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Reading the stored weather document into the weather record: the file is parsed once per refresh,
 // and each value is the text of one element reached by a path of element names below the document
 // element.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The nine-day forecast of the stored weather document, as the forecast window shows it: one record
 // of finished texts per day. A missing, empty or "N/A" value is "—" in its place; a bad day never
 // stops the others.

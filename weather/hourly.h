@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The hours ahead of the stored document, as the 48-hour window shows them: the hour-by-hour values,
 // the rain of the next two hours by quarter hour, the nights between them, and the texts and scales
 // that the window draws. A document without these sections (another service) has none.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The name=value text lists of the program (villes.ini, Dictionnaire.ini): one entry per line, the
 // name before the first "=", nothing trimmed, look-up by name ignoring ASCII letter case.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // How fine a day (or the present hour) looks, to order the user's cities "from the finest to the
 // least fine": first the least chance of rain, then the least cloud, then the mildest temperature
 // (nearest 22 °C). A value that is not known counts as the worst; cities alike keep their order.

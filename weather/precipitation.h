@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What falls, by an hour's icon code: rain, snow, freezing rain, or a mix that is best called
 // "précipitations". Every text that names the rain or snow to come takes its words from here, so
 // that snow at Mende is never called rain.

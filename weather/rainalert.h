@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Whether to warn that rain is about to start, decided from the rain of the next two hours and the
 // clock alone, so that it can be tested as a table: once per rainy spell, a notice replaced rather
 // than stacked when the spell's start moves by a quarter of an hour or more, nothing from old or

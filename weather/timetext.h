@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Time-of-day and date texts as the window shows them: French short date, 24-hour long time.
 #pragma once
 #include <QByteArray>

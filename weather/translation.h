@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Turning an English condition phrase or pressure tendency into the French shown in the window.
 #pragma once
 #include "namevaluelist.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The official warnings of the stored document (its "vigilance" section): read strictly, each
 // phenomenon with its colour and span, and the words the windows say them with.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A linear look at an XML document's shape before the document model reads it. The model takes
 // seconds on documents that are deep, wide or made of millions of tiny elements, and expands entity
 // declarations; a weather document is none of these, so such a file is refused up front.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Notices on the desktop through its notification service (org.freedesktop.Notifications over
 // D-Bus): the rain about to start, once per spell. Where no service answers, nothing happens but one
 // line on stderr.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the notices have said already, kept in a small file of the cache folder so that a restart,
 // or turning "Avertir de la pluie" off and on, never announces the same rainy spell, warning or
 // pollen day again. Each entry is kept only as long as it can matter; a damaged file is an empty

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The panel icon: the current temperature written over the condition's picture, at every size a panel
 // asks for, its tooltip the city, temperature, sky and the rain of the next two hours, its menu the
 // main window's commands. A click shows or hides the main window. Only where a panel can show it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "Ma position": one fix of where the computer is, from Qt Positioning's default source (GeoClue2 on
 // a Linux desktop, which asks the user through the desktop's agent), or from an NMEA log named by
 // METEO_NMEA_FILE (for tests and trials). The position is handed on once and kept nowhere.

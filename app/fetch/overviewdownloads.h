@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The downloads of "Mes villes": each city of the list through a client of its own (the project's
 // HTTP client), at most four at once, each body checked and read once into its city's report in
 // memory. They never write weather.xml nor touch the main window: the city it shows keeps its own

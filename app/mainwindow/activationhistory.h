@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Whether the window being activated was reached from another window of this application or from
 // outside it. Moving between our own windows (a dialog, the forecast window, the error report) is
 // not the user coming back to the weather; coming back from another application is.
 #pragma once
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 
 namespace meteo {
@@ -14,6 +16,14 @@ public:
     explicit ActivationHistory(QObject *parent = nullptr);
     // For the window being activated now: whether one of our windows was active just before.
     bool fromOwnWindow() const { return fromOwn_; }
+    // Whether this activation of `window` is the user coming to it: its first, or a return from
+    // another application. Coming back from one of our own windows is not.
+    bool isArrival(const QWidget *window)
+    {
+        const bool first = !arrived_.contains(window);
+        arrived_.insert(window);
+        return first || !fromOwn_;
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -22,6 +32,7 @@ private:
     QPointer<QWidget> current_;
     bool ownActive_ = false;  // one of our windows is the active one
     bool fromOwn_ = false;
+    QSet<const QWidget *> arrived_;
 };
 
 } // namespace meteo

@@ -4,10 +4,9 @@
 #include "form1.h"
 
 #include "activationhistory.h"
+#include "companions.h"
 #include "mainmenus.h"
 #include "myposition.h"
-#include "app/desktop/desktopnotifier.h"
-#include "app/desktop/panelicon.h"
 #include "app/fetch/citydownload.h"
 #include "app/model/citylist.h"
 #include "app/model/cityweather.h"
@@ -17,6 +16,7 @@
 #include "app/storage/settings.h"
 #include "app/storage/settings.h"
 #include "app/widgets/errorreport.h"
+#include "app/widgets/labelcontent.h"
 #include "app/widgets/screenplacement.h"
 #include "app/widgets/simplestatusbar.h"
 #include "app/widgets/vigilancebadge.h"
@@ -24,12 +24,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
-#include <QFileInfo>
-#include <QImage>
 #include <QLabel>
-#include <QMenu>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
 
@@ -86,6 +81,7 @@ void TForm1::FormCreate()
                                      [this](QAction *town) { connect(town, &QAction::triggered, this, &TForm1::MenuItemClick); });
         MainMenu = Menus->bar;
         connectMenus();
+        Compagnons = new meteo::Companions(this, Villes.get(), Reglages, Menus, [this] { return clock(); });
         Imag = new QLabel(ClientArea);
         Imag->setObjectName(QStringLiteral("Imag"));
         Imag->move(30, 60);
@@ -123,11 +119,10 @@ bool TForm1::event(QEvent *e)
         }
         break;
     case QEvent::WindowActivate: {
-        // Only the first showing and a return from another application are activations. Coming
-        // back from one of our own windows is not: the add dialog's town or the city chosen before
-        // opening the forecast stays, and a return from the error dialog does not fail again.
-        const bool activation = !activatedOnce_ || !activations_->fromOwnWindow();
-        activatedOnce_ = true;
+        // Coming back from one of our own windows is no activation: the add dialog's town or the
+        // city chosen before opening the forecast stays, and a return from the error dialog does
+        // not fail again.
+        const bool activation = activations_->isArrival(this);
         const bool handled = QMainWindow::event(e);
         if (activation)
             Q_EMIT OnActivate();
@@ -171,45 +166,15 @@ void TForm1::setCaption(const QByteArray &text)
 
 void TForm1::setLabel(int number, const QByteArray &text)
 {
-    QLabel *target = label(number);
-    const QString full = QString::fromUtf8(text);
-    target->setText(full);
-    target->adjustSize();  // labels size themselves to their text from their top-left corner
-    // Up to the window's edge (the sky's label up to the column of values): a longer text is cut
-    // with "…", and said whole by its tooltip and to a screen reader.
-    const int right = number == 9 ? Label2->x() - 8 : maximumWidth() - 8;
-    const int room = right - target->x();
-    const bool cut = target->width() > room && room > 0;
-    if (cut) {
-        target->setText(target->fontMetrics().elidedText(full, Qt::ElideRight, room - 2 * target->margin() - 2));
-        target->adjustSize();
-    }
-    target->setToolTip(cut ? full : QString());
-    target->setAccessibleName(full);
+    // Up to the window's edge (the sky's label up to the column of values).
+    meteo::setTextWithin(label(number), QString::fromUtf8(text), number == 9 ? Label2->x() - 8 : maximumWidth() - 8);
 }
 
 void TForm1::loadIcon(const QString &plainPath)
 {
     Imag->setAccessibleName(shownSky_);  // the condition the picture shows, from the report
     const QString path = meteo::sharpIconPath(plainPath, devicePixelRatioF());
-    // The same unchanged file as last time: its picture is already shown.
-    const QFileInfo info(path);
-    const QString stamp = path + u'|' + QString::number(info.size()) + u'|'
-                          + QString::number(info.lastModified().toMSecsSinceEpoch());
-    if (info.isFile() && stamp == iconStamp_ && !Imag->pixmap().isNull())
-        return;
-    iconStamp_.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw meteo::Error(path + QStringLiteral(": fichier introuvable ou illisible"));
-    QImage image;
-    if (!image.loadFromData(file.readAll(), "PNG"))  // PNG whatever the name says
-        throw meteo::Error(path + QStringLiteral(": image PNG illisible"));
-    if (path != plainPath)
-        image.setDevicePixelRatio(2);
-    Imag->setPixmap(QPixmap::fromImage(image));
-    Imag->adjustSize();
-    iconStamp_ = stamp;
+    picture_.show(Imag, path, path != plainPath);
 }
 
 void TForm1::setStatus(const QByteArray &text)
@@ -217,68 +182,12 @@ void TForm1::setStatus(const QByteArray &text)
     BarStatus->setSimpleText(QString::fromUtf8(text));
 }
 
-bool TForm1::AvertirPluie() const
-{
-    return Reglages->rainWanted();
-}
-
-void TForm1::setAvertirPluie(bool on)
-{
-    Reglages->setRainWanted(on);
-}
-
-QString TForm1::PollensGenants() const
-{
-    return Reglages->pollensText();
-}
-
-void TForm1::setPollensGenants(const QString &taxa)
-{
-    Reglages->setPollensText(taxa);
-}
-
-QByteArray TForm1::serviceHost() const
-{
-    return road_->serviceHost();
-}
-
-void TForm1::setServiceHost(const QByteArray &host)
-{
-    road_ = std::make_unique<meteo::CityDownload>(host);
-}
-
 // What the first picture of the window does without: its icon (the first picture file read asks
-// every image plugin whether it would rather read it), the notices and, where a panel can show it,
-// the panel icon, which follow the city shown.
+// every image plugin whether it would rather read it), the notices and the panel icon.
 void TForm1::startDesktop()
 {
-    if (closed_)
-        return;
-    setWindowIcon(QIcon(QStringLiteral(":/meteo.ico")));
-    Notifications = new meteo::DesktopNotifier(QDBusConnection::sessionBus(), this);
-    Notifications->clock = [this] { return clock(); };
-    Notifications->setRainWanted(Reglages->rainWanted());
-    Notifications->setPollens(Reglages->pollens());
-    connect(Reglages, &meteo::Settings::rainWantedChanged, Notifications, &meteo::DesktopNotifier::setRainWanted);
-    connect(Reglages, &meteo::Settings::pollensChanged, Notifications, &meteo::DesktopNotifier::setPollens);
-    try {
-        meteo::Places::current().prepareFolderOf(meteo::Places::current().noticesFile());
-        Notifications->rememberIn(meteo::Places::current().noticesFile());
-    } catch (const meteo::Error &) {
-        // no cache folder: the notices are remembered for this run only
-    }
-    // Made even without a panel: it shows itself when one starts.
-    Panneau = new meteo::PanelIcon(this, new QMenu(this));
-    Panneau->clock = [this] { return clock(); };
-    const auto fillPanel = [this] { Menus->fillPanelMenu(Panneau->tray()->contextMenu(), Panneau->toggleAction()); };
-    fillPanel();
-    connect(Menus, &meteo::MainMenus::townsChanged, Panneau, fillPanel);
-    Notifications->follow(Affichee());
-    Panneau->follow(Affichee());
-    if (Villes) {
-        connect(Villes.get(), &meteo::CityList::displayedChanged, Notifications, &meteo::DesktopNotifier::follow);
-        connect(Villes.get(), &meteo::CityList::displayedChanged, Panneau, &meteo::PanelIcon::follow);
-    }
+    if (!closed_ && Compagnons)
+        Compagnons->startDesktop();
 }
 
 meteo::CityWeather *TForm1::Affichee() const

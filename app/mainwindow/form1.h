@@ -4,10 +4,13 @@
 // step and calls what does the work (the download road, the menus, the settings, "Ma position").
 #pragma once
 #include "ui_form1.h"
+#include "app/fetch/citydownload.h"
+#include "app/storage/settings.h"
 #include "weather/conditionmeteo.h"
 #include "weather/display.h"
 #include "weather/extraction.h"
 #include "weather/namevaluelist.h"
+#include "app/widgets/labelcontent.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -19,19 +22,13 @@ class QTimer;
 
 namespace meteo {
 class ActivationHistory;
-class CityDownload;
 class CityList;
 class CityWeather;
-class DesktopNotifier;
-class FormAir;
-class FormHeures;
-class FormPrevisions;
+class Companions;
 class FormVilles;
 class MainMenus;
 class MemoText;
 class MyPosition;
-class PanelIcon;
-class Settings;
 class VigilanceBadge;
 }
 
@@ -51,14 +48,14 @@ public:
     void setTop(int top) { move(pos().x(), top); }
     int Left() const { return pos().x(); }
     void setLeft(int left) { move(left, pos().y()); }
-    bool AvertirPluie() const;
-    void setAvertirPluie(bool on);
-    QString PollensGenants() const;
-    void setPollensGenants(const QString &taxa);
+    bool AvertirPluie() const { return Reglages->rainWanted(); }
+    void setAvertirPluie(bool on) { Reglages->setRainWanted(on); }
+    QString PollensGenants() const { return Reglages->pollensText(); }
+    void setPollensGenants(const QString &taxa) { Reglages->setPollensText(taxa); }
 
     // The weather service's host name, optionally with ":port". Tests point it at their own server.
-    QByteArray serviceHost() const;
-    void setServiceHost(const QByteArray &host);
+    QByteArray serviceHost() const { return road_->serviceHost(); }
+    void setServiceHost(const QByteArray &host) { road_ = std::make_unique<meteo::CityDownload>(host); }
 
     // Routines (not bound by the description).
     QByteArray Traduire(const QByteArray &Phrase) const;
@@ -80,13 +77,9 @@ public:
     meteo::MainMenus *Menus = nullptr;       // the menu bar's menus and commands, and the panel's menu
     meteo::Settings *Reglages = nullptr;     // what meteo.ini keeps beside the window's place
     meteo::MyPosition *Position = nullptr;   // "Ma position", made when first asked for
-    meteo::FormPrevisions *Previsions = nullptr;  // the windows, made when first asked for
-    meteo::FormHeures *Heures = nullptr;
-    meteo::FormVilles *Overview = nullptr;
-    meteo::FormAir *AirPollens = nullptr;
-    QTimer *Actualisation = nullptr;              // the next download of the current city
-    meteo::PanelIcon *Panneau = nullptr;          // once the window is painted
-    meteo::DesktopNotifier *Notifications = nullptr;  // likewise
+    meteo::Companions *Compagnons = nullptr; // the forecast windows, the notices, the panel icon
+    meteo::FormVilles *Overview = nullptr;   // "Mes villes", made when first asked for
+    QTimer *Actualisation = nullptr;         // the next download of the current city
     meteo::VigilanceBadge *Vigilance = nullptr;  // the department's worst warning, under the icon
     // The stored weather.xml as parsed and read once by the download that stored it.
     meteo::CheckedDocument Document;
@@ -123,11 +116,9 @@ public Q_SLOTS:
     void HeuresClick();
     void AirClick();
     void CloseAppli();
-    void MaPositionClick();
     void MesVillesClick();
     // Shows the weather of `code` as a choice in the "Villes" menu does.
     void choisirVille(const QByteArray &code);
-    void AjouterPositionClick();
 
 Q_SIGNALS:
     // The window's own events, bound to their handlers by the description.
@@ -150,14 +141,11 @@ private:
     void connectMenus();
     void downloadEnded(const QString &failure);
     meteo::CityWeather *weatherOf(const QByteArray &code) const;
-    template <class Window>
-    void openWindow(Window *&window);
     void requestStartCity();
 
     QByteArray HTTPBuffer;
     std::unique_ptr<meteo::CityDownload> road_;  // the download's set-up, checks and reading
     meteo::ActivationHistory *activations_ = nullptr;
-    bool activatedOnce_ = false;
     int failures_ = 0;  // downloads in a row that did not end with the weather shown
     bool closed_ = false;  // once closed, nothing downloads or schedules a download again
     QByteArray shownCity_;  // code of the city whose weather is shown
@@ -165,5 +153,5 @@ private:
     bool desktopStarted_ = false;
     QDateTime received_;  // when the download being shown ended
     QString shownSky_;   // the sky of the report being shown, in French: what the picture shows
-    QString iconStamp_;  // path, size and time of the picture shown, so an unchanged one is not decoded again
+    meteo::PictureFile picture_;  // the condition's picture, decoded again only when its file changed
 };

@@ -3,23 +3,20 @@
 // start city, adding and removing a city, "Mes villes", "Ma position" and the forecast windows.
 #include "form1.h"
 
+#include "companions.h"
 #include "mainmenus.h"
 #include "myposition.h"
 #include "app/model/citylist.h"
 #include "app/storage/settings.h"
 #include "app/widgets/errorreport.h"
+#include "app/widgets/windowparts.h"
 #include "app/widgets/screenplacement.h"
 #include "app/widgets/simplestatusbar.h"
-#include "app/windows/formair.h"
 #include "app/windows/formajout.h"
-#include "app/windows/formheures.h"
-#include "app/windows/formprevisions.h"
 #include "app/windows/formvilles.h"
 #include "common/error.h"
 
 #include <QAction>
-#include <QMessageBox>
-#include <QPushButton>
 
 using meteo::atEventBoundary;
 
@@ -28,40 +25,40 @@ void TForm1::connectMenus()
     const std::pair<QAction *, void (TForm1::*)()> commands[] = {
         {Menus->Actualiser, &TForm1::ActualiserClick},   {Menus->AjouterVille, &TForm1::AjouterVilleClick},
         {Menus->RetirerVille, &TForm1::RetirerVilleClick}, {Menus->MesVilles, &TForm1::MesVillesClick},
-        {Menus->MaPosition, &TForm1::MaPositionClick},   {Menus->AjouterPosition, &TForm1::AjouterPositionClick},
         {Menus->Quitter, &TForm1::CloseAppli},           {Menus->PrevisionsNeufJours, &TForm1::PrevisionsClick},
         {Menus->PrevisionsHeures, &TForm1::HeuresClick}, {Menus->PrevisionsAir, &TForm1::AirClick}};
     for (const auto &[action, handler] : commands)
         connect(action, &QAction::triggered, this, handler);
-}
-
-// A window of ours that follows the city shown: made and placed beside this one the first time,
-// brought forward afterwards.
-template <class Window>
-void TForm1::openWindow(Window *&window)
-{
-    const bool first = !window;
-    if (first) {
-        window = new Window(this);
-        window->follow(Affichee());
-        connect(Villes.get(), &meteo::CityList::displayedChanged, window, &Window::follow);
-    }
-    meteo::showBeside(window, this, first);
+    // "Ma position": its commune shown as a menu choice shows a city, then offered to the list.
+    Position = new meteo::MyPosition([this] { return serviceHost(); }, this);
+    connect(Menus->MaPosition, &QAction::triggered, Position, [this] { Position->find(positionTimeout); });
+    connect(Position, &meteo::MyPosition::status, this, &TForm1::setStatus);
+    connect(Position, &meteo::MyPosition::found, this, [this](const meteo::FoundCommune &commune) {
+        choisirVille(commune.code);
+        Menus->offerPosition(commune.code);
+    });
+    connect(Menus->AjouterPosition, &QAction::triggered, this, [this] {
+        atEventBoundary("AjouterPosition", [&] {
+            const meteo::FoundCommune commune = *Position->commune();
+            Menus->offerPosition(commune.code);
+            AjouterVille(commune.name(), commune.label, commune.code);
+        });
+    });
 }
 
 void TForm1::AirClick()
 {
-    atEventBoundary("AirClick", [&] { openWindow(AirPollens); });
+    atEventBoundary("AirClick", [&] { Compagnons->openAir(); });
 }
 
 void TForm1::PrevisionsClick()
 {
-    atEventBoundary("PrevisionsClick", [&] { openWindow(Previsions); });
+    atEventBoundary("PrevisionsClick", [&] { Compagnons->openPrevisions(); });
 }
 
 void TForm1::HeuresClick()
 {
-    atEventBoundary("HeuresClick", [&] { openWindow(Heures); });
+    atEventBoundary("HeuresClick", [&] { Compagnons->openHeures(); });
 }
 
 void TForm1::MesVillesClick()
@@ -116,17 +113,11 @@ void TForm1::AjouterVilleClick()
 
 void TForm1::AjouterVille(const QByteArray &name, const QByteArray &label, const QByteArray &code)
 {
-    bool known = false, nameTaken = false;
-    for (int i = 0; Villes && i < Villes->count(); ++i) {
-        known = known || Villes->valueAt(i) == code;
-        nameTaken = nameTaken || meteo::equalsIgnoringAsciiCase(Villes->name(i), name);
-    }
     QString notAdded;
     try {
-        if (!known)  // two communes of one name are told apart by their department
-            Villes->add(nameTaken ? label : name, code);
+        Villes->addCommune(name, label, code);
     } catch (const meteo::Error &e) {
-        notAdded = QString::fromUtf8(name) + QStringLiteral(" n'a pas été ajoutée à la liste des villes : ") + QString::fromUtf8(e.what());
+        notAdded = QString::fromUtf8(e.what());
     }
     // Its weather is shown all the same: the user asked for it.
     Ville = code;
@@ -142,24 +133,11 @@ void TForm1::RetirerVilleClick()
 {
     atEventBoundary("RetirerVilleClick", [&] {
         const int line = Villes ? Villes->rowOf(Ville) : -1;
-        if (line < 0)
-            return;
-        const QString name = QString::fromUtf8(Villes->name(line));
-        QMessageBox box(QMessageBox::Question, QStringLiteral("Retirer une ville"),
-                        QStringLiteral("Retirer %1 de la liste des villes ?").arg(name), QMessageBox::NoButton, this);
-        QPushButton *oui = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
-        QPushButton *non = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
-        box.setDefaultButton(non);
-        box.setEscapeButton(non);
-        box.exec();
-        if (box.clickedButton() != oui)
+        if (line < 0 || !meteo::confirm(this, QStringLiteral("Retirer une ville"),
+                                        QStringLiteral("Retirer %1 de la liste des villes ?").arg(QString::fromUtf8(Villes->name(line)))))
             return;
         const QByteArray removed = Ville;
-        try {
-            Villes->remove(removed);
-        } catch (const meteo::Error &e) {
-            throw meteo::Error(name + QStringLiteral(" n'a pas été retirée de la liste des villes : ") + QString::fromUtf8(e.what()));
-        }
+        Villes->removeCity(removed);
         if (Edit1->text().toUtf8() == removed)
             Edit1->clear();
         requestStartCity();
@@ -200,32 +178,5 @@ void TForm1::FormClose()
     atEventBoundary("FormClose", [&] {
         Edit1->setText(QString::fromUtf8(Ville));
         Villes.reset();
-    });
-}
-
-void TForm1::MaPositionClick()
-{
-    atEventBoundary("MaPositionClick", [&] {
-        if (!Position) {
-            Position = new meteo::MyPosition(serviceHost(), this);
-            connect(Position, &meteo::MyPosition::status, this, &TForm1::setStatus);
-            connect(Position, &meteo::MyPosition::found, this, [this](const QByteArray &code) {
-                choisirVille(code);
-                Menus->offerPosition(code);
-            });
-        }
-        Position->timeoutMs = positionTimeout;
-        Position->find();
-    });
-}
-
-void TForm1::AjouterPositionClick()
-{
-    atEventBoundary("AjouterPositionClick", [&] {
-        if (!Position || !Position->commune())
-            return;
-        const meteo::FoundCommune commune = *Position->commune();
-        Menus->offerPosition(commune.code);
-        AjouterVille(commune.name(), commune.label, commune.code);
     });
 }

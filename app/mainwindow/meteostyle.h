@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The viewer's application set-up before its window: its name, its menu kept in the window, and a
 // style that draws the menu bar's overflow arrow itself. Qt's own arrow is a picture file, and
 // reading the first picture file asks every image plugin whether it would rather read it: loading

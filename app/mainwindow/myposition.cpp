@@ -7,15 +7,15 @@
 
 namespace meteo {
 
-MyPosition::MyPosition(const QByteArray &serviceHost, QObject *parent) : QObject(parent), host_(serviceHost) {}
+MyPosition::MyPosition(std::function<QByteArray()> serviceHost, QObject *parent) : QObject(parent), host_(std::move(serviceHost)) {}
 
-void MyPosition::find()
+void MyPosition::find(int timeoutMs)
 {
     if (!finder_) {
         finder_ = new PositionFinder(this);
         connect(finder_, &PositionFinder::found, this, [this](double latitude, double longitude) {
             if (!search_) {
-                search_ = new CommuneSearch(host_, this);
+                search_ = new CommuneSearch(host_(), this);
                 connect(search_, &CommuneSearch::found, this, [this](const QString &, const CommuneList &answer) { nearest(answer); });
                 connect(search_, &CommuneSearch::failed, this, [this](const QString &why) { Q_EMIT status(why.toUtf8()); });
             }
@@ -36,7 +36,7 @@ void MyPosition::nearest(const CommuneList &answer)
     }
     commune_ = answer.communes.first();
     toSay_ = true;
-    Q_EMIT found(commune_->code);
+    Q_EMIT found(*commune_);
 }
 
 QByteArray MyPosition::takeShownText(const QByteArray &shownCode)

@@ -6,6 +6,7 @@
 #include "net/communelist.h"
 
 #include <QObject>
+#include <functional>
 #include <optional>
 
 namespace meteo {
@@ -16,10 +17,10 @@ class PositionFinder;
 class MyPosition : public QObject {
     Q_OBJECT
 public:
-    MyPosition(const QByteArray &serviceHost, QObject *parent = nullptr);
-    int timeoutMs = 30 * 1000;  // for one fix
-
-    void find();
+    // `serviceHost` names the service when a search starts.
+    MyPosition(std::function<QByteArray()> serviceHost, QObject *parent = nullptr);
+    // One fix within `timeoutMs`, then its commune.
+    void find(int timeoutMs);
     const std::optional<FoundCommune> &commune() const { return commune_; }
     // Once the commune's weather is shown: "Ma position : Quimper (29), à 0,4 km", said once; empty
     // for any other city.
@@ -27,11 +28,11 @@ public:
 
 Q_SIGNALS:
     void status(const QByteArray &text);
-    void found(const QByteArray &code);
+    void found(const meteo::FoundCommune &commune);
 
 private:
     void nearest(const CommuneList &answer);
-    QByteArray host_;
+    std::function<QByteArray()> host_;
     PositionFinder *finder_ = nullptr;
     CommuneSearch *search_ = nullptr;
     std::optional<FoundCommune> commune_;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "citylist.h"
 
 #include "app/storage/atomicfile.h"
@@ -112,6 +113,30 @@ void CityList::add(const QByteArray &name, const QByteArray &code)
 void CityList::remove(const QByteArray &code)
 {
     write(withCityRemoved(fileBytes(), code));
+}
+
+void CityList::addCommune(const QByteArray &name, const QByteArray &label, const QByteArray &code)
+{
+    if (rowOf(code) >= 0)
+        return;
+    bool nameTaken = false;
+    for (int i = 0; i < count() && !nameTaken; ++i)
+        nameTaken = equalsIgnoringAsciiCase(this->name(i), name);
+    try {
+        add(nameTaken ? label : name, code);
+    } catch (const Error &e) {
+        throw Error(QString::fromUtf8(name) + QStringLiteral(" n'a pas été ajoutée à la liste des villes : ") + QString::fromUtf8(e.what()));
+    }
+}
+
+void CityList::removeCity(const QByteArray &code)
+{
+    const QByteArray named = name(rowOf(code));
+    try {
+        remove(code);
+    } catch (const Error &e) {
+        throw Error(QString::fromUtf8(named) + QStringLiteral(" n'a pas été retirée de la liste des villes : ") + QString::fromUtf8(e.what()));
+    }
 }
 
 int CityList::rowOf(const QByteArray &code) const

@@ -31,6 +31,11 @@ public:
     // code; throws Error when the file cannot be read or written (the list is then unchanged).
     void add(const QByteArray &name, const QByteArray &code);
     void remove(const QByteArray &code);
+    // A commune found at the service, added once: named by `name`, or by `label` ("Valence (26)")
+    // when another city of the list has that name; throws Error saying it was not added, and why.
+    void addCommune(const QByteArray &name, const QByteArray &label, const QByteArray &code);
+    // Removes the first line of `code`; throws Error saying it was not removed, and why.
+    void removeCity(const QByteArray &code);
 
     // The lines as the name=value list reads them.
     int count() const { return lines_.count(); }

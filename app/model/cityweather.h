@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One city's weather as the viewer knows it: its code, its latest report, and where its download
 // stands. Every window, the panel icon and the notices follow a CityWeather and redraw on changed();
 // none reads a widget, a file's date or the document again.

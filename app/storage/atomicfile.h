@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Replacing a file whole or not at all: a crash or a full disk never leaves it torn.
 #pragma once
 #include <QByteArray>

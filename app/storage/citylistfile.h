@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Changes to the city list file (villes.ini) made from the window: one line added at the end or one
 // removed. Everything else stays byte for byte: the byte-order mark, the other lines, their ends.
 #pragma once

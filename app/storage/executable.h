@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where the running executable lives: every data file of the window is found beside it.
 #pragma once
 #include <QString>

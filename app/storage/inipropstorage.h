@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Keeps the window's session properties ("Edit1.Text;Top;Left") in an ini file between runs: restored
 // before the window is first shown, saved when it closes, each found by its property name.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The hidden text holder of the downloaded body: bytes kept exactly as received (no decoding), whole
 // text replaced in constant time, and its lines saved to a file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where the viewer's files are. A portable copy (its program folder is writable: the build tree, a
 // copied folder) keeps everything beside the executable and meteo.ini in the current directory. An
 // installed copy never writes its program folder: the download goes to the user's cache folder, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // City selection: the menu built from villes.ini, the choice of the city to request on activation and
 // menu clicks, "Memorisation", the code kept across runs, and the whole road from menu to labels.
 #include "app/widgets/errorreport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // On the desktop: the decision to announce rain (a table over downloads and the clock), the notice
 // sent to a fake notification service on a private session bus, the panel icon's picture, and the
 // setting kept in meteo.ini.

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The weather download: URL decomposition, the request on the wire, the five events and their
 // handlers, and what reaches weather.xml, against a raw server on 127.0.0.1 that can misbehave.
 #include "app/widgets/errorreport.h"
 #include "app/mainwindow/form1.h"
+#include "app/mainwindow/companions.h"
 #include "app/storage/memotext.h"
 #include "app/widgets/simplestatusbar.h"
 #include "net/httpclient.h"
@@ -185,12 +187,12 @@ private Q_SLOTS:
             QVERIFY(!w->Vigilance->geometry().intersects(w->label(n)->geometry()) || w->label(n)->text().isEmpty());
         QVERIFY(!w->Vigilance->geometry().intersects(w->Imag->geometry()));
         w->Vigilance->click();
-        QTRY_VERIFY(w->Heures && w->Heures->isVisible());
-        const QStringList lines = w->Heures->Vigilances->text().split(u'\n');
+        QTRY_VERIFY(w->Compagnons->Heures && w->Compagnons->Heures->isVisible());
+        const QStringList lines = w->Compagnons->Heures->Vigilances->text().split(u'\n');
         QCOMPARE(lines.size(), 2);
         QVERIFY(lines[0].startsWith(QStringLiteral("Vigilance orange vent violent jusqu'à ")));
         QVERIFY(lines[1].startsWith(QStringLiteral("Vigilance jaune orages de ")));
-        const QRectF wind = w->Heures->Graphique->warningBand(0), storm = w->Heures->Graphique->warningBand(1);
+        const QRectF wind = w->Compagnons->Heures->Graphique->warningBand(0), storm = w->Compagnons->Heures->Graphique->warningBand(1);
         QVERIFY(!wind.isEmpty() && !storm.isEmpty() && wind.left() < storm.left() && storm.right() < wind.right());
         w->Request("FR75056");  // green
         QTRY_VERIFY(!w->Vigilance->isVisibleTo(w.get()));

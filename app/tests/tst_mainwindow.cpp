@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The main window: its description, fixed size, remembered values, close paths and error report.
 #include "app/widgets/errorreport.h"
 #include "app/mainwindow/form1.h"
+#include "app/mainwindow/companions.h"
 #include "app/windows/formprevisions.h"
 #include "app/widgets/screenplacement.h"
 #include "app/widgets/simplestatusbar.h"
@@ -45,10 +47,10 @@ private Q_SLOTS:
     {
         TempCurrentDir cwd;
         TForm1 w;
-        QVERIFY(!w.Notifications && !w.Panneau && w.windowIcon().isNull());
+        QVERIFY(!w.Compagnons->Notifications && !w.Compagnons->Panneau && w.windowIcon().isNull());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTRY_VERIFY(w.Notifications);
+        QTRY_VERIFY(w.Compagnons->Notifications);
         QVERIFY(!w.windowIcon().isNull());
     }
 
@@ -156,7 +158,7 @@ private Q_SLOTS:
         box->close();
         activate(&w);
         w.PrevisionsClick();
-        activate(w.Previsions);
+        activate(w.Compagnons->Previsions);
         activate(&w);
         QCoreApplication::processEvents();
         QCOMPARE(activations.count(), 1);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "Mes villes": the order from the finest to the least fine as a table, and the window against a
 // fake service — four cities, the one the main window shows left out, one failing, the day chosen,
 // Enter to show a city, nothing downloaded while it is hidden, weather.xml never written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What follows a city's weather: the model (CityWeather, its states), the nine-day and 48-hour
 // windows reading its report, the chart's layout as geometry, and the main window feeding the city
 // it shows to every follower through its one download road.
@@ -5,6 +6,7 @@
 #include "app/widgets/chartlayout.h"
 #include "app/widgets/errorreport.h"
 #include "app/mainwindow/form1.h"
+#include "app/mainwindow/companions.h"
 #include "app/mainwindow/mainmenus.h"
 #include "app/windows/formheures.h"
 #include "app/windows/formprevisions.h"
@@ -384,25 +386,25 @@ private Q_SLOTS:
         w.Menus->PrevisionsNeufJours->trigger();
         w.Menus->PrevisionsHeures->trigger();
         const quint64 parses = meteo::WeatherDocument::parseCount();
-        QVERIFY(w.Previsions && w.Heures);
-        QCOMPARE(w.Previsions->findChild<QLabel *>(QStringLiteral("Message"))->text(),
+        QVERIFY(w.Compagnons->Previsions && w.Compagnons->Heures);
+        QCOMPARE(w.Compagnons->Previsions->findChild<QLabel *>(QStringLiteral("Message"))->text(),
                  QStringLiteral("Aucune prévision : la météo n'a pas encore été téléchargée"));
         w.Request("FR75056");
-        QTRY_COMPARE(w.Previsions->windowTitle(), QStringLiteral("Prévisions — Paris, France"));
+        QTRY_COMPARE(w.Compagnons->Previsions->windowTitle(), QStringLiteral("Prévisions — Paris, France"));
         QVERIFY(w.Affichee() && w.Affichee()->code() == "FR75056" && w.Affichee()->name() == "Paris");
         QCOMPARE(w.Affichee()->report()->received, clock);
         QCOMPARE(meteo::WeatherDocument::parseCount() - parses, quint64(1));  // one download, one parse, every window
         QVERIFY(!w.Vigilance->isVisibleTo(&w));
         w.Request("FR69123");
-        QTRY_COMPARE(w.Previsions->windowTitle(), QStringLiteral("Prévisions — Lyon, France"));
-        QCOMPARE(w.Heures->windowTitle(), QStringLiteral("Prochaines 48 heures — Lyon"));
+        QTRY_COMPARE(w.Compagnons->Previsions->windowTitle(), QStringLiteral("Prévisions — Lyon, France"));
+        QCOMPARE(w.Compagnons->Heures->windowTitle(), QStringLiteral("Prochaines 48 heures — Lyon"));
         QVERIFY(w.Vigilance->isVisibleTo(&w) && w.Vigilance->text().startsWith(QStringLiteral("Vigilance orange — orages")));
         meteo::CityWeather *lyon = w.Affichee();
         w.Request("FR69123");
         QTRY_COMPARE(lyon->state(clock), meteo::CityWeather::State::Failed);
         QVERIFY2(lyon->failure().contains(QStringLiteral("500")), qPrintable(lyon->failure()));
         QCOMPARE(w.Affichee(), lyon);
-        QCOMPARE(w.Previsions->windowTitle(), QStringLiteral("Prévisions — Lyon, France"));
+        QCOMPARE(w.Compagnons->Previsions->windowTitle(), QStringLiteral("Prévisions — Lyon, France"));
         QVERIFY(w.Vigilance->isVisibleTo(&w));
         QCOMPARE(server.requests.size(), 3);
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The windows that follow a city's weather, and "Mes villes", in one program.
 #include <QApplication>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where everything of the 48-hour chart goes, worked out from the hours, the font and the size alone,
 // so that it is tested as geometry: the plot area, the axes' round scales, the legend and the hourly
 // strip, every text placed from the font's metrics and refused where it would cover another. The

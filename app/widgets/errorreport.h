@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The program's one error report: an error that ends an event handler is written to stderr and shown
 // in a non-modal French message box, and the program goes on with what the failed step left.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The 48-hour chart: temperature as a smooth curve (warmest and coldest hours labelled), precipitation
 // bars shaded by their chance, gusts, nights and now, an hourly strip of time, icon and temperature
 // above it, and a legend. Every text is placed from the font's own metrics, so that none is clipped

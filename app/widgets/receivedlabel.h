@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // When the shown document came, said the same way in every forecast window, and plainly when that
 // is too long ago to be today's weather (the service was unreachable since).
 #pragma once

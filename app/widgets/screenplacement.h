@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where windows go on the screens: whole, frame included (title bar to status bar), inside one
 // screen's available area, since a window cut by a screen edge hides its status bar, where every
 // error is shown. Pure arithmetic on frame rectangles, and the small glue that measures a window's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A status bar that shows one persistent text: unlike a temporary message, nothing but the next
 // assignment replaces it (menu hovers do not wipe it). A text too long for the bar is cut at a word
 // and ends with "…"; the whole text is then its tooltip and its description for screen readers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The department's official warnings under the main window's icon: the worst on its colour, how
 // many others, every one in words for a screen reader; a click opens the 48 hours. Hidden when the
 // department is green or the document has no vigilance.

@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "windowparts.h"
 
 #include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -40,6 +43,17 @@ void fillWithScrolledPage(QWidget *window, QWidget *page)
     auto *outer = new QVBoxLayout(window);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
+}
+
+bool confirm(QWidget *parent, const QString &title, const QString &question)
+{
+    QMessageBox box(QMessageBox::Question, title, question, QMessageBox::NoButton, parent);
+    QPushButton *oui = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
+    QPushButton *non = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
+    box.setDefaultButton(non);
+    box.setEscapeButton(non);
+    box.exec();
+    return box.clickedButton() == oui;
 }
 
 } // namespace meteo

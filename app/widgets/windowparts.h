@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the forecast windows share: Escape closes them, as it closes a dialog; their page scrolls
 // where the screen is smaller than it.
 #pragma once
+#include <QString>
 
 class QWidget;
 
@@ -9,5 +11,8 @@ namespace meteo {
 void closeOnEscape(QWidget *window);
 // `page` as the whole of `window`, in a frameless area that scrolls it when the window is smaller.
 void fillWithScrolledPage(QWidget *window, QWidget *page);
+
+// Asks `question` with "Oui" and "Non", Non the default and Escape's; true for Oui.
+bool confirm(QWidget *parent, const QString &title, const QString &question);
 
 } // namespace meteo

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "Air et pollens": today's ATMO class on its colour, with its word and the pollutant that decides
 // it, the next days' classes, the five pollutants over the 48 hours as rows coloured by their class,
 // the six pollens' levels today and the next three days, the source and its credit, and the age of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The "Ajouter une ville" dialog: the user types a name or a postal code, the communes the service
 // knows are listed as they type, and the chosen one is handed to the main window.
 #pragma once

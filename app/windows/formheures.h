@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "Prochaines 48 heures": the rain of the next two hours by quarter hour, with its sentence, and the
 // 48 hours ahead drawn as a chart (temperature curve, precipitation bars shaded by their chance,
 // gusts, nights, the current time). It only draws what weather/hourly.h reads and computes, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The forecast window: one row per forecast day of the stored weather document ("Aujourd'hui",
 // "Demain", then weekday and date; day and night icons, sky, the day's temperatures as a bar on one
 // scale for all nine days, chance of rain, wind, sunrise and sunset). It only places the texts that

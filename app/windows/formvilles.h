@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // "Mes villes": every city of the list at a glance, for now or for one of the nine days, in the
 // list's order or from the finest to the least fine. Its cities are downloaded when it is shown and
 // every 15 minutes while it is, never while it is hidden; Enter or a double click shows a city in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The texts both programs share: French dates, hours and numbers, the document's English dates.
 #include "common/englishdates.h"
 #include "common/frenchtext.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The HTTP layer on its own, linking the net library alone: the answer parser as a table fed whole
 // and a byte at a time, the URL decomposition, and the client's promise that a handler which hangs
 // up hears nothing more until it has returned.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Every commune the service knows, from the table committed in data/communes/ (built by its
 // `update` script from the official commune list and GeoNames positions) and compiled in.
 #pragma once

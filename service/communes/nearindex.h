@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The communes nearest a point, by the position of their seat: a grid of tenths of a degree built
 // once at start, searched ring by ring outwards from the point's cell until no nearer commune can
 // remain, so that a look-up reads a few dozen communes rather than all of them. A municipal

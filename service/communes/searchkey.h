@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The form in which French place names are compared: without accents, case, hyphens or apostrophes,
 // and with "st"/"ste" read as "saint"/"sainte". The commune table's builder matches names with it,
 // and the service's search compares what the user types with it.

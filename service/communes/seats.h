@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The seats (chefs-lieux) of the overseas communes named after their island or atoll, where the
 // seat is not the commune's own name: the table's builder places a commune at its seat, and the
 // search finds a commune by its seat's name ("Taiohae" is Nuku-Hiva). And the name of each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The air of one place: hourly concentrations (and pollen counts where the source has them) and
 // the days' ATMO classes and pollen levels computed from them over the place's local days.
 #pragma once

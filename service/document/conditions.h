@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The weather vocabulary the service writes: the WMO weather codes it knows, with the English phrase
 // and the icon codes by day and by night; the pressure tendencies; wind and UV texts.
 #pragma once

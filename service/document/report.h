@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One weather report of the service, whatever its source, and the XML document the viewer reads.
 #pragma once
 #include <QByteArray>

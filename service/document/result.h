@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The service's one way to fail: a result holds the value asked for, or the HTTP status and text with
 // which the request is refused (400 for a malformed request, 404 for an unknown code, 502 when the
 // weather source failed). The text goes to the log and into the <error> document.

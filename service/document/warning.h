@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Météo-France's vigilance as the document says it: the warnings of a department (nine phenomena,
 // four colours), the map by department, and the warnings of the coming day. Read by the live source,
 // made by the simulation, written into the document.

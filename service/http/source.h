@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where the service's weather comes from. A source answers one city at a time through a callback, so
 // that a live source can wait for the network without blocking the server.
 #pragma once

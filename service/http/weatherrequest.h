@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What a request to the service asks for: GET /weather/local/<code>?<query>, as the viewer sends it,
 // GET /communes?q=<text> or GET /communes/near?lat=<degrees>&lon=<degrees>; a malformed request is a
 // 400 with its reason.

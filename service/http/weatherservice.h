@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The HTTP face of the service: every request is parsed, answered from the weather source (200 and
 // the document), or refused (400 malformed, 404 unknown code, 502 source failure), and logged in one line.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Open-Meteo air-quality answer read into the place's air: strictly, with the shared JSON
 // reader, so that no half-read or absurd value is ever served. Apart from the network code so that
 // it can be fuzzed.

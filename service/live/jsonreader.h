@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Strict reading of the JSON answers of the live sources (Open-Meteo's forecast and air quality,
 // Météo-France's vigilance): typed getters that keep the first field that failed and why, so that a
 // reader goes on without branching at each field and then says exactly what was wrong. Nothing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The live source: the Open-Meteo forecast API, asked over HTTPS for the city's coordinates, its JSON
 // answer turned into the same report as the simulation. Answers are kept ten minutes per city, and
 // requests for a city already being fetched wait for that one upstream call.

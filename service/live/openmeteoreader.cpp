@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Open-Meteo JSON answer read into a report: strictly, every value range-checked, so that no
 // half-filled or absurd document is ever served. Apart from the network code so it can be fuzzed.
 #include "openmeteo.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Météo-France's vigilance: the map of warnings by department (DPVigilance, cartevigilance/encours)
 // read strictly, and the live source that keeps the last good map.
 #pragma once

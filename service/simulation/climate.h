@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Each commune's climate: the normal daily maximum and minimum of every day of the year, from where it
 // is (latitude, the Atlantic-to-continental gradient, the Mediterranean rim, altitude) or, overseas,
 // from its territory's normals. The simulation draws its weather around these.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulation's air: concentrations and pollen that follow its own weather and season. Ozone
 // rises on sunny summer afternoons (most in the south-east and the Rhône valley); NO₂ with the
 // commune's population and its rush hours; particles in still, cold winter evenings and in Alpine

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulated current conditions, and the 48 hours and 8 quarter hours that follow them: the
 // current hour and quarter are exactly the current conditions.
 #include "simulatedweather.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulation's one place: its weather as a function of the instant (the climate's normals, a
 // slowly wandering anomaly shared with the neighbours, the systems' sky, the day's curve), and the
 // formulas every part of a simulated report shares. Used by the parts of simulate(), one file a job:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The offline source's report: its nine days here; the current conditions, the hours and the
 // warnings in their own files, all from one place's weather (simulatedweather.h).
 #include "simulation.h"

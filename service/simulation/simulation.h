@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The offline source: weather that looks real for the city and the date, computed, not fetched.
 // The same code at the same minute always gives the same report.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Sunrise and sunset from latitude, longitude and date (the usual solar-position approximations,
 // within a minute or two of published tables at French latitudes).
 #pragma once

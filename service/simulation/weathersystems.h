@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Weather that moves: the rain and the cloud of any place at any instant, from systems that cross the
 // country rather than from a clock. Atlantic fronts spawn at irregular intervals west of Brittany,
 // sweep east at 30 to 60 km/h and die out inland, a few of them in winter as storms that blow

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The air: the ATMO class and the pollen levels as tables (each bound on both sides, the day's mean
 // against its highest hour), the air-quality reader over answers of ours, the service with a fake
 // air-quality server that fails or stays silent, and a year of the simulation's air at six places.

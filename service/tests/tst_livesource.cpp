@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The live source: Open-Meteo answers (our own fixtures, served by a fake upstream on 127.0.0.1)
 // become documents the viewer reads; every upstream failure is a 502 with its cause; answers are
 // cached and shared.

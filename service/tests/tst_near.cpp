@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The communes nearest a point: the index against a scan of the whole table, the answer over HTTP
 // for places of every kind (a city's centre, an arrondissement, overseas, the sea) and for hostile
 // coordinates.

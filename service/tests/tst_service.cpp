@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The weather service: its documents pass the viewer's own reading, its answers and refusals over
 // HTTP, the commune table and its search.
 #include "common/instanttext.h"

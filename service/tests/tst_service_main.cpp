@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The weather service's tests: the HTTP face, the simulation's climate and weather, the live source,
 // the warnings, the nearest communes.
 #include <QCoreApplication>

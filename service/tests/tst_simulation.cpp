@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The simulation as a newcomer meets it: each commune's climate against Météo-France's normals, a
 // year of weather that moves from the Atlantic and stays physically coherent hour after hour.
 #include "service/simulation/simulatedweather.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Météo-France's vigilance: the map's reader as a table over answers written from the documented
 // fields, and the service reading it from a fake Météo-France (the key in its header and nowhere
 // else, failures, reuse for ten minutes).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A city's report from a document, read as a download reads it (the 22 values where the document
 // has them, the shipped dictionary), for the tests of what follows a city.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the tests share: sample documents, files placed beside the test executable, a temporary
 // current directory, and a raw HTTP server on 127.0.0.1 that the test scripts (and can make misbehave).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The window icon: a sun behind a cloud with a raindrop, the whole application in one picture.
 #include "shapes.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One drawing per icon code of the weather service, composed from the shared primitives.
 #include "shapes.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The icon format is written by hand because Qt's writer compresses to PNG, and the window
 // description's icon is a plain bitmap: header, one directory entry, bitmap header, BGRA rows
 // bottom-up, then the AND mask rows padded to 32 bits.

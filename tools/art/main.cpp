@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // meteo-art ICONS_DIR GENERATED_DIR: draws every weather icon into ICONS_DIR and the window icon
 // (ICO for the window, PNG for the desktop entry) into GENERATED_DIR.
 #include "icowriter.h"

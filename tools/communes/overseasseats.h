@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where the communes of the overseas territories sit. GeoNames' cities-500 extract has no INSEE
 // codes for French Polynesia, New Caledonia, Wallis-et-Futuna, Saint-Pierre-et-Miquelon,
 // Saint-Barthélemy, Saint-Martin and the TAAF, and a commune named after its island or atoll is not

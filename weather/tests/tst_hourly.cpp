@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The readings of the hours ahead and their texts: the 48 hours and the quarters read with their
 // offsets, every value read or refused (and drawn as a gap), round scales and a smooth curve, the
 // rain sentence, the French texts of dates, hours and numbers, and the city report read once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The display refresh: time texts, the composed texts, the order of the writes when a step fails, the
 // icon file chosen, and the shipped icon set.
 #include "app/widgets/errorreport.h"

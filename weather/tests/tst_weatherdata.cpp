@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Weather data: the name=value list, the lookups and the fill of the weather record, the XML reader's
 // safety, and the translation with its shipped dictionary.
 #include "service/document/conditions.h"

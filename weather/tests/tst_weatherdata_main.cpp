@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The weather-data subsystem's tests: record, translation, the display refresh and the readings of
 // the hours ahead, in one program.
 #include <QApplication>
