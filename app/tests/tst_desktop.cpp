@@ -8,6 +8,7 @@
 #include "app/desktop/panelicon.h"
 #include "app/widgets/mnemonics.h"
 #include "testsupport.h"
+#include "windowfixture.h"
 #include "reportsupport.h"
 #include "weather/rainalert.h"
 
@@ -25,7 +26,7 @@ using namespace testing;
 namespace {
 
 // A notification service that records what it is asked.
-class FakeNotifications : public QObject {
+class FakeNotifications : public QObject, WindowFixture {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
@@ -92,16 +93,14 @@ const QDateTime kStart(QDate(2026, 12, 7), QTime(14, 0), Qt::OffsetFromUTC, 3600
 
 } // namespace
 
-class DesktopTest : public QObject {
+// For the tests of the whole window: a city list of Paris alone, meteo.ini in a folder of its own.
+class DesktopTest : public QObject, WindowFixture {
     Q_OBJECT
-    // For the tests of the whole window: a city list of Paris alone, meteo.ini in a folder of its own.
-    meteo::ErrorReport report;
-    BesideExe files;
 
 private Q_SLOTS:
     void initTestCase()
     {
-        report.setDialogsShown(false);
+        prepare(false);
         files.write(QStringLiteral("villes.ini"), "Paris=FR75056\n");
     }
 
@@ -348,7 +347,9 @@ private Q_SLOTS:
     }
 
     // "Avertir de la pluie" is on at first, and remembered in meteo.ini beside the window's values.
-    void warningSettingIsRemembered()
+    // The settings are kept in meteo.ini and the menus show them: a check mark changes the setting,
+    // a setting read back checks its item.
+    void settingsAreRememberedAndShown()
     {
         TempCurrentDir cwd;
         {
@@ -357,11 +358,18 @@ private Q_SLOTS:
             QVERIFY(item && item->isCheckable() && item->isChecked() && w.AvertirPluie());
             item->trigger();
             QVERIFY(!w.AvertirPluie());
+            w.findChild<QMenu *>(QStringLiteral("PollensGenants"))->actions().at(1)->trigger();  // bouleau
+            QCOMPARE(w.Reglages->pollens(), QSet<meteo::Taxon>{meteo::Taxon::Bouleau});
             w.close();
         }
-        QVERIFY(readFile(QStringLiteral("meteo.ini")).contains("AvertirPluie=false"));
+        const QByteArray ini = readFile(QStringLiteral("meteo.ini"));
+        QVERIFY(ini.contains("AvertirPluie=false") && ini.contains("PollensGenants=bouleau"));
         TForm1 again;
         QVERIFY(!again.AvertirPluie() && !again.findChild<QAction *>(QStringLiteral("AvertirPluie"))->isChecked());
+        const QList<QAction *> pollens = again.findChild<QMenu *>(QStringLiteral("PollensGenants"))->actions();
+        QVERIFY(pollens.at(1)->isChecked() && !pollens.at(0)->isChecked());
+        again.Reglages->setPollensText(QStringLiteral("aulne"));
+        QVERIFY(pollens.at(0)->isChecked() && !pollens.at(1)->isChecked());
     }
 };
 

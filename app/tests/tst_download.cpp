@@ -10,6 +10,7 @@
 #include "net/request.h"
 #include "net/response.h"
 #include "testsupport.h"
+#include "windowfixture.h"
 #include "weather/extraction.h"
 #include "app/windows/formheures.h"
 #include "app/widgets/vigilancebadge.h"
@@ -49,10 +50,8 @@ QByteArray requestLine(const QByteArray &request)
 
 } // namespace
 
-class DownloadTest : public QObject {
+class DownloadTest : public QObject, WindowFixture {
     Q_OBJECT
-    meteo::ErrorReport report;
-    BesideExe files;
     std::unique_ptr<TempCurrentDir> cwd;
 
     std::unique_ptr<TForm1> window(const RawServer &server)
@@ -67,10 +66,8 @@ class DownloadTest : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        report.setDialogsShown(false);
+        prepare();
         cwd = std::make_unique<TempCurrentDir>();
-        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
-        files.copyShipped(QStringLiteral("icons"));
     }
 
     // What one test stores never reaches the next.

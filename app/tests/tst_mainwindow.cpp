@@ -7,6 +7,7 @@
 #include "app/widgets/screenplacement.h"
 #include "app/widgets/simplestatusbar.h"
 #include "testsupport.h"
+#include "windowfixture.h"
 
 #include <QAccessible>
 #include <QMenu>
@@ -18,10 +19,8 @@
 
 using namespace testing;
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, WindowFixture {
     Q_OBJECT
-    meteo::ErrorReport report;
-    BesideExe files;
 
     static QAction *menuAction(TForm1 &w, const QString &text)
     {
@@ -34,7 +33,7 @@ class MainWindowTest : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        report.setDialogsShown(false);
+        prepare(false);
         files.write(QStringLiteral("villes.ini"), "Paris=FR75056\nLyon=FR69123\n");
     }
 
@@ -47,11 +46,10 @@ private Q_SLOTS:
     {
         TempCurrentDir cwd;
         TForm1 w;
-        QVERIFY(!w.Compagnons->Notifications && !w.Compagnons->Panneau && w.windowIcon().isNull());
+        QVERIFY(w.windowIcon().isNull());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTRY_VERIFY(w.Compagnons->Notifications);
-        QVERIFY(!w.windowIcon().isNull());
+        QTRY_VERIFY(!w.windowIcon().isNull());
     }
 
     // Saved beside meteo.ini itself: a missing temporary folder changes nothing.

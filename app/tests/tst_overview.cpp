@@ -14,6 +14,7 @@
 #include "app/fetch/overviewdownloads.h"
 #include "app/model/overviewmodel.h"
 #include "testsupport.h"
+#include "windowfixture.h"
 #include "weather/outlook.h"
 
 #include <QCheckBox>
@@ -41,17 +42,13 @@ meteo::Outlook outlook(const QString &text)
 
 } // namespace
 
-class OverviewTest : public QObject {
+class OverviewTest : public QObject, WindowFixture {
     Q_OBJECT
-    meteo::ErrorReport report;
-    BesideExe files;
 
 private Q_SLOTS:
     void initTestCase()
     {
-        report.setDialogsShown(false);
-        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
-        files.copyShipped(QStringLiteral("icons"));
+        prepare();
     }
 
     void cleanup() { files.remove(QStringLiteral("villes.ini")); }
@@ -201,6 +198,65 @@ private Q_SLOTS:
         meteo::AirMemory fresh;
         QVERIFY(meteo::decideAirNotices(fresh, read, birch, "Strasbourg", now, now.addSecs(3 * 3600 + 60)).isEmpty());  // old
         QCOMPARE(meteo::decideAirNotices(fresh, read, {}, "Strasbourg", now, now).size(), 1);  // the air alone
+    }
+
+    // The list and the rows follow the cities themselves: a city added or removed is one row come or
+    // gone, a report changes its own row, and a change of order or day keeps the row under the
+    // cursor. The days are named by the date of the city under the cursor, and anew past its midnight.
+    void modelsFollowTheirCities()
+    {
+        TempCurrentDir cwd;
+        files.write(QStringLiteral("villes.ini"), "Paris=FR75056\nLyon=FR69123\n");
+        meteo::CityList cities;
+        QVERIFY(cities.load().isEmpty());
+        meteo::FormVilles window(&cities, "127.0.0.1:9", [] { return QByteArray(); }, nullptr);
+        meteo::OverviewModel *model = window.model();
+        QSignalSpy reset(&cities, &QAbstractItemModel::modelReset), rows(model, &QAbstractItemModel::rowsInserted),
+            changed(model, &QAbstractItemModel::dataChanged);
+        cities.add("Brest", "FR29019");
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(rows.size(), 1);
+        // Midnight past in Paris, not yet in UTC: the place's today is the 7th.
+        QDateTime now(QDate(2026, 12, 6), QTime(23, 30), Qt::UTC);
+        model->clock = [&now] { return now; };
+        cities.weather("FR69123")->receive(reportOf(parisDocument(), now));
+        QCOMPARE(changed.last().at(0).toModelIndex().row(), 1);
+        QCOMPARE(changed.last().at(1).toModelIndex().row(), 1);
+        window.Liste->setCurrentIndex(model->index(1));
+        window.Ordre->setChecked(true);  // Lyon, the one known, first, and still under the cursor
+        QCOMPARE(window.Liste->currentIndex().row(), 0);
+        window.Jour->setCurrentIndex(3);
+        QCOMPARE(window.Liste->currentIndex().data(meteo::OverviewModel::CodeRole).toByteArray(), QByteArray("FR69123"));
+        QCOMPARE(window.Jour->itemText(1), QStringLiteral("Aujourd'hui"));
+        QCOMPARE(window.Jour->itemText(3), QStringLiteral("mercredi 9 déc."));
+        now = now.addDays(1);
+        model->retell();
+        QCOMPARE(window.Jour->itemText(3), QStringLiteral("jeudi 10 déc."));
+        cities.remove("FR29019");
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(window.Liste->currentIndex().data(meteo::OverviewModel::CodeRole).toByteArray(), QByteArray("FR69123"));
+        QCOMPARE(reset.size(), 0);
+    }
+
+    // Without a dictionary neither road shows English skies: the main window and "Mes villes" say
+    // why, in the same words.
+    void missingDictionaryIsSaidOnBothRoads()
+    {
+        TempCurrentDir cwd;
+        files.write(QStringLiteral("villes.ini"), "Paris=FR75056\nLyon=FR69123\n");
+        files.remove(QStringLiteral("Dictionnaire.ini"));
+        RawServer server(RawServer::document(parisDocument()));
+        TForm1 w;
+        w.setServiceHost(server.host());
+        w.Request("FR75056");
+        QTRY_VERIFY(w.Villes->weather("FR75056")->state(QDateTime::currentDateTime()) == meteo::CityWeather::State::Failed);
+        const QString mainRoad = w.Villes->weather("FR75056")->failure();
+        w.Menus->MesVilles->trigger();
+        QTRY_VERIFY(w.Villes->weather("FR69123")->state(QDateTime::currentDateTime()) == meteo::CityWeather::State::Failed);
+        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
+        QVERIFY2(mainRoad.contains(QStringLiteral("Dictionnaire.ini : fichier introuvable")), qPrintable(mainRoad));
+        QCOMPARE(w.Villes->weather("FR69123")->failure(), mainRoad);
+        QVERIFY(report.lastMessage().contains(mainRoad));
     }
 
     // From the main window: Ctrl+M opens it, and a city chosen there is shown as the menu shows it.

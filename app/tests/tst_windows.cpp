@@ -15,6 +15,7 @@
 #include "common/instanttext.h"
 #include "reportsupport.h"
 #include "testsupport.h"
+#include "windowfixture.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -47,19 +48,15 @@ QByteArray brest(const QDateTime &first)
 
 } // namespace
 
-class WindowsTest : public QObject {
+class WindowsTest : public QObject, WindowFixture {
     Q_OBJECT
-    meteo::ErrorReport report;
-    BesideExe files;
     std::unique_ptr<TempCurrentDir> cwd;
 
 private Q_SLOTS:
     void initTestCase()
     {
-        report.setDialogsShown(false);
+        prepare();
         cwd = std::make_unique<TempCurrentDir>();
-        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
-        files.copyShipped(QStringLiteral("icons"));
     }
 
     void cleanup()

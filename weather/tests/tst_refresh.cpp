@@ -4,6 +4,7 @@
 #include "app/widgets/errorreport.h"
 #include "app/mainwindow/form1.h"
 #include "testsupport.h"
+#include "windowfixture.h"
 #include "weather/display.h"
 #include "common/error.h"
 #include "weather/timetext.h"
@@ -26,10 +27,8 @@ QByteArray identity(const QByteArray &phrase)
 
 } // namespace
 
-class RefreshTest : public QObject {
+class RefreshTest : public QObject, WindowFixture {
     Q_OBJECT
-    meteo::ErrorReport report;
-    BesideExe files;
 
     // The window after one refresh attempt on the sample document changed by `from` -> `to`, with
     // every target showing "avant" before it.
@@ -58,9 +57,7 @@ private Q_SLOTS:
 
     void initTestCase()
     {
-        report.setDialogsShown(false);
-        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
-        files.copyShipped(QStringLiteral("icons"));
+        prepare();
     }
 
     // A time text read and written as the long time text, or refused naming the text it could not read.
