@@ -47,6 +47,12 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
         host = other;  // another service than the one the build names
     road_ = std::make_unique<meteo::CityDownload>(host);
     setupUi(this);  // components, properties and event bindings, from form1.ui
+    // The window's light blue and the fonts of the place, the sky and the station (in pixels), set
+    // without a style sheet, which would restyle every widget of the window before its first picture.
+    meteo::setAreaBackground(ClientArea, QColor(0xC5, 0xDB, 0xF3));
+    meteo::setLabelFont(Label1, 18, false, Qt::blue);
+    meteo::setLabelFont(Label9, 16, true, Qt::black);
+    meteo::setLabelFont(Label10, 14, true, palette().color(QPalette::WindowText));
     Q_EMIT OnCreate();
     setProperty("SessionProperties", property("SessionProperties").toString() + QStringLiteral(";AvertirPluie;PollensGenants"));
     IniPropStorage->setIniFileName(meteo::Places::current().settingsFile());

@@ -8,8 +8,34 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
+#include <QPalette>
 
 namespace meteo {
+
+void setLabelFont(QLabel *label, int pixels, bool bold, const QColor &colour)
+{
+    QFont font(QStringLiteral("Sans"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+void setAreaBackground(QWidget *area, const QColor &colour)
+{
+    const QColor own = area->palette().color(QPalette::Window);
+    QPalette palette = area->palette();
+    palette.setColor(QPalette::Window, colour);
+    area->setPalette(palette);
+    area->setAutoFillBackground(true);
+    for (QLabel *label : area->findChildren<QLabel *>()) {
+        QPalette p = label->palette();
+        p.setColor(QPalette::Window, own);
+        label->setPalette(p);
+    }
+}
 
 void setTextWithin(QLabel *label, const QString &text, int right)
 {

@@ -4,9 +4,16 @@
 #pragma once
 #include <QString>
 
+class QColor;
 class QLabel;
+class QWidget;
 
 namespace meteo {
+
+// A label's font of the family Sans, `pixels` high, in `colour`.
+void setLabelFont(QLabel *label, int pixels, bool bold, const QColor &colour);
+// The area's background; the labels in it keep their own behind their text.
+void setAreaBackground(QWidget *area, const QColor &colour);
 
 // The label sized to `text` from its top-left corner, cut to end before x = `right` of its parent.
 void setTextWithin(QLabel *label, const QString &text, int right);
