@@ -125,8 +125,7 @@ private Q_SLOTS:
     void menuChecksTheCityShown()
     {
         TempCurrentDir cwd;
-        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
-        files.copyShipped(QStringLiteral("icons"));
+        shipFiles();
         int served = 0;
         RawServer server([&served](QTcpSocket *s, const QByteArray &r) {
             if (served++ == 0)
@@ -173,7 +172,6 @@ private Q_SLOTS:
         QVERIFY2(report.lastMessage().contains(QStringLiteral("100000 lignes, seules les 1000 premières sont lues")),
                  qPrintable(report.lastMessage()));
         QCOMPARE(w->Villes->count(), 1000);
-        QCOMPARE(menuItems(*w).size(), 1000 + 8);
         // More items than letters: each has one all the same, shared with others, which Alt cycles through.
         for (const QAction *a : menuItems(*w))
             QVERIFY2(a->isSeparator() || a->text().contains(QRegularExpression(QStringLiteral("&[^&]"))), qPrintable(a->text()));
@@ -335,8 +333,7 @@ private Q_SLOTS:
         QFETCH(QString, said);
         QFETCH(QByteArray, asked);
         TempCurrentDir cwd;
-        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
-        files.copyShipped(QStringLiteral("icons"));
+        shipFiles();
         const QString nmea = cwd.path() + QStringLiteral("/position.nmea");
         if (!log.isEmpty())
             writeFile(nmea, log);

@@ -295,8 +295,6 @@ private Q_SLOTS:
             QVERIFY2(skyLeft >= side * side / 2 / 4, qPrintable(QStringLiteral("%1 px: %2").arg(side).arg(skyLeft)));
             QVERIFY(eight != minus);
         }
-        const QIcon icon = meteo::panelIcon(sky, 8);
-        QCOMPARE(icon.pixmap(QSize(32, 32), 2.0).size(), QSize(64, 64));
     }
 
     // The panel icon shows while a panel can hold it: when one starts after the viewer, and no

@@ -277,10 +277,6 @@ private Q_SLOTS:
     }
 };
 
-int runOverviewTest(int argc, char **argv)
-{
-    OverviewTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+static const testing::RegisterTest<OverviewTest> registered;
 
 #include "tst_overview.moc"

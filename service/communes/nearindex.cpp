@@ -6,10 +6,13 @@
 #include <cmath>
 
 namespace service {
+namespace {
+// A degree of latitude on the mean Earth, in kilometres.
+constexpr double kKmPerDegree = 6371.0088 * M_PI / 180;
+}
 
 double kmBetween(double lat1, double lon1, double lat2, double lon2)
 {
-    constexpr double kKmPerDegree = 6371.0088 * M_PI / 180;
     const double x = (lon2 - lon1) * std::cos((lat1 + lat2) / 2 * M_PI / 180), y = lat2 - lat1;
     return std::hypot(x, y) * kKmPerDegree;
 }
@@ -41,10 +44,9 @@ void NearIndex::build(const QList<City> &cities, const QHash<QByteArray, qsizety
 
 QList<NearCommune> NearIndex::nearest(const QList<City> &cities, double latitude, double longitude, int max, double radiusKm) const
 {
-    constexpr double kKmPerDegree = 6371.0088 * M_PI / 180;
     const int row = int(std::floor(latitude / kCell)), column = int(std::floor(longitude / kCell));
     // The narrowest a cell gets within the radius: its width in longitude at the pole-most latitude.
-    const double poleward = std::min(89.0, std::abs(latitude) + radiusKm / 111.0 + kCell);
+    const double poleward = std::min(89.0, std::abs(latitude) + radiusKm / kKmPerDegree + kCell);
     const double cellKm = kCell * kKmPerDegree * std::cos(poleward * M_PI / 180);
     const int rings = int(std::ceil(radiusKm / cellKm)) + 1;
     // A cheap first estimate with the point's own latitude: within 0.5 % of the distance at this

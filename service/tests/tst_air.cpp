@@ -252,10 +252,6 @@ private Q_SLOTS:
     }
 };
 
-int runAirTest(int argc, char **argv)
-{
-    AirTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+static const testing::RegisterTest<AirTest> registered;
 
 #include "tst_air.moc"

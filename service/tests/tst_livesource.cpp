@@ -464,10 +464,6 @@ private Q_SLOTS:
     }
 };
 
-int runLiveSourceTest(int argc, char **argv)
-{
-    LiveSourceTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+static const testing::RegisterTest<LiveSourceTest> registered;
 
 #include "tst_livesource.moc"

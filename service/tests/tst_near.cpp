@@ -122,10 +122,6 @@ private Q_SLOTS:
     }
 };
 
-int runNearTest(int argc, char **argv)
-{
-    NearTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+static const testing::RegisterTest<NearTest> registered;
 
 #include "tst_near.moc"

@@ -355,33 +355,17 @@ private Q_SLOTS:
     // The program speaks French: its help, and its refusals of a command line.
     void commandLineSpeaksFrench()
     {
-        const auto run = [](const QStringList &arguments) {
-            QProcess p;
-            p.start(QStringLiteral(METEO_SERVICE_PROGRAM), arguments);
-            p.waitForFinished(10000);
-            return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
-        };
-        const auto [helpCode, help] = run({QStringLiteral("--help")});
-        QCOMPARE(helpCode, 0);
-        QVERIFY2(help.startsWith(QStringLiteral("Utilisation : meteo-service")) && help.contains(QStringLiteral("--port <N>"))
-                     && help.contains(QStringLiteral("par défaut : sim")) && !help.contains(QStringLiteral("Displays")),
-                 qPrintable(help));
-        for (const auto &[arguments, said] : QList<std::pair<QStringList, QString>>{
-                 {{QStringLiteral("--bogus")}, QStringLiteral("option inconnue : bogus")},
-                 {{QStringLiteral("--port")}, QStringLiteral("une option attend une valeur")},
-                 {{QStringLiteral("--source"), QStringLiteral("meteo")}, QStringLiteral("source inconnue « meteo »")},
-                 {{QStringLiteral("--port"), QStringLiteral("99999")}, QStringLiteral("--port ou --bind illisible")}}) {
-            const auto [code, text] = run(arguments);
-            QCOMPARE(code, 2);
-            QVERIFY2(text.startsWith(QStringLiteral("meteo-service : ")) && text.contains(said), qPrintable(text));
-        }
+        QProcess help, wrong;
+        help.start(QStringLiteral(METEO_SERVICE_PROGRAM), {QStringLiteral("--help")});
+        wrong.start(QStringLiteral(METEO_SERVICE_PROGRAM), {QStringLiteral("--source"), QStringLiteral("meteo")});
+        QVERIFY(help.waitForFinished(10000) && wrong.waitForFinished(10000));
+        QCOMPARE(help.exitCode(), 0);
+        QVERIFY(help.readAllStandardOutput().startsWith("Utilisation : meteo-service"));
+        QCOMPARE(wrong.exitCode(), 2);
+        QVERIFY(wrong.readAllStandardError().startsWith("meteo-service : source inconnue « meteo »"));
     }
 };
 
-int runServiceTest(int argc, char **argv)
-{
-    ServiceTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+static const testing::RegisterTest<ServiceTest> registered;
 
 #include "tst_service.moc"

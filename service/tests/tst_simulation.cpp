@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The simulation as a newcomer meets it: each commune's climate against Météo-France's normals, a
 // year of weather that moves from the Atlantic and stays physically coherent hour after hour.
+#include "testsupport.h"
 #include "service/simulation/simulatedweather.h"
 #include "service/simulation/simulation.h"
 #include "service/simulation/sun.h"
@@ -318,10 +319,6 @@ private Q_SLOTS:
     }
 };
 
-int runSimulationTest(int argc, char **argv)
-{
-    SimulationTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+static const testing::RegisterTest<SimulationTest> registered;
 
 #include "tst_simulation.moc"

@@ -181,10 +181,6 @@ private Q_SLOTS:
     }
 };
 
-int runVigilanceTest(int argc, char **argv)
-{
-    VigilanceTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+static const testing::RegisterTest<VigilanceTest> registered;
 
 #include "tst_vigilance.moc"

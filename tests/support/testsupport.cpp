@@ -19,6 +19,12 @@
 
 namespace testing {
 
+QList<std::function<int(int, char **)>> &registeredTests()
+{
+    static QList<std::function<int(int, char **)>> tests;
+    return tests;
+}
+
 QByteArray readFile(const QString &path)
 {
     QFile f(path);

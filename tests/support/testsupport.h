@@ -11,9 +11,33 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <QTest>
 #include <functional>
 
 namespace testing {
+
+// A test program made of several files: each test class registers itself (`RegisterTest<Class>`),
+// and the program's main (`METEO_TEST_MAIN`) runs them all and fails if any failed.
+QList<std::function<int(int, char **)>> &registeredTests();
+template <class Test>
+struct RegisterTest {
+    RegisterTest()
+    {
+        registeredTests().append([](int argc, char **argv) {
+            Test test;
+            return QTest::qExec(&test, argc, argv);
+        });
+    }
+};
+#define METEO_TEST_MAIN(Application)                                                                                   \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        Application app(argc, argv);                                                                                   \
+        int failed = 0;                                                                                                \
+        for (const auto &run : testing::registeredTests())                                                             \
+            failed |= run(argc, argv);                                                                                 \
+        return failed;                                                                                                 \
+    }
 
 QByteArray readFile(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);

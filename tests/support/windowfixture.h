@@ -14,10 +14,13 @@ struct WindowFixture {
     void prepare(bool shippedFiles = true)
     {
         report.setDialogsShown(false);
-        if (shippedFiles) {
-            files.copyShipped(QStringLiteral("Dictionnaire.ini"));
-            files.copyShipped(QStringLiteral("icons"));
-        }
+        if (shippedFiles)
+            shipFiles();
+    }
+    void shipFiles()
+    {
+        files.copyShipped(QStringLiteral("Dictionnaire.ini"));
+        files.copyShipped(QStringLiteral("icons"));
     }
 };
 

@@ -228,14 +228,6 @@ private Q_SLOTS:
         QVERIFY(chart.accessibleDescription().startsWith(QStringLiteral("Températures de -6 à 8 °C ; pluie")));
     }
 
-    // The document's English days and dates read into French, on every day of a leap year.
-    void frenchDayTexts()
-    {
-        for (QDate d(2028, 1, 1); d.year() == 2028; d = d.addDays(1))
-            QCOMPARE(QString::fromUtf8(meteo::frenchDayText(meteo::english::dayName(d), meteo::english::monthDay(d))),
-                     meteo::french::dayAndDate(d));
-    }
-
     // What falls is named as the hour's icon says, the same in the cursor line, the chart's legend,
     // the strip's heading and sentence and the notice: snow at Mende is never "pluie".
     void precipitationIsNamedAsItFalls_data()
@@ -400,10 +392,6 @@ private Q_SLOTS:
     }
 };
 
-int runHourlyTest(int argc, char **argv)
-{
-    HourlyTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+static const testing::RegisterTest<HourlyTest> registered;
 
 #include "tst_hourly.moc"

@@ -107,7 +107,6 @@ private Q_SLOTS:
     {
         const QByteArray name = "Saint-Remy-en-Bouzemont-Saint-Genest-et-Isson, Marne, Grand Est, France";
         auto w = refreshed("<dnam>Paris, France</dnam>", "<dnam>" + name + "</dnam>");
-        QCOMPARE(w->Label1->pos(), QPoint(305, 48));
         QVERIFY2(w->Label1->geometry().right() < w->maximumWidth(), qPrintable(QString::number(w->Label1->geometry().right())));
         QVERIFY(w->Label1->text().endsWith(u'…'));
         QVERIFY(QString::fromUtf8(name).startsWith(w->Label1->text().chopped(1)));
@@ -185,8 +184,7 @@ private Q_SLOTS:
         QVERIFY(target.loaded.isEmpty());  // fails like a missing icon, without touching a file
     }
 
-    // Every icon the service can name has its picture, and every picture is a 100 px PNG with
-    // transparent corners.
+    // Every icon the service can name has its picture.
     void everyIconCodeHasItsPicture()
     {
         QSet<QString> named{QStringLiteral("na")};
@@ -194,20 +192,10 @@ private Q_SLOTS:
             named << QString::fromLatin1(c.dayIcon) << QString::fromLatin1(c.nightIcon);
         const QDir icons(QStringLiteral(METEO_DATA_DIR "/icons"));
         for (const QString &code : named)
-            QVERIFY2(icons.exists(code + QStringLiteral(".png")), qPrintable(code));
-        for (const QString &file : icons.entryList({QStringLiteral("*.png")})) {
-            QImage image;
-            QVERIFY2(image.loadFromData(readFile(icons.filePath(file)), "PNG"), qPrintable(file));
-            QCOMPARE(image.size(), file.contains(QStringLiteral("@2x")) ? QSize(200, 200) : QSize(100, 100));
-            QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
-        }
+            QVERIFY2(icons.exists(code + QStringLiteral(".png")) && icons.exists(code + QStringLiteral("@2x.png")), qPrintable(code));
     }
 };
 
-int runRefreshTest(int argc, char **argv)
-{
-    RefreshTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+static const testing::RegisterTest<RefreshTest> registered;
 
 #include "tst_refresh.moc"

@@ -242,10 +242,6 @@ private Q_SLOTS:
     }
 };
 
-int runWeatherDataTest(int argc, char **argv)
-{
-    WeatherDataTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+static const testing::RegisterTest<WeatherDataTest> registered;
 
 #include "tst_weatherdata.moc"
