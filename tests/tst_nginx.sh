@@ -129,6 +129,21 @@ wait $flood || true
 [ "$answered" -ge 38 ] || fail "during a flood of slow headers another client got $answered of 40 answers"
 echo "PASS: a flood of 1,500 slow headers leaves another client answered ($answered of 40)"
 
+# "Ma position" through nginx: answered, never from the cache; and no log, nginx's or the service's,
+# keeps the point, whether the path is right, misspelt, or one the service's URL parser reads apart.
+for path in "/communes/near?lat=48.00&lon=-4.10" "/communes/near?lat=48.00&lon=-4.10" \
+            "/communes/near/?lat=47.99&lon=-4.11" "//communes/near?lat=47.98&lon=-4.12"; do
+    curl -s -o "$work/near.xml" -w '%{http_code} %header{x-cache-status}\n' "http://127.0.0.1:$nginx_port$path" >>"$work/near.statuses"
+    [ -s "$work/near-first.xml" ] || cp "$work/near.xml" "$work/near-first.xml"
+done
+grep -q "Quimper" "$work/near-first.xml" || fail "nearest commune through nginx: $(cat "$work/near-first.xml")"
+[ "$(head -2 "$work/near.statuses" | tr '\n' ' ')" = "200  200  " ] || fail "nearest communes cached or refused: $(cat "$work/near.statuses")"
+sleep 0.5  # nginx writes its access log line after the answer
+if grep -E 'lat=|48\.00|47\.99|47\.98' "$work/service.log" "$work/nginx/access.log" "$work/nginx/error.log" >&2; then
+    fail "a position is in a log"
+fi
+echo "PASS: the nearest communes through nginx, uncached, and no position in any log"
+
 # One of the two services frozen (SIGSTOP: its kernel still accepts connections, nothing answers)
 # under a bounded load of distinct requests: every request is answered 200 by the other, none gets
 # nginx's 504 or 502.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cityreport.h"
 
+#include <algorithm>
+
 #include "common/error.h"
 
 #include <QHash>
@@ -20,6 +22,13 @@ QList<OfficialWarning> CityReport::warningsInForce(const QDateTime &now) const
     for (const OfficialWarning &w : warnings.list)
         if (w.end > now)
             out << w;
+    // The worst first; at one colour, what is in force now before what is to come, then the sooner.
+    std::stable_sort(out.begin(), out.end(), [&now](const OfficialWarning &a, const OfficialWarning &b) {
+        if (a.colour != b.colour)
+            return a.colour > b.colour;
+        const bool aNow = a.begin <= now, bNow = b.begin <= now;
+        return aNow != bNow ? aNow : !aNow && a.begin < b.begin;
+    });
     return out;
 }
 

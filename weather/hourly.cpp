@@ -125,14 +125,18 @@ HourlyForecast readHourly(const WeatherDocument &doc)
     if (f.hours.isEmpty())
         return f;
     // Nights from the days' sun times: day n of the forecast is the n-th date from the first hour's,
-    // at the offset its own hours have (a day may change it).
-    const auto offsetOn = [&f](QDate date) {
+    // each time at the offset in force then where the place is: that of the last hour of that date
+    // begun by then (a day the clocks change has two), else of its first.
+    const auto offsetAt = [&f](QDate date, QTime time) {
+        const HourPoint *found = nullptr;
         for (const HourPoint &h : f.hours)
-            if (h.time.date() == date)
-                return h.time.offsetFromUtc();
+            if (h.time.date() == date && (!found || h.time.time() <= time))
+                found = &h;
+        if (found)
+            return found->time.offsetFromUtc();
         return date < f.hours.first().time.date() ? f.hours.first().time.offsetFromUtc() : f.hours.last().time.offsetFromUtc();
     };
-    const auto at = [&](QDate date, QTime time) { return QDateTime(date, time, Qt::OffsetFromUTC, offsetOn(date)); };
+    const auto at = [&](QDate date, QTime time) { return QDateTime(date, time, Qt::OffsetFromUTC, offsetAt(date, time)); };
     QList<std::pair<QDateTime, QDateTime>> suns;  // sunrise, sunset of each day
     const QDomElement dayf = root.firstChildElement(QStringLiteral("dayf"));
     const QDate first = f.hours.first().time.date();

@@ -35,6 +35,7 @@ void NameValueList::loadFromFile(const QString &path)
 void NameValueList::loadFromBytes(const QByteArray &input)
 {
     entries_.clear();
+    firstOfName_.clear();
     QByteArrayView text(input);
     if (text.startsWith("\xEF\xBB\xBF"))  // an editor's byte-order mark is not part of the first name
         text = text.sliced(3);
@@ -66,10 +67,12 @@ QByteArray NameValueList::valueAt(int index) const { return at(index).value; }
 
 int NameValueList::indexOfName(const QByteArray &name) const
 {
-    for (int i = 0; i < count(); ++i)
-        if (equalsIgnoringAsciiCase(entries_[size_t(i)].name, name))
-            return i;
-    return -1;
+    if (firstOfName_.isEmpty() && count() > 0) {
+        firstOfName_.reserve(count());
+        for (int i = count() - 1; i >= 0; --i)  // backwards: the first of a name is written last
+            firstOfName_.insert(entries_[size_t(i)].name.toLower(), i);
+    }
+    return firstOfName_.value(name.toLower(), -1);
 }
 
 QByteArray NameValueList::value(const QByteArray &name) const

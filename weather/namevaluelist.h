@@ -3,6 +3,7 @@
 // name before the first "=", nothing trimmed, look-up by name ignoring ASCII letter case.
 #pragma once
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <vector>
 
@@ -18,8 +19,10 @@ public:
     // Forgets every entry after the first `n`.
     void keepFirst(int n)
     {
-        if (n >= 0 && size_t(n) < entries_.size())
+        if (n >= 0 && size_t(n) < entries_.size()) {
             entries_.resize(size_t(n));
+            firstOfName_.clear();
+        }
     }
     // Throws Error when the index is outside the list.
     QByteArray name(int index) const;
@@ -35,6 +38,9 @@ private:
     };
     const Entry &at(int index) const;
     std::vector<Entry> entries_;
+    // The first entry of each name, its ASCII letters lowered: made at the first look-up by name, so
+    // that a long dictionary is looked up in constant time per name.
+    mutable QHash<QByteArray, int> firstOfName_;
 };
 
 bool equalsIgnoringAsciiCase(const QByteArray &a, const QByteArray &b);

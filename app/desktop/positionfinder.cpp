@@ -1,12 +1,32 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "positionfinder.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <QFile>
 #include <QGeoPositionInfoSource>
 #include <QNmeaPositionInfoSource>
 #include <cmath>
 
 namespace meteo {
+namespace {
+
+// The desktop's location service, GeoClue, answers on the system bus, or is started there when asked:
+// without it the default source would only time out.
+bool locationServiceThere()
+{
+    const QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected() || !bus.interface())
+        return false;
+    const QString name = QStringLiteral("org.freedesktop.GeoClue2");
+    if (bus.interface()->isServiceRegistered(name))
+        return true;
+    const QDBusReply<QStringList> activatable = bus.interface()->call(QStringLiteral("ListActivatableNames"));
+    return activatable.isValid() && activatable.value().contains(name);
+}
+
+} // namespace
 
 PositionFinder::PositionFinder(QObject *parent) : QObject(parent) {}
 
@@ -27,6 +47,10 @@ QGeoPositionInfoSource *PositionFinder::source()
     } else {
         // The desktop's agent names the program by its desktop entry when it asks the user.
         source_ = QGeoPositionInfoSource::createDefaultSource({{QStringLiteral("desktopId"), QStringLiteral("fr.meteo.Meteo")}}, this);
+        if (source_ && source_->sourceName() == QLatin1String("geoclue2") && !locationServiceThere()) {
+            delete source_;
+            source_ = nullptr;
+        }
     }
     if (!source_)
         return nullptr;

@@ -41,7 +41,7 @@ void OverviewDownloads::downloadAll(const QByteArray &skip)
     for (int row = 0; row < cities_->count(); ++row)
         if (const QByteArray code = cities_->valueAt(row); code != skip && !under.contains(code) && !waiting_.contains(code))
             waiting_ << code;
-    done_ = 0;
+    done_ = failed_ = 0;
     total_ = int(waiting_.size() + under.size());
     // The dictionary, read once for the whole round: every report's skies are translated with it.
     // Without it no report is read, and each city says why, as the main window does.
@@ -58,6 +58,18 @@ void OverviewDownloads::downloadAll(const QByteArray &skip)
             next(slot);
 }
 
+void OverviewDownloads::stop()
+{
+    waiting_.clear();
+    for (Slot &slot : slots_) {
+        slot.client->Abandon();
+        if (CityWeather *weather = slot.code.isEmpty() ? nullptr : cities_->find(slot.code))
+            weather->stopDownload();
+        slot.code.clear();
+        slot.body.clear();
+    }
+}
+
 void OverviewDownloads::next(Slot &slot)
 {
     slot.code.clear();
@@ -69,6 +81,7 @@ void OverviewDownloads::next(Slot &slot)
         } catch (const Error &e) {
             weather->fail(QString::fromUtf8(e.what()));
             ++done_;
+            ++failed_;
             continue;
         }
         slot.code = code;
@@ -90,15 +103,18 @@ void OverviewDownloads::finished(Slot &slot, HTTPConnection *connection, const Q
     if (why.isEmpty()) {
         try {
             // The same check as the main window's, on bytes that are never stored.
-            const CheckedDocument checked = CityDownload::check(slot.body, QStringLiteral("réponse de ") + QString::fromUtf8(slot.code));
+            // The row names its city: the fault is the service's answer's.
+            const CheckedDocument checked = CityDownload::check(slot.body, QStringLiteral("Réponse du service"));
             const Translator traduire = [this](const QByteArray &phrase) { return translate(phrase, *dictionary_); };
             weather->receive(CityDownload::read(checked, traduire, clock()));
         } catch (const Error &e) {
             why = QString::fromUtf8(e.what());
         }
     }
-    if (!why.isEmpty())
+    if (!why.isEmpty()) {
         weather->fail(why);
+        ++failed_;
+    }
     slot.body.clear();
     ++done_;
     Q_EMIT progress(done_, total_);

@@ -30,7 +30,10 @@ public:
     // Downloads every city of the list again but `skip` (the main window's), the ones under way
     // left to finish; a new call while some are waiting starts none twice.
     void downloadAll(const QByteArray &skip);
+    // Abandons the downloads under way (their cities keep what they had) and starts no other.
+    void stop();
     int done() const { return done_; }
+    int failed() const { return failed_; }  // of those done this round
     int total() const { return total_; }
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
@@ -51,7 +54,7 @@ private:
     std::array<Slot, kAtOnce> slots_;
     std::unique_ptr<NameValueList> dictionary_;
     QString dictionaryError_;
-    int done_ = 0, total_ = 0;
+    int done_ = 0, total_ = 0, failed_ = 0;
 };
 
 } // namespace meteo

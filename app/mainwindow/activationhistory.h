@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Whether the window being activated was reached from another window of this application or from
 // outside it. Moving between our own windows (a dialog, the forecast window, the error report) is
-// not the user coming back to the weather; coming back from another application is.
+// not the user coming back to the weather; coming back from another application is. Between two of
+// our windows a window manager may leave none active for a moment: only a focus that goes to a
+// window not ours, or none for longer than that moment, is the user leaving.
 #pragma once
 #include <QObject>
 #include <QPointer>
 #include <QSet>
+#include <QTimer>
 #include <QWidget>
+
+class QWindow;
 
 namespace meteo {
 
@@ -25,10 +30,16 @@ public:
         return first || !fromOwn_;
     }
 
+    // How long no window of ours may be active before the user is taken to have gone elsewhere.
+    static constexpr int kSettleMs = 400;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void focusMoved(QWindow *window);
+    void left();
+    QTimer leaving_;
     QPointer<QWidget> current_;
     bool ownActive_ = false;  // one of our windows is the active one
     bool fromOwn_ = false;

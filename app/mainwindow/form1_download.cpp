@@ -15,6 +15,7 @@
 #include "app/storage/places.h"
 #include "app/widgets/errorreport.h"
 #include "app/widgets/simplestatusbar.h"
+#include "app/windows/formvilles.h"
 #include "common/error.h"
 #include "net/request.h"
 #include "net/response.h"
@@ -144,5 +145,7 @@ void TForm1::ActualiserClick()
     atEventBoundary("ActualiserClick", [&] {
         if (!Ville.isEmpty() && (sender() != Actualisation || !HTTPClient->Busy()))
             Request(Ville);
+        if (Overview && sender() != Actualisation)
+            Overview->refreshNow();  // F5 in "Mes villes" refreshes its rows too
     });
 }

@@ -119,13 +119,21 @@ void CityList::addCommune(const QByteArray &name, const QByteArray &label, const
 {
     if (rowOf(code) >= 0)
         return;
+    const auto notAdded = [&name](const QString &why) {
+        return Error(QString::fromUtf8(name) + QStringLiteral(" n'a pas été ajoutée à la liste des villes : ") + why);
+    };
+    // A line past those read would never be shown, nor found again: it is not written.
+    NameValueList all;
+    all.loadFromBytes(fileBytes());
+    if (all.count() >= kMaxCities)
+        throw notAdded(QStringLiteral("elle en compte déjà %1, le plus que Météo lit").arg(all.count()));
     bool nameTaken = false;
     for (int i = 0; i < count() && !nameTaken; ++i)
         nameTaken = equalsIgnoringAsciiCase(this->name(i), name);
     try {
         add(nameTaken ? label : name, code);
     } catch (const Error &e) {
-        throw Error(QString::fromUtf8(name) + QStringLiteral(" n'a pas été ajoutée à la liste des villes : ") + QString::fromUtf8(e.what()));
+        throw notAdded(QString::fromUtf8(e.what()));
     }
 }
 

@@ -101,8 +101,7 @@ class CitiesTest : public QObject, WindowFixture {
 
 private Q_SLOTS:
     void initTestCase() { prepare(false); }
-    // What one test stores never reaches the next.
-    void cleanup() { files.remove(QStringLiteral("weather.xml")); }
+    void cleanup() { forgetStored(); }
 
     void missingCityFileStillBuildsTheWindow()
     {
@@ -133,9 +132,10 @@ private Q_SLOTS:
             else
                 RawServer::document("<error/>", "502 Bad Gateway")(s, r);
         });
-        auto w = window("Paris=FR75056\nLyon=FR69123\n");
+        auto w = window("Paris=FR75056\nLyon\tRhône=FR69123\n");  // a tab is no shortcut column
         w->setServiceHost(server.host());
         const QList<QAction *> items = menuItems(*w);
+        QVERIFY(!items[1]->text().contains(u'\t'));
         // Every item of every menu reachable by its own key.
         for (QMenu *menu : w->findChildren<QMenu *>()) {
             QSet<QChar> keys;
@@ -172,6 +172,10 @@ private Q_SLOTS:
         QVERIFY2(report.lastMessage().contains(QStringLiteral("100000 lignes, seules les 1000 premières sont lues")),
                  qPrintable(report.lastMessage()));
         QCOMPARE(w->Villes->count(), 1000);
+        // A city added there would be a line never read: it is said, and nothing is written.
+        meteo::atEventBoundary("AjouterVille", [&] { w->AjouterVille("Quimper", "Quimper (29)", "FR29232"); });
+        QVERIFY2(report.lastMessage().contains(QStringLiteral("Quimper n'a pas été ajoutée")), qPrintable(report.lastMessage()));
+        QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), villes);
         // More items than letters: each has one all the same, shared with others, which Alt cycles through.
         for (const QAction *a : menuItems(*w))
             QVERIFY2(a->isSeparator() || a->text().contains(QRegularExpression(QStringLiteral("&[^&]"))), qPrintable(a->text()));
@@ -325,6 +329,8 @@ private Q_SLOTS:
         QTest::newRow("no fix") << nmeaLog({{noFix, 0}, {noFix, 0}}) << QStringLiteral("Position introuvable en 3 s") << QByteArray();
         QTest::newRow("garbage alone") << nmeaLog({}) << QStringLiteral("Position introuvable en 3 s") << QByteArray();
         QTest::newRow("no source") << QByteArray() << QStringLiteral("Position indisponible : aucun service de localisation") << QByteArray();
+        // The desktop's own source, and no location service on this machine: said at once, not after the wait.
+        QTest::newRow("no location service") << QByteArray("-") << QStringLiteral("Position indisponible : aucun service de localisation") << QByteArray();
     }
 
     void positionFindsTheNearestCommune()
@@ -335,9 +341,9 @@ private Q_SLOTS:
         TempCurrentDir cwd;
         shipFiles();
         const QString nmea = cwd.path() + QStringLiteral("/position.nmea");
-        if (!log.isEmpty())
+        if (!log.isEmpty() && log != "-")
             writeFile(nmea, log);
-        qputenv("METEO_NMEA_FILE", nmea.toUtf8());
+        qputenv("METEO_NMEA_FILE", log == "-" ? QByteArray() : nmea.toUtf8());
         QByteArray near;
         RawServer server([&near](QTcpSocket *s, const QByteArray &request) {
             if (request.startsWith("GET /communes/near?")) {
@@ -353,7 +359,7 @@ private Q_SLOTS:
         w->setServiceHost(server.host());
         w->Request("FR75056");
         QTRY_COMPARE(w->BarStatus->SimpleText().left(11), QStringLiteral("Déconnecté "));
-        w->positionTimeout = 3000;  // the log is played back a second a fix
+        w->positionTimeout = log == "-" ? 60000 : 3000;  // the log is played back a second a fix
         w->Menus->MaPosition->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(w->BarStatus->SimpleText(), said, 8000);
         QCOMPARE(near, asked);

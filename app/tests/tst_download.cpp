@@ -52,7 +52,6 @@ QByteArray requestLine(const QByteArray &request)
 
 class DownloadTest : public QObject, WindowFixture {
     Q_OBJECT
-    std::unique_ptr<TempCurrentDir> cwd;
 
     std::unique_ptr<TForm1> window(const RawServer &server)
     {
@@ -64,17 +63,9 @@ class DownloadTest : public QObject, WindowFixture {
     QByteArray stored() const { return readFile(files.path(QStringLiteral("weather.xml"))); }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        prepare();
-        cwd = std::make_unique<TempCurrentDir>();
-    }
+    void initTestCase() { prepare(true, true); }
 
-    // What one test stores never reaches the next.
-    void cleanup()
-    {
-        files.remove(QStringLiteral("weather.xml"));
-    }
+    void cleanup() { forgetStored(); }
 
     // A service address that cannot be read is said as such; nothing is asked of port 80 instead.
     void unreadableServiceAddressIsReported()

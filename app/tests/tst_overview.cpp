@@ -106,7 +106,7 @@ private Q_SLOTS:
             });
         });
         meteo::CityList cities;
-        cities.load();
+        QVERIFY(cities.load().isEmpty());
         meteo::FormVilles window(&cities, server.host(), [] { return QByteArray("FR75056"); }, nullptr);
         window.refreshInterval = 60 * 60 * 1000;
         window.show();
@@ -141,6 +141,7 @@ private Q_SLOTS:
         niceFails = true;
         window.downloads()->downloadAll("FR75056");
         QTRY_VERIFY(window.Etat->text().startsWith(QStringLiteral("Reçues à ")) && asked.size() == 8);
+        QVERIFY2(window.Etat->text().endsWith(QStringLiteral(" — 1 sur 4 en échec")), qPrintable(window.Etat->text()));
         QVERIFY2(row("FR06088").data(meteo::OverviewModel::AgeRole).toString().startsWith(QStringLiteral("Le service a répondu 500")),
                  qPrintable(row("FR06088").data(meteo::OverviewModel::AgeRole).toString()));
         QVERIFY(row("FR06088").data(meteo::OverviewModel::OldRole).toBool());
@@ -159,8 +160,8 @@ private Q_SLOTS:
     }
 
     // The air as the viewer reads it: the classes and pollens of the document, the window that says
-    // them on their colours, and the notices: a chosen pollen at "élevé" once per taxon and day, a
-    // "mauvais" air once per day, nothing from an old document or for a pollen not chosen.
+    // them on their colours, and the notices: a chosen pollen at "élevé" once per taxon and spell, a
+    // "mauvaise" air once per day, nothing from an old document or for a pollen not chosen.
     void airIsReadShownAndAnnounced()
     {
         const QDateTime now(QDate(2027, 4, 12), QTime(10, 20), Qt::OffsetFromUTC, 7200);
@@ -190,12 +191,50 @@ private Q_SLOTS:
         QStringList summaries;
         for (const meteo::AirNotice &n : first)
             summaries << QString::fromUtf8(n.summary);
-        QCOMPARE(summaries, (QStringList{QStringLiteral("Pollens de bouleau : risque élevé aujourd'hui à Strasbourg"),
-                                         QStringLiteral("Qualité de l'air mauvais demain à Strasbourg")}));
+        QCOMPARE(summaries, (QStringList{QStringLiteral("Qualité de l'air mauvaise demain à Strasbourg"),
+                                         QStringLiteral("Pollens de bouleau : risque élevé aujourd'hui à Strasbourg")}));
         QVERIFY(meteo::decideAirNotices(said, read, birch, "Strasbourg", now, now.addSecs(600)).isEmpty());  // once
         meteo::AirMemory fresh;
         QVERIFY(meteo::decideAirNotices(fresh, read, birch, "Strasbourg", now, now.addSecs(3 * 3600 + 60)).isEmpty());  // old
         QCOMPARE(meteo::decideAirNotices(fresh, read, {}, "Strasbourg", now, now).size(), 1);  // the air alone
+        // Birch high today and tomorrow is one notice; mugwort is "d'armoise".
+        QByteArray both = air.replace("graminees=\"9\"", "graminees=\"1\"");
+        both.replace("bouleau=\"4\" graminees=\"1\" armoise=\"0\"", "bouleau=\"4\" graminees=\"1\" armoise=\"4\"");
+        meteo::AirMemory again;
+        summaries.clear();
+        for (const meteo::AirNotice &n : meteo::decideAirNotices(again, reportOf(parisWith(both + "</air>"), now)->air,
+                                                                 {meteo::Taxon::Bouleau, meteo::Taxon::Armoise}, "Strasbourg", now, now))
+            summaries << QString::fromUtf8(n.summary);
+        QCOMPARE(summaries.size(), 3);
+        QVERIFY2(summaries[1].startsWith(QStringLiteral("Pollens de bouleau : risque très élevé aujourd'hui et demain")), qPrintable(summaries[1]));
+        QVERIFY2(summaries[2].startsWith(QStringLiteral("Pollens d'armoise : risque élevé aujourd'hui")), qPrintable(summaries[2]));
+    }
+
+    // Hidden, it downloads nothing: the round under way is abandoned (the service sees each
+    // connection close) and no city waiting is asked for.
+    void hiddenMeansNoDownload()
+    {
+        TempCurrentDir cwd;
+        QByteArray villes;
+        for (int i = 0; i < 40; ++i)
+            villes += "V" + QByteArray::number(i) + "=FR" + QByteArray::number(10000 + i) + '\n';
+        files.write(QStringLiteral("villes.ini"), villes);
+        int open = 0;
+        RawServer server([&open](QTcpSocket *s, const QByteArray &) {  // a service that never answers
+            ++open;
+            QObject::connect(s, &QTcpSocket::disconnected, [&open] { --open; });
+        });
+        meteo::CityList cities;
+        QVERIFY(cities.load().isEmpty());
+        meteo::FormVilles window(&cities, server.host(), [] { return QByteArray(); }, nullptr);
+        window.show();
+        QTRY_COMPARE(server.requests.size(), meteo::OverviewDownloads::kAtOnce);
+        window.hide();
+        QTRY_COMPARE(open, 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(server.requests.size(), meteo::OverviewDownloads::kAtOnce);
+        for (int row = 0; row < cities.count(); ++row)
+            QVERIFY(!cities.find(cities.valueAt(row))->downloading());
     }
 
     // The list and the rows follow the cities themselves: a city added or removed is one row come or
@@ -268,6 +307,11 @@ private Q_SLOTS:
         w.Menus->MesVilles->trigger();
         QVERIFY(w.Overview && w.Overview->isVisible() && w.Overview->objectName() == QStringLiteral("FormVilles"));
         QCOMPARE(w.Overview->windowTitle(), QStringLiteral("Mes villes"));
+        QTRY_VERIFY(w.Overview->Etat->text().startsWith(QStringLiteral("Reçues à ")));
+        // F5 there refreshes its rows too, not the main window's city alone.
+        const qsizetype before = server.requests.size();
+        w.Menus->Actualiser->trigger();
+        QTRY_VERIFY(server.requests.size() >= before + 2);
         Q_EMIT w.Overview->cityChosen("FR69123");
         QCOMPARE(w.Ville, QByteArray("FR69123"));
         QVERIFY(w.HTTPClient->URI().startsWith("/weather/local/FR69123?"));

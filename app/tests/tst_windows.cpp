@@ -50,20 +50,11 @@ QByteArray brest(const QDateTime &first)
 
 class WindowsTest : public QObject, WindowFixture {
     Q_OBJECT
-    std::unique_ptr<TempCurrentDir> cwd;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        prepare();
-        cwd = std::make_unique<TempCurrentDir>();
-    }
+    void initTestCase() { prepare(true, true); }
 
-    void cleanup()
-    {
-        files.remove(QStringLiteral("weather.xml"));
-        files.remove(QStringLiteral("villes.ini"));
-    }
+    void cleanup() { forgetStored(); }
 
     // What a city's weather says of itself after each event of its downloads: a failure or an
     // abandoned download keeps the last report; past three hours it is old.

@@ -148,8 +148,12 @@ FormVilles::FormVilles(CityList *cities, const QByteArray &serviceHost, std::fun
     connect(Liste->selectionModel(), &QItemSelectionModel::currentChanged, this, &FormVilles::nameDays);
     connect(model_, &QAbstractItemModel::dataChanged, this, &FormVilles::nameDays);
     connect(downloads_, &OverviewDownloads::progress, this, [this](int done, int total) {
-        Etat->setText(done < total ? QStringLiteral("%1 villes sur %2…").arg(done).arg(total)
-                                   : french::receivedAtTime(downloads_->clock()));
+        const int failed = downloads_->failed();
+        Etat->setText(done < total    ? QStringLiteral("%1 villes sur %2…").arg(done).arg(total)
+                      : failed == 0 ? french::receivedAtTime(downloads_->clock())
+                      : failed == total ? QStringLiteral("Aucune ville reçue")
+                                        : french::receivedAtTime(downloads_->clock())
+                                              + QStringLiteral(" — %1 sur %2 en échec").arg(failed).arg(total));
     });
     again_ = new QTimer(this);
     connect(again_, &QTimer::timeout, this, &FormVilles::downloadAll);
@@ -177,6 +181,12 @@ void FormVilles::nameDays()
         Jour->setItemText(d + 1, french::relativeDay(today.addDays(d), today));
 }
 
+void FormVilles::refreshNow()
+{
+    if (isVisible())
+        downloadAll();
+}
+
 void FormVilles::downloadAll()
 {
     again_->start(refreshInterval);
@@ -197,8 +207,10 @@ void FormVilles::showEvent(QShowEvent *event)
 
 void FormVilles::hideEvent(QHideEvent *event)
 {
-    again_->stop();  // nothing downloads while nobody looks
+    // Nothing downloads while nobody looks: the round under way is abandoned too.
+    again_->stop();
     minute_->stop();
+    downloads_->stop();
     QWidget::hideEvent(event);
 }
 

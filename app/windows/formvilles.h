@@ -46,6 +46,8 @@ public:
     QLabel *Etat;
     OverviewModel *model() const { return model_; }
     OverviewDownloads *downloads() const { return downloads_; }
+    // Every city downloaded again now, when shown (F5 there, as everywhere).
+    void refreshNow();
     // Every 15 minutes while shown; tests shorten it.
     int refreshInterval = 15 * 60 * 1000;
 

@@ -122,6 +122,12 @@ QList<NearCommune> CommuneTable::nearest(double latitude, double longitude, int 
     return near_->nearest(cities_, latitude, longitude, max, radiusKm);
 }
 
+QByteArray City::displayName() const
+{
+    const QByteArray territory = territoryName(department);
+    return name + ", " + (territory.isEmpty() ? QByteArray("France") : territory);
+}
+
 QByteArray City::label() const
 {
     const QByteArray territory = territoryName(department);

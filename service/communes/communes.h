@@ -24,7 +24,8 @@ struct City {
     int altitude = 0;          // metres
     // Placed at its own place (its GeoNames place, its seat's), not at a mean of its neighbours'.
     bool ownPlace = true;
-    QByteArray displayName() const { return name + ", France"; }
+    // As the document names the place: "Brest, France", overseas by its territory: "Saint-Denis, La Réunion".
+    QByteArray displayName() const;
     // As a list of communes names it: "Saint-Étienne (42)", "Saint-Pierre (La Réunion)".
     QByteArray label() const;
     // Legal time of the place: French legal time, Corsica included, or that of an overseas department.

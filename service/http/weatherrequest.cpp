@@ -71,7 +71,8 @@ Result<Point> parseNearQuery(const QByteArray &method, const QByteArray &query)
     std::optional<double> latitude, longitude;
     for (const QByteArray &item : query.split('&')) {
         const qsizetype equals = item.indexOf('=');
-        const QByteArray name = item.left(equals), value = equals < 0 ? QByteArray() : item.mid(equals + 1);
+        // A bare "lat" is a lat without value, not a name to pass over.
+        const QByteArray name = equals < 0 ? item : item.left(equals), value = equals < 0 ? QByteArray() : item.mid(equals + 1);
         if (name != "lat" && name != "lon")
             continue;
         std::optional<double> &slot = name == "lat" ? latitude : longitude;

@@ -113,8 +113,11 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
     const QByteArray method = methodName(request.method());
     const QByteArray path = request.url().path(QUrl::FullyEncoded).toUtf8();
     const QByteArray query = request.url().query(QUrl::FullyEncoded).toUtf8();
-    // A position asked for is nobody's business: the log says that one was, not where.
-    const QByteArray target = query.isEmpty() || path == "/communes/near" ? path : path + '?' + query;
+    // A position asked for is nobody's business: the log keeps a query only for a weather request
+    // (its fixed products); any other says that it had one, not what it was, whatever its path.
+    const QByteArray target = query.isEmpty()                         ? path
+                              : path.startsWith("/weather/local/") ? path + '?' + query
+                                                                   : path + "?…";
     const QByteArray peer = request.remoteAddress().toString().toUtf8();
     auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
     QPointer<QTcpSocket> client(socket);

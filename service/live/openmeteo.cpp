@@ -29,6 +29,10 @@ QString reachFailure(QNetworkReply::NetworkError error)
     case QNetworkReply::ProxyConnectionRefusedError:
     case QNetworkReply::ProxyNotFoundError:
     case QNetworkReply::ProxyTimeoutError: return QStringLiteral("mandataire (proxy) injoignable");
+    case QNetworkReply::TooManyRedirectsError:
+    case QNetworkReply::InsecureRedirectError: return QStringLiteral("redirections sans fin ou non sûres");
+    case QNetworkReply::UnknownContentError:
+    case QNetworkReply::ProtocolFailure: return QStringLiteral("réponse mal formée ou compressée au-delà du raisonnable");
     default: return QStringLiteral("erreur réseau %1").arg(int(error));
     }
 }
@@ -97,21 +101,26 @@ void OpenMeteoSource::get(const QUrl &url, int timeoutMs, std::function<void(con
         reply->deleteLater();
         *body += reply->readAll();
         done({reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), *body, reply->property("meteoLimit").toString(),
-              reachFailure(reply->error())});
+              reachFailure(reply->error()), reply->error() != QNetworkReply::NoError});
     });
 }
 
-// Why an exchange gave no answer to read, in words of `who`; empty when it did.
+// Why an exchange gave no answer to read, in words of `who`; empty when it did. A body the network
+// says was cut is no answer, even when its bytes happen to be whole JSON.
 QString OpenMeteoSource::Exchange::failure(const QString &who, int timeoutMs) const
 {
+    const bool vowel = QStringLiteral("AEIOUaeiouÉé").contains(who.left(1));
+    const QString of = (vowel ? QStringLiteral("d'") : QStringLiteral("de ")) + who;
     if (limit == QStringLiteral("time"))
         return QStringLiteral("%1 n'a pas répondu en entier en %2 s").arg(who, QLocale(QLocale::French).toString(timeoutMs / 1000.0));
     if (limit == QStringLiteral("size"))
-        return QStringLiteral("réponse d'%1 de plus de %2 Mio, abandonnée").arg(who).arg(kMaxAnswer / (1024 * 1024));
-    if (status == 0)
+        return QStringLiteral("réponse %1 de plus de %2 Mio, abandonnée").arg(of).arg(kMaxAnswer / (1024 * 1024));
+    if (status == 0 || (broken && status >= 300 && status < 400))
         return QStringLiteral("%1 injoignable : %2").arg(who, unreachable);
     if (status != 200)
         return QStringLiteral("%1 a répondu HTTP %2").arg(who).arg(status);
+    if (broken)
+        return QStringLiteral("réponse %1 interrompue : %2").arg(of, unreachable);
     return {};
 }
 
@@ -129,14 +138,16 @@ void OpenMeteoSource::fetch(const City &city, const QDateTime &nowUtc, std::func
     // failure or slowness never costs the forecast more than that.
     struct Join {
         std::optional<SourceResult> forecast;
-        bool airDone = false;
+        bool airDone = false, answered = false;
         std::optional<AirReport> air;
         QByteArray airWhy;
     };
     auto join = std::make_shared<Join>();
+    // A failed forecast is said at once: the air, without it, is worth no wait.
     const auto complete = [this, join, code = city.code, nowUtc] {
-        if (!join->forecast || !join->airDone)
+        if (join->answered || !join->forecast || (join->forecast->ok() && !join->airDone))
             return;
+        join->answered = true;
         SourceResult result = *join->forecast;
         if (result.ok() && join->air)
             result.value().air = join->air;

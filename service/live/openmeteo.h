@@ -53,7 +53,8 @@ private:
         int status = 0;
         QByteArray body;
         QString limit;        // "time" or "size" when one of the limits ended it
-        QString unreachable;  // why, in French, when no answer came
+        QString unreachable;  // why, in French, when no answer came or it came short
+        bool broken = false;  // the network said the exchange failed, whatever the status
         QString failure(const QString &who, int timeoutMs) const;
     };
     void get(const QUrl &url, int timeoutMs, std::function<void(const Exchange &)> done);

@@ -58,6 +58,9 @@ private Q_SLOTS:
                 QVERIFY(meteo::readTimeOfDay(t).isValid());
             QVERIFY(QFile::exists(QStringLiteral(METEO_DATA_DIR "/icons/") + QString::fromLatin1(c.Icon_Jour) + QStringLiteral(".png")));
             QCOMPARE(c.Ville_M, city->displayName());
+            // The place as the document names it: overseas, by its territory.
+            if (code == "FR97411")
+                QCOMPARE(c.Ville_M, QByteArray("Saint-Denis, La Réunion"));
             // Without the hours and the rain (another service's document), the same record.
             QByteArray doc = readFile(path);
             doc.remove(doc.indexOf("<hours>"), doc.indexOf("</rain>") + 7 - doc.indexOf("<hours>"));

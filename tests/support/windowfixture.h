@@ -5,17 +5,28 @@
 #include "app/widgets/errorreport.h"
 #include "testsupport.h"
 
+#include <memory>
+
 namespace testing {
 
 struct WindowFixture {
     meteo::ErrorReport report;
     BesideExe files;
+    std::unique_ptr<TempCurrentDir> cwd;  // a current folder for the whole test, when asked for
 
-    void prepare(bool shippedFiles = true)
+    void prepare(bool shippedFiles = true, bool ownFolder = false)
     {
         report.setDialogsShown(false);
         if (shippedFiles)
             shipFiles();
+        if (ownFolder)
+            cwd = std::make_unique<TempCurrentDir>();
+    }
+    // What one test stores never reaches the next.
+    void forgetStored()
+    {
+        files.remove(QStringLiteral("weather.xml"));
+        files.remove(QStringLiteral("villes.ini"));
     }
     void shipFiles()
     {

@@ -356,6 +356,38 @@ private Q_SLOTS:
         QCOMPARE(QString::fromUtf8(meteo::rainSentence(q, now)), QStringLiteral("Pluie modérée à partir de 2 h 15 (heure d'hiver)"));
     }
 
+    // The days the clocks change, the night ends at sunrise and begins at sunset as the place's
+    // clocks then say, not at the offset of the day's first hours.
+    void nightsOnTheDaysTheClocksChange_data()
+    {
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QTime>("sunrise");
+        QTest::addColumn<QTime>("sunset");
+        QTest::newRow("28 March") << QDate(2027, 3, 28) << QTime(7, 39) << QTime(20, 14);
+        QTest::newRow("25 October") << QDate(2026, 10, 25) << QTime(7, 27) << QTime(17, 29);
+    }
+
+    void nightsOnTheDaysTheClocksChange()
+    {
+        QFETCH(QDate, day);
+        QFETCH(QTime, sunrise);
+        QFETCH(QTime, sunset);
+        const QTimeZone paris("Europe/Paris");
+        const QDateTime first(day, QTime(0, 0), paris);
+        QByteArray hours = "<hours>";
+        for (int i = 0; i < 48; ++i) {
+            const QDateTime t = first.addSecs(3600 * i);
+            hours += "<hour t=\"" + meteo::instantText(t.toOffsetFromUtc(t.offsetFromUtc())).toLatin1() + "\"><tmp>9</tmp></hour>";
+        }
+        const QByteArray sun = "<sunr>" + sunrise.toString(QStringLiteral("h:mm AP")).toLatin1() + "</sunr><suns>"
+                               + sunset.toString(QStringLiteral("h:mm AP")).toLatin1() + "</suns>";
+        const QByteArray doc = placeDocument("Paris, France", "<dayf><day d=\"0\">" + sun + "</day><day d=\"1\">" + sun + "</day></dayf>" + hours + "</hours>");
+        const meteo::HourlyForecast f = meteo::readHourly(meteo::WeatherDocument(doc, QStringLiteral("weather.xml")));
+        QVERIFY(f.nights.size() >= 2);
+        QCOMPARE(f.nights[0].second.toMSecsSinceEpoch(), QDateTime(day, sunrise, paris).toMSecsSinceEpoch());
+        QCOMPARE(f.nights[1].first.toMSecsSinceEpoch(), QDateTime(day, sunset, paris).toMSecsSinceEpoch());
+    }
+
     // A report is read once from a document: the main window's values, the days translated, the
     // hours, the warnings in force by the clock, and the instant it was received, not a file's date.
     void cityReportHoldsWhatTheDocumentSays()
@@ -374,6 +406,17 @@ private Q_SLOTS:
         QCOMPARE(report->warnings.list.first().name(), QByteArray("vent violent"));  // our own words, not the document's
         QCOMPARE(report->warningsInForce(first.addSecs(2 * 3600)).size(), 1);
         QVERIFY(!report->isOld(received.addSecs(3 * 3600)) && report->isOld(received.addSecs(3 * 3600 + 60)));
+        // At one colour the headline is what is in force, then what starts sooner: a heat wave now,
+        // floods this evening, rain at midnight.
+        const QDateTime now(QDate(2027, 7, 30), QTime(15, 0), Qt::OffsetFromUTC, 7200);
+        const auto summer = reportOf(parisWith(vigilanceSection("75", now, {{2, 2, now.addSecs(9 * 3600), now.addSecs(30 * 3600)},
+                                                                             {4, 2, now.addSecs(4 * 3600), now.addSecs(30 * 3600)},
+                                                                             {6, 2, now.addSecs(-6 * 3600), now.addSecs(20 * 3600)}})),
+                                     now);
+        QStringList order;
+        for (const meteo::OfficialWarning &w : summer->warningsInForce(now))
+            order << QString::fromUtf8(w.name());
+        QCOMPARE(order, (QStringList{QStringLiteral("canicule"), QStringLiteral("crues"), QStringLiteral("pluie-inondation")}));
     }
 };
 

@@ -53,12 +53,9 @@ class RefreshTest : public QObject, WindowFixture {
     }
 
 private Q_SLOTS:
-    void cleanup() { files.remove(QStringLiteral("weather.xml")); }
+    void cleanup() { forgetStored(); }
 
-    void initTestCase()
-    {
-        prepare();
-    }
+    void initTestCase() { prepare(); }
 
     // A time text read and written as the long time text, or refused naming the text it could not read.
     void timeConversion_data()
