@@ -36,6 +36,20 @@ void DesktopNotifier::consider()
     keep();
 }
 
+void DesktopNotifier::setPollens(const QSet<Taxon> &taxa)
+{
+    const bool added = !pollens_.contains(taxa);
+    pollens_ = taxa;
+    const std::shared_ptr<const CityReport> report = city_.report();
+    if (!added || !report)
+        return;
+    const QDateTime now = clock();
+    for (const AirNotice &n : decideAirNotices(memory_.air[city_.weather()->code()], report->air, pollens_, city_.weather()->name(),
+                                               report->received, report->hourly.placeTime(now)))
+        send(n.summary, n.body, 0, false);
+    keep();
+}
+
 void DesktopNotifier::rememberIn(const QString &path)
 {
     memoryFile_ = path;

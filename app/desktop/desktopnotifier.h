@@ -26,7 +26,8 @@ public:
     void setRainWanted(bool wanted) { rainWanted_ = wanted; }
     // Keeps what was announced in `path`, read now and written after each change.
     void rememberIn(const QString &path);
-    void setPollens(const QSet<Taxon> &taxa) { pollens_ = taxa; }
+    // A pollen newly chosen is considered at once on the report at hand, not at the next download.
+    void setPollens(const QSet<Taxon> &taxa);
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
     // Decides on the rain of the city `code` (named `place`) and notifies when it is time.
     void considerRain(const QByteArray &code, const QByteArray &place, const QList<RainSlot> &rain, const QDateTime &received,

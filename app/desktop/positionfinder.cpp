@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "positionfinder.h"
 
+#include <QBuffer>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusReply>
@@ -38,11 +39,16 @@ QGeoPositionInfoSource *PositionFinder::source()
     if (source_)
         return source_;
     if (const QString log = qEnvironmentVariable("METEO_NMEA_FILE"); !log.isEmpty()) {
-        auto *file = new QFile(log, this);
-        if (!file->open(QIODevice::ReadOnly))
+        QFile file(log);
+        if (!file.open(QIODevice::ReadOnly))
             return nullptr;
+        // A receiver's log of days is megabytes the source would scan on the window's thread before
+        // its first fix: its first megabyte holds more fixes than one question needs.
+        auto *head = new QBuffer(this);
+        head->setData(file.read(1024 * 1024));
+        head->open(QIODevice::ReadOnly);
         auto *nmea = new QNmeaPositionInfoSource(QNmeaPositionInfoSource::SimulationMode, this);
-        nmea->setDevice(file);
+        nmea->setDevice(head);
         source_ = nmea;
     } else {
         // The desktop's agent names the program by its desktop entry when it asks the user.

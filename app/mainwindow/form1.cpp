@@ -42,6 +42,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     activations_ = new meteo::ActivationHistory(this);
     Reglages = new meteo::Settings(this);
     connect(Reglages, &meteo::Settings::notKept, this, [](const QString &why) { meteo::ErrorReport::report("Réglages", why); });
+    connect(Reglages, &meteo::Settings::chosen, this, &TForm1::keepSettings);
     QByteArray host = METEO_SERVICE_HOST;  // the build names the service
     if (const QByteArray other = qgetenv("METEO_SERVICE_HOST"); !other.isEmpty())
         host = other;  // another service than the one the build names
@@ -140,6 +141,17 @@ bool TForm1::event(QEvent *e)
     return QMainWindow::event(e);
 }
 
+// meteo.ini written now, as at the close; a folder that cannot be written was said when the choice was made.
+void TForm1::keepSettings()
+{
+    try {
+        meteo::Places::current().prepareFolderOf(IniPropStorage->IniFileName());
+        IniPropStorage->Save();
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "meteo: %s\n", error.what());
+    }
+}
+
 void TForm1::closeEvent(QCloseEvent *e)
 {
     // A download under way ends here: its end would otherwise schedule the next one.
@@ -149,12 +161,7 @@ void TForm1::closeEvent(QCloseEvent *e)
         Position->disconnect(this);  // a position found after the close shows nothing
     Actualisation->stop();
     Q_EMIT OnClose();
-    try {
-        meteo::Places::current().prepareFolderOf(IniPropStorage->IniFileName());
-        IniPropStorage->Save();
-    } catch (const std::exception &error) {
-        std::fprintf(stderr, "meteo: %s\n", error.what());
-    }
+    keepSettings();
     e->accept();
 }
 

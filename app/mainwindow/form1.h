@@ -139,6 +139,7 @@ private:
     void loadIcon(const QString &path) override;
     void setStatus(const QByteArray &text);
     void connectMenus();
+    void keepSettings();
     void downloadEnded(const QString &failure);
     meteo::CityWeather *weatherOf(const QByteArray &code) const;
     void requestStartCity();

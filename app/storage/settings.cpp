@@ -48,6 +48,7 @@ void Settings::chooseRainWanted(bool on)
         return;
     setRainWanted(on);
     userChanged(QStringLiteral("Le réglage « Avertir de la pluie » ne sera pas retenu"));
+    Q_EMIT chosen();
 }
 
 void Settings::choosePollen(Taxon taxon, bool on)
@@ -60,6 +61,7 @@ void Settings::choosePollen(Taxon taxon, bool on)
         pollens_.remove(taxon);
     Q_EMIT pollensChanged(pollens_);
     userChanged(QStringLiteral("Le choix des pollens ne sera pas retenu"));
+    Q_EMIT chosen();
 }
 
 void Settings::chooseCity()

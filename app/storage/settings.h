@@ -35,6 +35,8 @@ Q_SIGNALS:
     void rainWantedChanged(bool on);
     void pollensChanged(const QSet<meteo::Taxon> &taxa);
     void notKept(const QString &message);
+    // The user chose a setting: it is kept now, not only at the close.
+    void chosen();
 
 private:
     void userChanged(const QString &what);

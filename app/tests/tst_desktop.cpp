@@ -3,6 +3,7 @@
 // sent to a fake notification service on a private session bus, the panel icon's picture, and the
 // setting kept in meteo.ini.
 #include "app/desktop/desktopnotifier.h"
+#include "common/instanttext.h"
 #include "app/widgets/errorreport.h"
 #include "app/mainwindow/form1.h"
 #include "app/desktop/panelicon.h"
@@ -247,6 +248,28 @@ private Q_SLOTS:
         QCOMPARE(fake.calls[4].summary, QStringLiteral("Vigilance rouge à Brest : vent violent"));
     }
 
+    // A pollen chosen is announced at once from the report at hand, not at the next download.
+    void pollenChosenIsAnnouncedAtOnce()
+    {
+        BusWithNotifications bus;
+        QVERIFY(bus.ready);
+        const QDateTime now(QDate(2027, 4, 12), QTime(10, 20), Qt::OffsetFromUTC, 7200);
+        QByteArray air = "<air maj=\"2027-04-12T10:00+02:00\" src=\"CAMS\"><jour d=\"2027-04-12\" atmo=\"2\" aulne=\"0\" bouleau=\"4\" "
+                         "graminees=\"0\" armoise=\"0\" olivier=\"0\" ambroisie=\"0\"/>";
+        for (int i = 0; i < 48; ++i)
+            air += "<h t=\"" + meteo::instantText(now.addSecs(3600 * i - 1200)).toLatin1() + "\" pm25=\"8\" pm10=\"15\" no2=\"20\" o3=\"60\" so2=\"1\"/>";
+        meteo::CityWeather city("FR67482");
+        city.setName("Strasbourg");
+        city.receive(reportOf(parisWith(air + "</air>"), now));
+        meteo::DesktopNotifier notifier(bus.connect(QStringLiteral("pollen")));
+        notifier.clock = [now] { return now; };
+        notifier.follow(&city);
+        notifier.setPollens({meteo::Taxon::Bouleau});
+        QTRY_COMPARE(bus.fake.calls.size(), 1);
+        QVERIFY(bus.fake.calls[0].summary.startsWith(QStringLiteral("Pollens de bouleau")));
+        QDBusConnection::disconnectFromBus(QStringLiteral("pollen"));
+    }
+
     // A bus without a notification service: nothing happens but one line on stderr, once.
     void noServiceIsOneLineOnStderr()
     {
@@ -353,6 +376,7 @@ private Q_SLOTS:
             QVERIFY(!w.AvertirPluie());
             w.findChild<QMenu *>(QStringLiteral("PollensGenants"))->actions().at(1)->trigger();  // bouleau
             QCOMPARE(w.Reglages->pollens(), QSet<meteo::Taxon>{meteo::Taxon::Bouleau});
+            QVERIFY(readFile(QStringLiteral("meteo.ini")).contains("PollensGenants=bouleau"));  // kept when chosen
             w.close();
         }
         const QByteArray ini = readFile(QStringLiteral("meteo.ini"));

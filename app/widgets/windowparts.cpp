@@ -48,8 +48,8 @@ void fillWithScrolledPage(QWidget *window, QWidget *page)
 bool confirm(QWidget *parent, const QString &title, const QString &question)
 {
     QMessageBox box(QMessageBox::Question, title, question, QMessageBox::NoButton, parent);
-    QPushButton *oui = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
-    QPushButton *non = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
+    QPushButton *oui = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
+    QPushButton *non = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
     box.setDefaultButton(non);
     box.setEscapeButton(non);
     box.exec();

@@ -35,6 +35,9 @@ FormAjout::FormAjout(const QByteArray &serviceHost, QWidget *parent)
     BoutonAnnuler = buttons->addButton(QStringLiteral("Annuler"), QDialogButtonBox::RejectRole);
     BoutonAjouter->setEnabled(false);
     auto *layout = new QVBoxLayout(this);
+    auto *label = new QLabel(QStringLiteral("&Commune ou code postal :"), this);
+    label->setBuddy(EditRecherche);
+    layout->addWidget(label);
     layout->addWidget(EditRecherche);
     layout->addWidget(ListeCommunes);
     layout->addWidget(StatutAjout);
@@ -84,13 +87,13 @@ FormAjout::FormAjout(const QByteArray &serviceHost, QWidget *parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-// Enter adds the selected commune (the only one, when there is just one); Down goes into the list.
+// Enter adds the selected commune, else the first found; Down goes into the list.
 bool FormAjout::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != EditRecherche || event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent *>(event)->key();
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && (ListeCommunes->currentItem() || ListeCommunes->count() == 1)) {
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && ListeCommunes->count() > 0) {
         if (!ListeCommunes->currentItem())
             ListeCommunes->setCurrentRow(0);
         choose();

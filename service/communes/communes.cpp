@@ -6,6 +6,7 @@
 #include "seats.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -177,7 +178,14 @@ QList<const City *> CommuneTable::search(QStringView text, int max) const
 {
     if (byKey_.empty())
         buildSearchIndex();
-    const QString trimmed = text.trimmed().toString();
+    QString trimmed = text.trimmed().toString();
+    // A department after the name, as a list writes homonyms apart: "saint denis 93", "valence (26)".
+    QByteArray department;
+    static const QRegularExpression trailing(QStringLiteral("^(.*\\D)\\s+\\(?(\\d[\\dAB]\\d?)\\)?$"));
+    if (const QRegularExpressionMatch m = trailing.match(trimmed); m.hasMatch()) {
+        department = m.captured(2).toLatin1();
+        trimmed = m.captured(1).trimmed();
+    }
     bool digits = !trimmed.isEmpty();
     for (QChar c : trimmed)
         digits = digits && c.isDigit() && c.unicode() < 128;
@@ -190,7 +198,8 @@ QList<const City *> CommuneTable::search(QStringView text, int max) const
             continue;
         auto it = std::lower_bound(index.begin(), index.end(), std::make_pair(prefix, qsizetype(-1)));
         for (; it != index.end() && it->first.startsWith(prefix); ++it)
-            found.append(it->second);
+            if (department.isEmpty() || cities_[it->second].department == department)
+                found.append(it->second);
     }
     std::sort(found.begin(), found.end());  // a commune found by several codes or both keys comes once
     found.erase(std::unique(found.begin(), found.end()), found.end());

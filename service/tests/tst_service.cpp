@@ -256,6 +256,7 @@ private Q_SLOTS:
         QTest::newRow("elided inside") << QByteArray("saint%20martin%20dheres") << 200 << QByteArray("code=\"FR38421\"") << 1;
         QTest::newRow("article left out") << QByteArray("rochelle") << 200 << QByteArray("La Rochelle (17)") << -1;
         QTest::newRow("seat of Nuku-Hiva") << QByteArray("Taiohae") << 200 << QByteArray("<commune code=\"FR98731\" cp=\"98742\">Nuku-Hiva (Polynésie française)</commune>") << 1;
+        QTest::newRow("a department after the name") << QByteArray("saint%20denis%2093") << 200 << QByteArray("code=\"FR93066\"") << 1;
         QTest::newRow("overseas homonym") << QByteArray("saint%20pierre") << 200 << QByteArray("Saint-Pierre (La Réunion)") << -1;
         QTest::newRow("nothing") << QByteArray("zzzz") << 200 << QByteArray() << 0;
         QTest::newRow("empty") << QByteArray("") << 400 << QByteArray() << 0;
