@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The simulation's air: concentrations and pollen that follow its own weather and season. Ozone
-// rises on sunny summer afternoons (most in the south-east and the Rhône valley); NO₂ with the
-// commune's population and its rush hours; particles in still, cold winter evenings and in Alpine
-// valleys, washed out by rain, and Saharan dust over the Antilles on some summer days; each pollen in
-// its season and region, washed out by rain, raised by a dry wind; none overseas.
+// is made by the sun, more in spring and summer and the warmer the afternoon (most in the south-east
+// and the Rhône valley), and eaten at night by a town's traffic; NO₂ with the commune's population and
+// its rush hours; particles at the morning and evening peaks of heating and traffic in still, cold
+// winter air and in Alpine valleys, washed out by rain, and Saharan dust over the Antilles on some
+// summer days; each pollen in its season and region, released by warm daylight (none in a frost),
+// falling at night without vanishing, washed out by rain, raised by a dry wind; none overseas.
 #include "simulatedweather.h"
 
 #include "service/document/airreport.h"
@@ -65,18 +67,23 @@ std::optional<AirReport> simulatedAir(Weather &weather, const City &city, const 
         const double still = std::clamp(1 - w.wind / 25, 0.0, 1.0);
         AirHour h;
         h.time = w.local;
-        // Ozone: a background by season, built by the afternoon sun over a warm day.
-        const double summer = season(day, 90, 270);
-        const double heat = std::max(0.0, w.temperature - 18);
-        const double o3 = 30 + 25 * summer + sun * heat * (4.5 + 3.5 * std::max(southEast, rhone)) * (0.6 + 0.4 * still);
+        // Ozone: a background highest in late spring, made by the day's sun (weaker in winter) the more
+        // the warmer, and eaten at night by the nitrogen oxides of a town's traffic.
+        const double summer = season(day, 90, 270), spring = season(day, 60, 240);
+        const double strength = 0.45 + 0.55 * season(day, 20, 345);
+        const double made = sun * strength * (15 + 5.5 * std::max(0.0, w.temperature - 8)) * (1 + 0.35 * std::max(southEast, rhone))
+                            * (0.6 + 0.4 * still);
+        const double o3 = std::max(5.0, 38 + 22 * spring + made - (w.daylight ? 0 : 9 * town * still));
         // NO₂: the town's traffic, its rush hours at 8 h and 19 h, fewer at weekends, blown away by wind.
         const bool weekend = w.local.date().dayOfWeek() >= 6;
         const double rush = std::exp(-std::pow(hour - 8, 2) / 3) + 0.8 * std::exp(-std::pow(hour - 19, 2) / 4);
         const double no2 = (4 + 14 * town * (0.4 + (weekend ? 0.4 : 1.0) * rush)) * (0.4 + 0.6 * still) + 2;
-        // Particles: heating and still cold air in winter evenings, the Arve valley's worst; rain washes out.
-        const double cold = std::clamp((6 - w.temperature) / 10, 0.0, 1.0), evening = std::exp(-std::pow(std::fmod(hour + 24 - 20, 24) - 0, 2) / 18)
-                                                                                          + std::exp(-std::pow(hour - 20, 2) / 18);
-        double pm10 = (10 + 3 * town + 30 * cold * still * (0.5 + evening) * (arve ? 2.5 : 1.0) + 6 * dayDraw(city.code, w.local.date(), 1))
+        // Particles: heating and traffic at their morning and evening peaks in still cold air, lowest in
+        // the afternoon's mixing, the Arve valley's worst; rain washes them out.
+        const double cold = std::clamp((6 - w.temperature) / 10, 0.0, 1.0);
+        const double peaks = 0.8 * std::exp(-std::pow(hour - 8.5, 2) / 4) + std::exp(-std::pow(std::min(std::abs(hour - 20), 24 - std::abs(hour - 20)), 2) / 10);
+        double pm10 = (10 + 3 * town * (0.6 + 0.8 * peaks) + 30 * cold * still * (0.3 + peaks) * (arve ? 2.5 : 1.0)
+                       + 6 * dayDraw(city.code, w.local.date(), 1))
                       * (1 - 0.6 * wet);
         if (antilles && summer > 0.3 && dayDraw(city.code.left(5), w.local.date(), 2) > 0.8)
             pm10 += 45 + 50 * dayDraw(city.department, w.local.date(), 3);  // a Saharan dust plume
@@ -84,9 +91,11 @@ std::optional<AirReport> simulatedAir(Weather &weather, const City &city, const 
         const double so2 = 1 + 2 * town / 3.5;
         h.pollutants = {pm25, pm10, no2, o3, so2};
         if (metropolitan) {
-            // Pollen: its season and region, in the day's warm hours, washed out by rain, raised by a dry wind.
-            const double daytime = std::max(0.0, std::sin(M_PI * (hour - 6) / 14));
-            const double lift = daytime * (1 - 0.85 * wet) * (0.7 + 0.6 * std::clamp(w.wind / 30, 0.0, 1.0) * (1 - wet));
+            // Pollen: its season and region, released in the day's warm hours (none in a frost), still in
+            // the air at night, washed out by rain, raised by a dry wind.
+            const double daytime = 0.2 + 0.8 * std::max(0.0, std::sin(M_PI * (hour - 6) / 14));
+            const double warmth = std::clamp(w.temperature / 8, 0.0, 1.0);
+            const double lift = daytime * warmth * (1 - 0.85 * wet) * (0.7 + 0.6 * std::clamp(w.wind / 30, 0.0, 1.0) * (1 - wet));
             const double noise = 0.5 + dayDraw(city.code, w.local.date(), 4);
             PollenCounts p{};
             p[int(Taxon::Aulne)] = 90 * season(day, 5, 85) * (1 - 0.7 * mediterranean);
@@ -94,7 +103,9 @@ std::optional<AirReport> simulatedAir(Weather &weather, const City &city, const 
             p[int(Taxon::Graminees)] = 110 * season(day, 120, 205);
             p[int(Taxon::Armoise)] = 30 * season(day, 180, 270);
             p[int(Taxon::Olivier)] = 380 * season(day, 120, 180) * std::clamp((mediterranean - 0.15) / 0.6, 0.0, 1.0);  // the olive groves' rim
-            p[int(Taxon::Ambroisie)] = 70 * season(day, 225, 275) * (inRhoneAlpsOrAuvergne(city.department) ? 1.0 : 0.06);
+            // Ragweed spreads from the Rhône valley; the Atlantic west is next to free of it.
+            p[int(Taxon::Ambroisie)] = 70 * season(day, 225, 275)
+                                       * (inRhoneAlpsOrAuvergne(city.department) ? 1.0 : 0.06 * std::clamp((city.longitude + 1) / 4, 0.0, 1.0));
             for (double &v : p)
                 v = std::round(v * lift * noise * 1.6);
             h.pollen = p;
