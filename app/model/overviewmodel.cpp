@@ -43,6 +43,15 @@ struct OverviewModel::Row {
             parts << air;
         return parts.join(dot);
     }
+    // What the screen shows beside the main value, a line of its own: the rain ahead, or the day's.
+    QString shownDetail() const
+    {
+        if (!known)
+            return {};
+        if (now)
+            return rain.isEmpty() ? rain : rain.left(1).toUpper() + rain.mid(1);
+        return dayKnown ? chance + QStringLiteral(" · ") + wind : QStringLiteral("—");
+    }
     QString spoken() const
     {
         QStringList parts{name};
@@ -248,7 +257,9 @@ QVariant OverviewModel::data(const QModelIndex &index, int role) const
     case CodeRole: return r.code;
     case IconRole: return r.icon;
     case MainRole: return r.main;
-    case DetailRole: return r.detail(QStringLiteral(" · "), QStringLiteral(" / "));
+    case RangeRole: return r.known && r.now ? r.range(QStringLiteral(" / ")) : QString();
+    case DetailRole: return r.shownDetail();
+    case AirRole: return r.air;
     case WarningRole: return r.warning;
     case ColourRole: return r.colour;
     case OldRole: return r.old;

@@ -20,7 +20,9 @@ public:
         NameRole = Qt::UserRole + 1,
         IconRole,      // the sky's icon code
         MainRole,      // "8 °C", or the day's "3° / 9°"
-        DetailRole,    // "3° / 9° · pluie faible à partir de 14 h 15", or "60 % · 15 km/h SO"
+        RangeRole,     // now: today's "3° / 9°"; empty for a day, whose main value it is
+        DetailRole,    // "Pluie faible à partir de 14 h 15", or "60 % · 15 km/h SO"
+        AirRole,       // "air moyen", empty when the document has no class for the day
         WarningRole,   // "Vigilance orange — vent violent", empty when none
         ColourRole,    // that warning's colour (WarningColour), 0 when none
         AgeRole,       // "Reçues à 14:05", "… — données anciennes", or why the download failed

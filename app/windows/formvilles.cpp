@@ -42,10 +42,12 @@ QPixmap OverviewDelegate::icon(const QByteArray &code, double ratio) const
     return *icons_.insert(key, image.isNull() ? QPixmap() : QPixmap::fromImage(image));
 }
 
+// Three lines, so that a narrow window cuts nothing that matters: the name, the value and the day's
+// range; the rain ahead or the day's chance and wind; the age or failure, the air and the warning.
 QSize OverviewDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {
     const QFontMetrics fm(option.font);
-    return {kIcon + 22 + fm.averageCharWidth() * 84, std::max(kIcon + 8, 2 * fm.height() + 10)};
+    return {kIcon + 22 + fm.averageCharWidth() * 52, std::max(kIcon + 8, 3 * fm.height() + 12)};
 }
 
 void OverviewDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -63,30 +65,38 @@ void OverviewDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     const QPixmap picture = icon(index.data(OverviewModel::IconRole).toByteArray(), painter->device()->devicePixelRatioF());
     if (!picture.isNull())
         painter->drawPixmap(r.left(), r.top() + (r.height() - kIcon) / 2, picture);
-    const int left = r.left() + kIcon + 10, nameWidth = fm.averageCharWidth() * 24, mainWidth = fm.averageCharWidth() * 12;
-    const int line1 = r.top(), line2 = r.top() + fm.height() + 2;
+    const int left = r.left() + kIcon + 10, width = r.right() - left;
+    const int line1 = r.top(), line2 = line1 + fm.height() + 2, line3 = line2 + fm.height() + 2;
+    const auto row = [&](int top) { return QRect(left, top, width, fm.height()); };
+    // The value and the range on the right of the first line; the name takes the rest.
     QFont bold = option.font;
     bold.setBold(true);
-    painter->setFont(bold);
+    const QFontMetrics fb(bold);
+    const QString main = index.data(OverviewModel::MainRole).toString(), range = index.data(OverviewModel::RangeRole).toString();
+    const int valuesWidth = fb.horizontalAdvance(main) + (range.isEmpty() ? 0 : fm.horizontalAdvance(QStringLiteral("  ") + range));
     painter->setPen(text);
-    painter->drawText(QRect(left, line1, nameWidth, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                      QFontMetrics(bold).elidedText(index.data(OverviewModel::NameRole).toString(), Qt::ElideRight, nameWidth));
-    painter->drawText(QRect(left + nameWidth, line1, mainWidth, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                      index.data(OverviewModel::MainRole).toString());
+    painter->setFont(bold);
+    painter->drawText(row(line1).adjusted(0, 0, -valuesWidth - 8, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                      fb.elidedText(index.data(OverviewModel::NameRole).toString(), Qt::ElideRight, width - valuesWidth - 8));
+    painter->drawText(row(line1).adjusted(width - valuesWidth, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, main);
     painter->setFont(option.font);
-    const int detailLeft = left + nameWidth + mainWidth;
-    painter->drawText(QRect(detailLeft, line1, r.right() - detailLeft, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                      fm.elidedText(index.data(OverviewModel::DetailRole).toString(), Qt::ElideRight, r.right() - detailLeft));
-    // The age, or why the download failed, and the worst warning on its colour.
+    painter->drawText(row(line1), Qt::AlignRight | Qt::AlignVCenter, range);
+    painter->drawText(row(line2), Qt::AlignLeft | Qt::AlignVCenter,
+                      fm.elidedText(index.data(OverviewModel::DetailRole).toString(), Qt::ElideRight, width));
+    // The age, or why the download failed; the air and the worst warning on the right.
+    const QString air = index.data(OverviewModel::AirRole).toString(), warning = index.data(OverviewModel::WarningRole).toString();
+    const int warningWidth = warning.isEmpty() ? 0 : fm.horizontalAdvance(warning) + 12;
+    const int airWidth = air.isEmpty() ? 0 : fm.horizontalAdvance(air) + 12;
     const bool old = index.data(OverviewModel::OldRole).toBool();
     painter->setPen(old && !selected ? oldDataColour() : faint);
-    const QString warning = index.data(OverviewModel::WarningRole).toString();
-    const int warningWidth = warning.isEmpty() ? 0 : fm.horizontalAdvance(warning) + 12;
-    painter->drawText(QRect(left, line2, r.right() - left - warningWidth - 8, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                      fm.elidedText(index.data(OverviewModel::AgeRole).toString(), Qt::ElideRight, r.right() - left - warningWidth - 8));
+    const int ageWidth = width - warningWidth - airWidth - 8;
+    painter->drawText(QRect(left, line3, ageWidth, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                      fm.elidedText(index.data(OverviewModel::AgeRole).toString(), Qt::ElideRight, ageWidth));
+    painter->setPen(faint);
+    painter->drawText(QRect(r.right() - warningWidth - airWidth, line3, airWidth, fm.height()), Qt::AlignCenter, air);
     if (!warning.isEmpty()) {
         const auto colour = WarningColour(index.data(OverviewModel::ColourRole).toInt());
-        const QRect chip(r.right() - warningWidth, line2, warningWidth, fm.height());
+        const QRect chip(r.right() - warningWidth, line3, warningWidth, fm.height());
         painter->setPen(Qt::NoPen);
         painter->setBrush(warningColour(colour));
         painter->drawRoundedRect(chip, 4, 4);
