@@ -13,22 +13,25 @@ bool isEd(char a, char b)
 
 // Replaces every occurrence of `name` (ASCII case ignored), resuming behind each inserted value so
 // that an entry never rewrites its own output. Nothing when the result would outgrow the limit.
-std::optional<QByteArray> replaceAll(const QByteArray &text, const QByteArray &name, const QByteArray &value)
+// `folded` is `text` with its ASCII letters lowered, kept by the caller while the text is unchanged:
+// a long dictionary's entries are mostly absent, and finding none costs no copy.
+std::optional<QByteArray> replaceAll(const QByteArray &text, const QByteArray &folded, const QByteArray &name, const QByteArray &value)
 {
     // Lowering ASCII letters keeps every byte in place, so positions found in the lowered copy are
     // positions in the text.
-    const QByteArray folded = text.toLower(), foldedName = name.toLower();
+    const QByteArray foldedName = name.toLower();
+    qsizetype found = folded.indexOf(foldedName);
+    if (found < 0)
+        return text;
     QByteArray out;
     qsizetype from = 0;
-    for (qsizetype found; (found = folded.indexOf(foldedName, from)) >= 0;) {
+    for (; found >= 0; found = folded.indexOf(foldedName, from)) {
         out += QByteArrayView(text).sliced(from, found - from);
         out += value;
         from = found + name.size();
         if (out.size() > kMaxTranslatedBytes)
             return std::nullopt;
     }
-    if (from == 0)
-        return text;
     out += QByteArrayView(text).sliced(from);
     if (out.size() > kMaxTranslatedBytes)
         return std::nullopt;
@@ -44,14 +47,16 @@ QByteArray translate(const QByteArray &Phrase, const NameValueList &Traductions)
     if (I > 3 && isEd(Phrase[I - 3], Phrase[I - 2]))
         result = Phrase.right(Phrase.size() - I) + ' ' + Phrase.left(I);
 
+    QByteArray folded = result.toLower();
     for (int i = 0; i < Traductions.count(); ++i) {
         const QByteArray name = Traductions.name(i);
-        if (name.isEmpty())
+        if (name.isEmpty() || !folded.contains(name.toLower()))
             continue;
-        std::optional<QByteArray> replaced = replaceAll(result, name, Traductions.value(name));
+        std::optional<QByteArray> replaced = replaceAll(result, folded, name, Traductions.value(name));
         if (!replaced)
             break;  // a dictionary whose entries keep multiplying the text stops here
         result = std::move(*replaced);
+        folded = result.toLower();
     }
 
     if (!result.isEmpty() && result[0] >= 'a' && result[0] <= 'z')
