@@ -71,6 +71,16 @@ QDateTime HourlyForecast::placeTime(const QDateTime &now) const
     return zone ? now.toOffsetFromUtc(*zone) : now.toLocalTime();
 }
 
+namespace {
+// Which of the October night's two hours the service says a time is: a document that begins with
+// the second has no hour before it to tell.
+ClockSide sideSaid(const QDomElement &e)
+{
+    const QString side = e.attribute(QStringLiteral("heure"));
+    return side == QLatin1String("ete") ? ClockSide::Summer : side == QLatin1String("hiver") ? ClockSide::Winter : ClockSide::Once;
+}
+} // namespace
+
 HourlyForecast readHourly(const WeatherDocument &doc)
 {
     HourlyForecast f;
@@ -92,13 +102,16 @@ HourlyForecast readHourly(const WeatherDocument &doc)
         h.precipitation = measure(e, "prec", kPrecipitation);
         h.gust = measure(e.firstChildElement(QStringLiteral("wind")), "gust", kWind);
         h.icon = e.firstChildElement(QStringLiteral("icon")).text().trimmed().toUtf8();
+        h.side = sideSaid(e);
         f.hours << h;
     }
     const QDomElement rain = root.firstChildElement(QStringLiteral("rain"));
     for (QDomElement e = rain.firstChildElement(QStringLiteral("q")); !e.isNull() && f.rain.size() < 8;
          e = e.nextSiblingElement(QStringLiteral("q")))
-        if (const std::optional<QDateTime> start = readInstantText(e.attribute(QStringLiteral("t")), zone))
+        if (const std::optional<QDateTime> start = readInstantText(e.attribute(QStringLiteral("t")), zone)) {
             f.rain << RainSlot{*start, measure(e, "prec", kPrecipitation)};
+            f.rain.last().side = sideSaid(e);
+        }
     for (RainSlot &q : f.rain)
         for (const HourPoint &h : f.hours)
             if (h.time <= q.start && q.start < h.time.addSecs(3600))

@@ -12,13 +12,15 @@
 namespace meteo {
 namespace {
 
-QLabel *cell(QWidget *parent, const QString &text, quint32 rgb, bool darkText, const QString &spoken)
+// A value on its colour, at least `chars` characters wide: the hours' values are short, so that
+// 16 columns of them fit beside the main window on a laptop's screen.
+QLabel *cell(QWidget *parent, const QString &text, quint32 rgb, bool darkText, const QString &spoken, int chars)
 {
     auto *label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignCenter);
-    label->setMinimumWidth(label->fontMetrics().averageCharWidth() * 9);
-    label->setStyleSheet(QStringLiteral("background-color: #%1; color: %2; padding: 2px 6px; border-radius: 3px;")
+    label->setMinimumWidth(label->fontMetrics().averageCharWidth() * chars);
+    label->setStyleSheet(QStringLiteral("background-color: #%1; color: %2; padding: 2px 3px; border-radius: 3px;")
                              .arg(rgb, 6, 16, QLatin1Char('0'))
                              .arg(darkText ? QStringLiteral("black") : QStringLiteral("white")));
     label->setAccessibleName(spoken);
@@ -46,6 +48,7 @@ FormAir::FormAir(QWidget *parent) : QWidget(parent, Qt::Window)
     Jours = new QLabel(page);
     Jours->setObjectName(QStringLiteral("Jours"));
     Jours->setTextFormat(Qt::PlainText);
+    Jours->setWordWrap(true);
     auto *pollutantsTitle = new QLabel(QStringLiteral("Les 48 prochaines heures (µg/m³)"), page);
     pollutantsTitle->setStyleSheet(QStringLiteral("font-weight: bold;"));
     Polluants = new QGridLayout;
@@ -140,7 +143,7 @@ void FormAir::present()
             const int c = v ? atmoSubIndex(Pollutant(p), *v) : 0;
             Polluants->addWidget(v ? cell(this, french::number(*v, 0), atmoRgb(c), darkTextOnAtmo(c),
                                           utf(pollutantName(Pollutant(p))) + QStringLiteral(" ") + french::number(*v, 0)
-                                              + QStringLiteral(" µg/m³, ") + utf(atmoWord(c)))
+                                              + QStringLiteral(" µg/m³, ") + utf(atmoWord(c)), 4)
                                    : new QLabel(QStringLiteral("—"), this),
                                  p + 1, int(column));
         }
@@ -158,7 +161,7 @@ void FormAir::present()
             const int level = air.days[d].pollen ? (*air.days[d].pollen)[t] : 0;
             Pollens->addWidget(cell(this, utf(pollenWord(level)), pollenRgb(level), level != 5,
                                     name + QStringLiteral(" ") + french::relativeDay(air.days[d].date, placeToday).toLower() + QStringLiteral(" : ")
-                                        + utf(pollenWord(level))),
+                                        + utf(pollenWord(level)), 9),
                                t + 1, int(d + 1));
         }
     }

@@ -253,7 +253,7 @@ void FormPrevisions::setCompact(bool compact)
     compact_ = compact;
     const int character = fontMetrics().averageCharWidth();
     for (int row = 1; row <= kRows; ++row)
-        bar(row)->setMinimumWidth((compact ? 14 : 28) * character);
+        bar(row)->setMinimumWidth((compact ? 20 : 28) * character);  // compact: still a bar between its two values
     static_cast<QGridLayout *>(rows_->layout())->setHorizontalSpacing(compact ? 6 : 10);
 }
 

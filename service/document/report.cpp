@@ -61,6 +61,21 @@ QByteArray updateText(const QDateTime &local)
     return local.toString(QStringLiteral("dd/MM/yyyy HH:mm")).toLatin1() + " heure locale";
 }
 
+// The hour that the clocks repeat in October: which of its two a time is ("ete", the first, or
+// "hiver"), so that a document beginning with the second still says it; null for any other time.
+static const char *repeatedSide(const QDateTime &instant, const QDateTime &observed)
+{
+    if (observed.timeSpec() != Qt::TimeZone)
+        return nullptr;
+    const QDateTime t = instant.toTimeZone(observed.timeZone());
+    for (const int apart : {-3600, 3600}) {
+        const QDateTime other = t.addSecs(apart);
+        if (other.offsetFromUtc() != t.offsetFromUtc() && other.date() == t.date() && other.time().hour() == t.time().hour())
+            return apart < 0 ? "hiver" : "ete";
+    }
+    return nullptr;
+}
+
 QByteArray toXml(const WeatherReport &r, int days)
 {
     QByteArray out;
@@ -164,6 +179,8 @@ QByteArray toXml(const WeatherReport &r, int days)
             const Condition &c = conditionFor(h.wmo);
             w.writeStartElement(QStringLiteral("hour"));
             w.writeAttribute(QStringLiteral("t"), meteo::instantText(h.time));
+            if (const char *side = repeatedSide(h.time, r.observed))
+                w.writeAttribute(QStringLiteral("heure"), QString::fromLatin1(side));
             element(w, "tmp", tenths(h.temperature));
             element(w, "flik", tenths(h.feelsLike));
             element(w, "icon", h.daylight ? c.dayIcon : c.nightIcon);
@@ -184,6 +201,8 @@ QByteArray toXml(const WeatherReport &r, int days)
         for (const RainQuarter &q : r.rain) {
             w.writeStartElement(QStringLiteral("q"));
             w.writeAttribute(QStringLiteral("t"), meteo::instantText(q.start));
+            if (const char *side = repeatedSide(q.start, r.observed))
+                w.writeAttribute(QStringLiteral("heure"), QString::fromLatin1(side));
             element(w, "prec", number(q.precipitation, 2));
             w.writeEndElement();
         }

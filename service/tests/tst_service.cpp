@@ -114,17 +114,18 @@ private Q_SLOTS:
         QTest::addColumn<QDateTime>("now");
         QTest::addColumn<QStringList>("offsets");  // those the 48 hours show, in order
         QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QString>("repeated");  // the sides said of the October night's two 2 h
         const auto utc = [](int y, int mo, int d, int h, int mi) { return QDateTime(QDate(y, mo, d), QTime(h, mi), QTimeZone::utc()); };
         const QStringList winter{QStringLiteral("+01:00")}, change{QStringLiteral("+02:00"), QStringLiteral("+01:00")};
-        QTest::newRow("October, first 02:30") << QByteArray("FR75056") << utc(2026, 10, 25, 0, 30) << change << QByteArray("2");
-        QTest::newRow("October, second 02:30") << QByteArray("FR75056") << utc(2026, 10, 25, 1, 30) << winter << QByteArray("1");
-        QTest::newRow("October, the evening before") << QByteArray("FR75056") << utc(2026, 10, 24, 19, 55) << change << QByteArray("2");
+        QTest::newRow("October, first 02:30") << QByteArray("FR75056") << utc(2026, 10, 25, 0, 30) << change << QByteArray("2") << QStringLiteral("ete hiver");
+        QTest::newRow("October, second 02:30") << QByteArray("FR75056") << utc(2026, 10, 25, 1, 30) << winter << QByteArray("1") << QStringLiteral("hiver");
+        QTest::newRow("October, the evening before") << QByteArray("FR75056") << utc(2026, 10, 24, 19, 55) << change << QByteArray("2") << QStringLiteral("ete hiver");
         QTest::newRow("March, before the gap") << QByteArray("FR75056") << utc(2027, 3, 28, 0, 50)
-                                               << QStringList{QStringLiteral("+01:00"), QStringLiteral("+02:00")} << QByteArray("1");
-        QTest::newRow("Nuku-Hiva, Marquesas") << QByteArray("FR98731") << utc(2026, 12, 7, 10, 7) << QStringList{QStringLiteral("-09:30")} << QByteArray("-9.5");
-        QTest::newRow("Gambier") << QByteArray("FR98719") << utc(2026, 12, 7, 10, 7) << QStringList{QStringLiteral("-09:00")} << QByteArray("-9");
-        QTest::newRow("Papeete, Tahiti") << QByteArray("FR98735") << utc(2026, 12, 7, 10, 7) << QStringList{QStringLiteral("-10:00")} << QByteArray("-10");
-        QTest::newRow("Saint-Denis, Réunion") << QByteArray("FR97411") << utc(2026, 12, 7, 10, 7) << QStringList{QStringLiteral("+04:00")} << QByteArray("4");
+                                               << QStringList{QStringLiteral("+01:00"), QStringLiteral("+02:00")} << QByteArray("1") << QString();
+        QTest::newRow("Nuku-Hiva, Marquesas") << QByteArray("FR98731") << utc(2026, 12, 7, 10, 7) << QStringList{QStringLiteral("-09:30")} << QByteArray("-9.5") << QString();
+        QTest::newRow("Gambier") << QByteArray("FR98719") << utc(2026, 12, 7, 10, 7) << QStringList{QStringLiteral("-09:00")} << QByteArray("-9") << QString();
+        QTest::newRow("Papeete, Tahiti") << QByteArray("FR98735") << utc(2026, 12, 7, 10, 7) << QStringList{QStringLiteral("-10:00")} << QByteArray("-10") << QString();
+        QTest::newRow("Saint-Denis, Réunion") << QByteArray("FR97411") << utc(2026, 12, 7, 10, 7) << QStringList{QStringLiteral("+04:00")} << QByteArray("4") << QString();
     }
 
     void hoursAreInstantsInTheirOwnZone()
@@ -133,6 +134,7 @@ private Q_SLOTS:
         QFETCH(QDateTime, now);
         QFETCH(QStringList, offsets);
         QFETCH(QByteArray, zone);
+        QFETCH(QString, repeated);
         const service::WeatherReport r = service::simulate(*service::findCity(code), now);
         QVERIFY(r.rain.first().start <= now && now < r.rain.first().start.addSecs(900));
         QDomDocument doc;
@@ -140,7 +142,7 @@ private Q_SLOTS:
         QCOMPARE(doc.documentElement().firstChildElement(QStringLiteral("loc")).firstChildElement(QStringLiteral("zone")).text().toLatin1(), zone);
         const QDomNodeList hours = doc.elementsByTagName(QStringLiteral("hour"));
         QCOMPARE(hours.size(), 48);
-        QStringList seen;
+        QStringList seen, sides;
         for (int i = 0; i < hours.size(); ++i) {
             const QString text = hours.at(i).toElement().attribute(QStringLiteral("t"));
             const std::optional<QDateTime> t = meteo::readInstantText(text);
@@ -148,8 +150,11 @@ private Q_SLOTS:
             QVERIFY(i > 0 ? r.hours[i - 1].time.secsTo(*t) == 3600 : *t <= now && now < t->addSecs(3600));
             if (!seen.contains(text.right(6)))
                 seen << text.right(6);
+            if (const QString side = hours.at(i).toElement().attribute(QStringLiteral("heure")); !side.isEmpty())
+                sides << side;
         }
         QCOMPARE(seen, offsets);
+        QCOMPARE(sides.join(u' '), repeated);
     }
 
     // A table that holds no commune, or a line it cannot read, is refused: the service would

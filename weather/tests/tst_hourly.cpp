@@ -354,6 +354,10 @@ private Q_SLOTS:
         QCOMPARE(q[2].side, meteo::ClockSide::Winter);
         QCOMPARE(q[6].side, meteo::ClockSide::Once);
         QCOMPARE(QString::fromUtf8(meteo::rainSentence(q, now)), QStringLiteral("Pluie modérée à partir de 2 h 15 (heure d'hiver)"));
+        // A document that begins with the second 2 h has no hour before it: the service says which.
+        const auto later = reportOf(placeDocument("Paris, France", "<hours><hour t=\"2026-10-25T02:00+01:00\" heure=\"hiver\"><tmp>9</tmp></hour>"
+                                                                  "<hour t=\"2026-10-25T03:00+01:00\"><tmp>9</tmp></hour></hours>"), now);
+        QVERIFY(QString::fromUtf8(meteo::hourTooltip(later->hourly.hours.first())).startsWith(QStringLiteral("dimanche 2 h (heure d'hiver)")));
     }
 
     // The days the clocks change, the night ends at sunrise and begins at sunset as the place's
