@@ -100,8 +100,14 @@ void OpenMeteoSource::get(const QUrl &url, int timeoutMs, std::function<void(con
     QObject::connect(reply, &QNetworkReply::finished, reply, [reply, body, done = std::move(done)] {
         reply->deleteLater();
         *body += reply->readAll();
+        // Qt 6.4 takes a connection closed before the announced length for a whole answer: the
+        // length is checked here (an answer it decompressed is longer than its header says).
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        const bool cut = reply->error() == QNetworkReply::NoError && length.isValid() && reply->rawHeader("Content-Encoding").isEmpty()
+                         && body->size() < length.toLongLong();
         done({reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), *body, reply->property("meteoLimit").toString(),
-              reachFailure(reply->error()), reply->error() != QNetworkReply::NoError});
+              cut ? QStringLiteral("réponse plus courte que sa longueur annoncée") : reachFailure(reply->error()),
+              cut || reply->error() != QNetworkReply::NoError});
     });
 }
 

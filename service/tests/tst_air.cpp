@@ -163,13 +163,14 @@ private Q_SLOTS:
     // happen to be whole JSON.
     void upstreamFailuresAndTheAir_data()
     {
-        QTest::addColumn<int>("forecastFault");  // 0 none, 1 cut short by a reset, 2 HTTP 500
+        QTest::addColumn<int>("forecastFault");  // 0 none, 1 cut short by a reset, 2 HTTP 500, 3 cut short by a close
         QTest::addColumn<bool>("airSilent");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("logged");
         QTest::newRow("air: HTTP 500") << 0 << false << 200 << QByteArray("air omis : CAMS a répondu HTTP 500");
         QTest::newRow("air: silence") << 0 << true << 200 << QByteArray("air omis : CAMS n'a pas répondu");
-        QTest::newRow("forecast cut short") << 1 << false << 502 << QByteArray("réponse d'Open-Meteo interrompue");
+        QTest::newRow("forecast cut short by a reset") << 1 << false << 502 << QByteArray("réponse d'Open-Meteo interrompue");
+        QTest::newRow("forecast cut short by a close") << 3 << false << 502 << QByteArray("réponse d'Open-Meteo interrompue");
         QTest::newRow("forecast refused, air silent") << 2 << true << 502 << QByteArray("Open-Meteo a répondu HTTP 500");
     }
 
@@ -187,10 +188,10 @@ private Q_SLOTS:
             const QByteArray body = air ? QByteArray("{\"error\":true}") : forecast;
             const bool refused = air || forecastFault == 2;
             s->write("HTTP/1.1 " + QByteArray(refused ? "500 Internal Server Error" : "200 OK") + "\r\nContent-Length: "
-                     + QByteArray::number(body.size() + (!air && forecastFault == 1 ? 100 : 0)) + "\r\n\r\n" + body);
-            if (!air && forecastFault == 1) {
+                     + QByteArray::number(body.size() + (!air && forecastFault % 2 == 1 ? 100 : 0)) + "\r\n\r\n" + body);
+            if (!air && forecastFault % 2 == 1) {
                 s->flush();
-                QTimer::singleShot(50, s, [s] { s->abort(); });
+                QTimer::singleShot(50, s, [s, forecastFault] { forecastFault == 1 ? s->abort() : s->disconnectFromHost(); });
             }
         });
         service::OpenMeteoSource source("http://" + upstream.host());
@@ -208,7 +209,8 @@ private Q_SLOTS:
         if (status == 200)
             QVERIFY(answer.body.contains("<dayf>") && answer.body.contains("<hours>") && !answer.body.contains("<air"));
         QVERIFY2(log.size() == 1 && log[0].contains(logged), log.join('\n').constData());
-        QCOMPARE(upstream.requests.size(), 2);
+        // Qt asks a GET whose connection broke once more; nothing else is asked twice.
+        QVERIFY(upstream.requests.size() == 2 || (forecastFault % 2 == 1 && upstream.requests.size() == 3));
     }
 
     // A year of the simulation's air, every third day at 15 h: each pollen in its season and region,
