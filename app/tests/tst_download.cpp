@@ -386,8 +386,6 @@ private Q_SLOTS:
         QCOMPARE(w->httpBuffer(), parisDocument());
     }
 
-    // --- The answer parser, bytes in and events out ---------------------------------------------
-
     // --- Faults ----------------------------------------------------------------------------------
 
     void unwritableWeatherFileIsReportedAndKeepsTheOldOne_data()
@@ -471,7 +469,6 @@ private Q_SLOTS:
             return QByteArray(encoder.encode(deep));
         };
         QTest::newRow("UTF-16 with a BOM") << encoded(QStringConverter::Utf16LE, true) << QStringLiteral("encodage UTF-16");
-        QTest::newRow("UTF-16 without") << encoded(QStringConverter::Utf16BE, false) << QStringLiteral("encodage UTF-16");
         QTest::newRow("UTF-32") << encoded(QStringConverter::Utf32LE, false) << QStringLiteral("encodage UTF-32");
         QTest::newRow("declared UTF-16") << "<?xml version=\"1.0\" encoding='utf-16'?>" + parisDocument().mid(parisDocument().indexOf("?>") + 2)
                                          << QStringLiteral("encodage utf-16");

@@ -262,8 +262,6 @@ private Q_SLOTS:
                                                    << QPoint(1310, 100) << QPoint(802, 100);
         QTest::newRow("two screens, beside on the next") << QRect(1200, 100, 610, 390) << QList<QRect>{wide, QRect(1920, 0, 1280, 770)}
                                                          << QPoint(1200, 100) << QPoint(1920, 100);
-        QTest::newRow("80 px off the right edge") << QRect(750, 100, 610, 390) << QList<QRect>{laptop}
-                                                  << QPoint(670, 100) << QPoint(162, 100);
         QTest::newRow("no room on either side") << QRect(300, 100, 610, 390) << QList<QRect>{QRect(0, 0, 1000, 700)}
                                                 << QPoint(300, 100) << QPoint(0, 100);
         QTest::newRow("larger than the screen") << QRect(50, 50, 610, 390) << QList<QRect>{QRect(0, 0, 600, 380)}

@@ -294,37 +294,6 @@ private Q_SLOTS:
                 QVERIFY2(a.body.contains(QByteArray("Saint-Pierre ") + territory), a.body.constData());
     }
 
-    // The commune table's joining rules on a hand-made sample: by INSEE code (the most populated place
-    // of the code), by name only near where the neighbours put it, else the means, widest last.
-    void communeTableJoiningRules()
-    {
-        const QList<service::CommuneEntry> communes{
-            {"01001", "Alpha", "01", "011", "01100", 100}, {"01002", "Beta", "01", "011", "01100", 100},
-            {"01003", "Gamma", "01", "011", "01100", 100},    // its namesake lies 100 km away
-            {"01004", "Delta", "01", "011", "01100", 100},    // its namesake 3 km from the postal mean
-            {"01005", "Epsilon", "01", "012", "01999", 100},  // nothing placed by code around it
-            {"01006", "Eta", "01", "011", "01555", 100},  {"02001", "Zeta", "02", "021", "02000", 100},
-            {"98731", "Nuku-Hiva", "987", "", "98742", 100},  // its seat, Taiohae, 1,400 km from Papeete
-            {"98711", "Anaa", "987", "", "98760", 100},       // its seat is not in cities-500
-            {"98901", "Clipperton", "989", "", "98799", 0}};
-        const QList<service::GeoPlace> places{
-            {"Alpha", "01", "01001", 46.0, 5.0, 500, 300, 'e'}, {"Alpha-Hameau", "01", "01001", 47.0, 6.0, 10, 900, 'e'},
-            {"Beta", "01", "01002", 46.2, 5.2, 300, 500, 'd'},  {"Gamma", "01", "", 47.0, 5.1, 50, std::nullopt, 'e'},
-            {"Delta", "01", "", 46.12, 5.12, 50, 420, 'e'},     {"Zeta-Sud", "02", "", 49.0, 3.0, 10, 90, 'e'},
-            {"Papeete", "987", "", -17.53, -149.57, 26000, 42, 'd'}, {"Taiohae", "987", "", -8.91, -140.10, 1500, 23, 'd'}};
-        const service::BuiltTable table = service::buildCommuneTable(communes, places);
-        QCOMPARE(table.tsv, QByteArray("01001\tAlpha\t01\t01100\t100\t46.0000\t5.0000\t1\t300\te\n"
-                                       "01002\tBeta\t01\t01100\t100\t46.2000\t5.2000\t1\t500\td\n"
-                                       "01003\tGamma\t01\t01100\t100\t46.1000\t5.1000\t3\t400\tm\n"
-                                       "01004\tDelta\t01\t01100\t100\t46.1200\t5.1200\t2\t420\te\n"
-                                       "01005\tEpsilon\t01\t01999\t100\t46.1000\t5.1000\t5\t400\tm\n"
-                                       "01006\tEta\t01\t01555\t100\t46.1000\t5.1000\t4\t400\tm\n"
-                                       "02001\tZeta\t02\t02000\t100\t49.0000\t3.0000\t6\t90\tm\n"
-                                       "98731\tNuku-Hiva\t987\t98742\t100\t-8.9100\t-140.1000\t2\t23\td\n"
-                                       "98711\tAnaa\t987\t98760\t100\t-17.3500\t-145.5000\t7\t3\ts\n"));
-        QCOMPARE(table.unplaced, QList<QByteArray>{"98901 Clipperton"});
-    }
-
     void answersOverHttp()
     {
         service::SimulatedSource sim;

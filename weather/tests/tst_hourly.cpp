@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The readings of the hours ahead and their texts: the 48 hours and the quarters read with their
-// offsets, every value read or refused (and drawn as a gap), round scales and a smooth curve, the
+// offsets, every value read or refused (and drawn as a gap), round scales, the
 // rain sentence, the French texts of dates, hours and numbers, and the city report read once.
 #include "testsupport.h"
 #include "reportsupport.h"
@@ -49,23 +49,6 @@ private Q_SLOTS:
         // A step is the smallest round one that is enough: 1, 2, 2.5 or 5 times a power of ten.
         for (const auto &[raw, step] : QList<std::pair<double, double>>{{0.3, 0.5}, {2.1, 2.5}, {7, 10}, {0.013, 0.02}, {25, 25}, {26, 50}, {1, 1}})
             QCOMPARE(meteo::roundStep(raw), step);
-    }
-
-    // The smoothed temperature never shows a peak or a dip that the hours do not have.
-    void smoothCurveNeverOvershoots()
-    {
-        const QList<double> values{5, 5, 5, 12, 12, 3, 4, 4.5, 20, -2, -2};
-        QList<QPointF> points;
-        for (int i = 0; i < values.size(); ++i)
-            points << QPointF(10.0 * i, values[i]);
-        const QList<double> m = meteo::monotoneSlopes(points);
-        for (int i = 0; i + 1 < points.size(); ++i)
-            for (double t = 0; t <= 1; t += 0.05) {  // the cubic Hermite segment
-                const double h = 10, t2 = t * t, t3 = t2 * t;
-                const double y = (2 * t3 - 3 * t2 + 1) * values[i] + (t3 - 2 * t2 + t) * h * m[i] + (-2 * t3 + 3 * t2) * values[i + 1]
-                                 + (t3 - t2) * h * m[i + 1];
-                QVERIFY(y >= std::min(values[i], values[i + 1]) - 1e-9 && y <= std::max(values[i], values[i + 1]) + 1e-9);
-            }
     }
 
     // The sentence as seen by the clock: what has ended is not ahead, what has not begun is not
