@@ -90,6 +90,18 @@ seq 10 | xargs -P 10 -I{} curl -s -o /dev/null "$url"
 [ "$(grep -c 'FR13055' "$work/service.log")" = 1 ] || fail "a burst made $(grep -c 'FR13055' "$work/service.log") upstream requests"
 echo "PASS: a repeated request within the minute is a cache hit; a burst makes one upstream request"
 
+# The rain map: its index, then a frame it lists, each asked twice and made once.
+index="http://127.0.0.1:$nginx_port/carte/pluie"
+curl -s -o "$work/carte.xml" "$index" && curl -s -o /dev/null "$index"
+frame=$(grep -o '/carte/pluie/[0-9]*' "$work/carte.xml" | sed -n 9p)
+[ -n "$frame" ] || fail "no frame in the map's index: $(head -c 300 "$work/carte.xml")"
+type=$(curl -s -o "$work/frame.png" -w '%{content_type}' "http://127.0.0.1:$nginx_port$frame")
+[ "$(curl -s -o /dev/null -w '%header{x-cache-status}' "http://127.0.0.1:$nginx_port$frame")" = HIT ] || fail "the frame was not cached"
+[ "$type" = image/png ] && head -c 8 "$work/frame.png" | grep -q PNG || fail "the frame is not a PNG ($type)"
+[ "$(grep -c '"GET /carte/pluie"' "$work/service.log")" = 1 ] && [ "$(grep -c "\"GET $frame\"" "$work/service.log")" = 1 ] \
+    || fail "the map was asked of the service more than once"
+echo "PASS: the rain map's index and frames through nginx, each made once"
+
 # 1,500 connections from one address send their headers a byte a second (nginx counts none of them
 # against the per-address limit before their headers are read); another client is still answered.
 cat >"$work/flood.py" <<'PY'

@@ -3,6 +3,7 @@
 // that a live source can wait for the network without blocking the server.
 #pragma once
 #include "service/communes/communes.h"
+#include "service/document/rainmap.h"
 #include "service/document/report.h"
 #include "service/document/result.h"
 
@@ -38,6 +39,15 @@ public:
     // Calls `done` exactly once, now or later on the event-loop thread.
     virtual void fetch(const City &city, const QDateTime &nowUtc, std::function<void(SourceResult)> done) = 0;
     virtual QByteArray name() const = 0;
+};
+
+// Where the rain map's frames come from: its index at an instant, and each frame it lists as a PNG
+// (404 for an instant it does not list).
+class RainMapSource {
+public:
+    virtual ~RainMapSource() = default;
+    virtual RainMapIndex index(const QDateTime &nowUtc) = 0;
+    virtual Result<QByteArray> frame(qint64 instant, const QDateTime &nowUtc) = 0;
 };
 
 } // namespace service

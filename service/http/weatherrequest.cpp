@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "weatherrequest.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -103,6 +104,21 @@ Result<Point> parseNearQuery(const QByteArray &method, const QByteArray &query)
     if (std::abs(*latitude) > 90 || std::abs(*longitude) > 180)
         return refused("lat doit être entre -90 et 90, lon entre -180 et 180");
     return Point{*latitude, *longitude};
+}
+
+Result<std::optional<qint64>> parseRainMapRequest(const QByteArray &method, const QByteArray &path, const QByteArray &query)
+{
+    if (method != "GET")
+        return refused("seule la méthode GET est servie");
+    if (!query.isEmpty())
+        return refused("la carte des pluies ne prend pas de paramètres");
+    if (path == "/carte/pluie")
+        return std::optional<qint64>();
+    // Ten digits, as a Unix time of this century writes itself: nothing else names a frame.
+    const QByteArray digits = path.mid(int(sizeof "/carte/pluie/") - 1);
+    if (digits.size() != 10 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return refused("image de carte mal nommée");
+    return std::optional<qint64>(digits.toLongLong());
 }
 
 } // namespace service

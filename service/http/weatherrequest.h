@@ -6,6 +6,7 @@
 #include "service/document/result.h"
 
 #include <QByteArray>
+#include <optional>
 #include <QString>
 
 namespace service {
@@ -28,5 +29,7 @@ struct Point {
 // GET /communes/near?lat=…&lon=…: each once, a plain decimal number written with a dot (no sign but
 // a minus, no exponent), within -90…90 and -180…180.
 Result<Point> parseNearQuery(const QByteArray &method, const QByteArray &query);
+// /carte/pluie (nothing: the index) or /carte/pluie/<Unix seconds> (that frame), without a query.
+Result<std::optional<qint64>> parseRainMapRequest(const QByteArray &method, const QByteArray &path, const QByteArray &query);
 
 } // namespace service

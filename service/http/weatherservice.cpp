@@ -95,6 +95,8 @@ private:
     quint64 first_ = 0;
 };
 
+constexpr char kXmlType[] = "text/xml; charset=UTF-8";
+
 } // namespace
 
 WeatherService::WeatherService(WeatherSource &source, QObject *parent)
@@ -125,17 +127,16 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
     const quint64 ticket = queue->reserve();
 
     auto finish = [this, responder, client, queue, ticket, timer, method, target, peer](int status, const QByteArray &body,
-                                                                                         const QByteArray &note) {
+                                                                                         const QByteArray &note,
+                                                                                         const QByteArray &type = kXmlType) {
         if (client && queue)
-            queue->fill(ticket, [responder, method, status, body] {
+            queue->fill(ticket, [responder, method, status, body, type] {
                 if (method == "HEAD") {  // the GET's headers, its length included, and no body
                     responder->writeStatusLine(QHttpServerResponder::StatusCode(status));
-                    responder->writeHeaders({{"Content-Type", "text/xml; charset=UTF-8"},
-                                             {"Content-Length", QByteArray::number(body.size())}});
+                    responder->writeHeaders({{"Content-Type", type}, {"Content-Length", QByteArray::number(body.size())}});
                     responder->writeBody(QByteArray());
                 } else {
-                    responder->write(body, {{"Content-Type", "text/xml; charset=UTF-8"}},
-                                     QHttpServerResponder::StatusCode(status));
+                    responder->write(body, {{"Content-Type", type}}, QHttpServerResponder::StatusCode(status));
                 }
             });
         log_(QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8() + ' ' + peer + " \"" + method + ' '
@@ -170,6 +171,21 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
             finish(200, communesXml(search.value()), QByteArray());
         else
             refuse(search.error(), search.error().text);
+        return true;
+    }
+    if (path == "/carte/pluie" || path.startsWith("/carte/pluie/")) {
+        const Result<std::optional<qint64>> map = parseRainMapRequest(asGet, path, query);
+        if (!map.ok()) {
+            refuse(map.error(), map.error().text);
+        } else if (!rainMap_) {
+            refuse({404, "pas de carte des pluies"}, "pas de carte");
+        } else if (!map.value()) {
+            finish(200, rainIndexXml(rainMap_->index(clock_())), QByteArray());
+        } else if (const Result<QByteArray> frame = rainMap_->frame(*map.value(), clock_()); frame.ok()) {
+            finish(200, frame.value(), QByteArray(), "image/png");
+        } else {
+            refuse(frame.error(), frame.error().text);
+        }
         return true;
     }
     const Result<WeatherRequest> asked = parseWeatherRequest(asGet, path, query);

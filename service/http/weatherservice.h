@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The HTTP face of the service: every request is parsed, answered from the weather source (200 and
-// the document), or refused (400 malformed, 404 unknown code, 502 source failure), and logged in one line.
+// the document), or refused (400 malformed, 404 unknown code, 502 source failure), and logged in one line;
+// the rain map's index and frames besides.
 #pragma once
 #include "source.h"
 #include "service/document/warning.h"
@@ -24,6 +25,8 @@ public:
     // Météo-France's vigilance for every answer, in place of any the source gives.
     using VigilanceLookup = std::function<std::optional<Vigilance>(const QByteArray &department, const QDateTime &now)>;
     void setVigilance(VigilanceLookup vigilance) { vigilance_ = std::move(vigilance); }
+    // The rain map's source, for /carte/pluie and its frames; without one they are 404.
+    void setRainMap(RainMapSource *map) { rainMap_ = map; }
 
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
@@ -42,6 +45,7 @@ private:
 
     WeatherSource &source_;
     VigilanceLookup vigilance_;
+    RainMapSource *rainMap_ = nullptr;
     QCache<QByteArray, Rendered> rendered_{kMaxRenderedBytes};  // by code and days; each costs its bytes
     std::function<QDateTime()> clock_;
     std::function<void(const QByteArray &)> log_;

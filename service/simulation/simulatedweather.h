@@ -26,7 +26,13 @@ inline constexpr double kTwoPi = 2 * M_PI;
 // afternoon, damped under cloud.
 class Weather {
 public:
-    Weather(const City &city, const QTimeZone &zone) : city_(city), zone_(zone), climate_(city), systems_(city, climate_) {}
+    Weather(const City &city, const QTimeZone &zone) : Weather(city, zone, Climate(city)) {}
+    // With the place's climate already worked out: the rain map asks for thousands of places again
+    // and again.
+    Weather(const City &city, const QTimeZone &zone, const Climate &climate)
+        : city_(city), zone_(zone), climate_(climate), systems_(city, climate_)
+    {
+    }
 
     struct Hour {
         QDateTime local;

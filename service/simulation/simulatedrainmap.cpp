@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "simulatedrainmap.h"
+
+#include "common/lambert93.h"
+#include "common/raincells.h"
+#include "service/communes/nearindex.h"
+#include "simulatedweather.h"
+
+namespace service {
+
+struct SimulatedRainMap::Place {
+    bool known = false;
+    City city;  // the nearest commune's, at the cell's centre
+    QTimeZone zone;
+    std::optional<Climate> climate;
+};
+
+meteo::rain::Fall fallOf(int wmo)
+{
+    using meteo::rain::Fall;
+    if ((wmo >= 71 && wmo <= 77) || wmo == 85 || wmo == 86)
+        return Fall::Snow;
+    if (wmo == 56 || wmo == 57 || wmo == 66 || wmo == 67)
+        return Fall::Freezing;
+    return Fall::Rain;
+}
+
+SimulatedRainMap::SimulatedRainMap(const CommuneTable &communes, const MapGrid &grid) : communes_(communes), grid_(grid) {}
+
+SimulatedRainMap::~SimulatedRainMap() = default;
+
+void SimulatedRainMap::placeCells()
+{
+    static const QTimeZone paris("Europe/Paris");  // reading a zone costs more than a cell's weather
+    const double half = grid_.step / 2;
+    places_.resize(size_t(grid_.columns) * size_t(grid_.rows));
+    for (int row = 0; row < grid_.rows; ++row)
+        for (int column = 0; column < grid_.columns; ++column) {
+            const meteo::MapPoint centre{grid_.x0 + column * grid_.step, grid_.y0 - row * grid_.step};
+            const meteo::GeoPoint p = meteo::fromLambert93(centre);
+            // A cell that holds communes' seats has the weather of its most populated one, so that a
+            // town reads on the map what its own document says; any other, that of its centre.
+            const City *seat = nullptr;
+            for (const NearCommune &n : communes_.nearest(p.latitude, p.longitude, 12, half * 1.5 / 1000)) {
+                const meteo::MapPoint at = meteo::toLambert93({n.commune->latitude, n.commune->longitude});
+                if (std::abs(at.x - centre.x) <= half && std::abs(at.y - centre.y) <= half
+                    && (!seat || n.commune->population > seat->population))
+                    seat = n.commune;
+            }
+            Place &place = places_[size_t(row) * size_t(grid_.columns) + size_t(column)];
+            if (seat) {
+                place.city = *seat;
+            } else {
+                const QList<NearCommune> near = communes_.nearest(p.latitude, p.longitude, 1, kReachKm);
+                if (near.isEmpty())
+                    continue;
+                place.city = *near.first().commune;
+                place.city.latitude = p.latitude;
+                place.city.longitude = p.longitude;
+                if (near.first().km > 10)
+                    place.city.altitude = 0;  // the sea, or a plain abroad: not the commune's hills
+            }
+            place.known = true;
+            place.zone = place.city.timeZone() == "Europe/Paris" ? paris : QTimeZone(place.city.timeZone());
+            place.climate.emplace(place.city);
+        }
+}
+
+std::optional<meteo::rain::Cell> SimulatedRainMap::cell(int column, int row, qint64 instant, bool quarter)
+{
+    if (places_.empty())
+        placeCells();
+    if (column < 0 || row < 0 || column >= grid_.columns || row >= grid_.rows)
+        return std::nullopt;
+    const Place &place = places_[size_t(row) * size_t(grid_.columns) + size_t(column)];
+    if (!place.known)
+        return std::nullopt;
+    Weather weather(place.city, place.zone, *place.climate);
+    double rate;
+    int wmo;
+    if (quarter) {
+        const Weather::Hour &h = weather.at(instant + 450);
+        rate = h.sky.rain;
+        wmo = h.wmo;
+    } else {
+        const Weather::Hour start = weather.at(instant);  // a copy: the memo grows
+        rate = (start.sky.rain + weather.at(instant + 1800).sky.rain) / 2;
+        wmo = start.wmo;
+        if (wet(wmo))
+            rate = std::max(rate, 0.1);  // a wet hour is never dry, as in the document
+    }
+    return meteo::rain::Cell{fallOf(wmo), meteo::rain::levelOf(rate)};
+}
+
+QByteArray SimulatedRainMap::cells(qint64 instant, bool quarter)
+{
+    QByteArray out(qsizetype(grid_.columns) * grid_.rows, char(meteo::rain::kNoData));
+    for (int row = 0; row < grid_.rows; ++row)
+        for (int column = 0; column < grid_.columns; ++column)
+            if (const std::optional<meteo::rain::Cell> c = cell(column, row, instant, quarter))
+                out[qsizetype(row) * grid_.columns + column] = char(meteo::rain::encode(*c));
+    return out;
+}
+
+RainMapIndex SimulatedRainMap::index(const QDateTime &nowUtc)
+{
+    return {rainFrameInstants(nowUtc), QDateTime::fromSecsSinceEpoch(nowUtc.toSecsSinceEpoch() / 900 * 900, QTimeZone::utc()),
+            "simulation"};
+}
+
+Result<QByteArray> SimulatedRainMap::frame(qint64 instant, const QDateTime &nowUtc)
+{
+    const QList<qint64> listed = rainFrameInstants(nowUtc);
+    if (!listed.contains(instant))
+        return HttpError{404, "image absente de la carte"};
+    // Frames the index no longer lists go: the map keeps two days' worth at most.
+    for (auto it = frames_.begin(); it != frames_.end();)
+        it = listed.contains(it.key()) ? std::next(it) : frames_.erase(it);
+    if (const auto kept = frames_.constFind(instant); kept != frames_.cend())
+        return *kept;
+    return *frames_.insert(instant, rainFramePng(cells(instant, isQuarterFrame(instant, nowUtc)), grid_));
+}
+
+} // namespace service
