@@ -2,6 +2,7 @@
 #include "cityreport.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/error.h"
 
@@ -66,6 +67,14 @@ std::shared_ptr<const CityReport> readCityReport(const WeatherDocument &doc, con
     report->hourly = readHourly(doc);
     report->warnings = readWarnings(doc);
     report->air = readAir(doc);
+    try {
+        bool latOk = false, lonOk = false;
+        const double lat = doc.text({"loc", "lat"}).toDouble(&latOk), lon = doc.text({"loc", "lon"}).toDouble(&lonOk);
+        if (latOk && lonOk && std::abs(lat) <= 90 && std::abs(lon) <= 180)
+            report->position = std::make_pair(lat, lon);
+    } catch (const Error &) {
+        // another service's document may not say where the place is: it is left off the map
+    }
     return report;
 }
 

@@ -25,6 +25,8 @@ struct CityReport {
     Warnings warnings;           // worst first
     Air air;                     // the ATMO classes, the pollen levels and the 48 hours' concentrations
     QDateTime received;          // when the download that stored it ended
+    // Where the place is (loc/lat, loc/lon, in degrees), for the rain map; absent when unreadable.
+    std::optional<std::pair<double, double>> position;
 
     // The temperature now in whole degrees; absent when the document's text is no number.
     std::optional<int> temperature() const;

@@ -9,6 +9,7 @@
 #include "app/storage/settings.h"
 #include "app/widgets/screenplacement.h"
 #include "app/windows/formair.h"
+#include "app/windows/formcarte.h"
 #include "app/windows/formheures.h"
 #include "app/windows/formprevisions.h"
 #include "common/error.h"
@@ -50,6 +51,14 @@ void Companions::openHeures()
 void Companions::openAir()
 {
     open(AirPollens);
+}
+
+void Companions::openCarte(const std::function<QByteArray()> &serviceHost)
+{
+    const bool first = !Carte;
+    if (first)
+        Carte = new FormCarte(cities_, serviceHost, main_);
+    showBeside(Carte, main_, first);
 }
 
 void Companions::startDesktop()

@@ -14,6 +14,7 @@ namespace meteo {
 class CityList;
 class DesktopNotifier;
 class FormAir;
+class FormCarte;
 class FormHeures;
 class FormPrevisions;
 class MainMenus;
@@ -28,12 +29,15 @@ public:
     FormPrevisions *Previsions = nullptr;
     FormHeures *Heures = nullptr;
     FormAir *AirPollens = nullptr;
+    FormCarte *Carte = nullptr;
     PanelIcon *Panneau = nullptr;
     DesktopNotifier *Notifications = nullptr;
 
     void openPrevisions();
     void openHeures();
     void openAir();
+    // The rain map asks the service named by `serviceHost` when it opens.
+    void openCarte(const std::function<QByteArray()> &serviceHost);
     // The notices and the panel icon, with the window's icon: nothing the first picture needs.
     void startDesktop();
 

@@ -11,11 +11,13 @@
 #include "weather/extraction.h"
 #include "weather/namevaluelist.h"
 #include "app/widgets/labelcontent.h"
+#include "net/communelist.h"
 
 #include <QDateTime>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QTimer;
@@ -115,10 +117,13 @@ public Q_SLOTS:
     void PrevisionsClick();
     void HeuresClick();
     void AirClick();
+    void CarteClick();
     void CloseAppli();
     void MesVillesClick();
     // Shows the weather of `code` as a choice in the "Villes" menu does.
     void choisirVille(const QByteArray &code);
+    // Shows a commune found by "Ma position" or on the rain map, and offers it to the list.
+    void showCommune(const meteo::FoundCommune &commune);
 
 Q_SIGNALS:
     // The window's own events, bound to their handlers by the description.
@@ -145,6 +150,7 @@ private:
     void requestStartCity();
 
     QByteArray HTTPBuffer;
+    std::optional<meteo::FoundCommune> offered_;  // the commune "Ajouter à mes villes" adds
     std::unique_ptr<meteo::CityDownload> road_;  // the download's set-up, checks and reading
     meteo::ActivationHistory *activations_ = nullptr;
     int failures_ = 0;  // downloads in a row that did not end with the weather shown

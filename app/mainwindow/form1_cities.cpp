@@ -13,6 +13,7 @@
 #include "app/widgets/screenplacement.h"
 #include "app/widgets/simplestatusbar.h"
 #include "app/windows/formajout.h"
+#include "app/windows/formcarte.h"
 #include "app/windows/formvilles.h"
 #include "common/error.h"
 
@@ -26,23 +27,40 @@ void TForm1::connectMenus()
         {Menus->Actualiser, &TForm1::ActualiserClick},   {Menus->AjouterVille, &TForm1::AjouterVilleClick},
         {Menus->RetirerVille, &TForm1::RetirerVilleClick}, {Menus->MesVilles, &TForm1::MesVillesClick},
         {Menus->Quitter, &TForm1::CloseAppli},           {Menus->PrevisionsNeufJours, &TForm1::PrevisionsClick},
-        {Menus->PrevisionsHeures, &TForm1::HeuresClick}, {Menus->PrevisionsAir, &TForm1::AirClick}};
+        {Menus->PrevisionsHeures, &TForm1::HeuresClick}, {Menus->PrevisionsAir, &TForm1::AirClick},
+        {Menus->PrevisionsCarte, &TForm1::CarteClick}};
     for (const auto &[action, handler] : commands)
         connect(action, &QAction::triggered, this, handler);
     // "Ma position": its commune shown as a menu choice shows a city, then offered to the list.
     Position = new meteo::MyPosition([this] { return serviceHost(); }, this);
     connect(Menus->MaPosition, &QAction::triggered, Position, [this] { Position->find(positionTimeout); });
     connect(Position, &meteo::MyPosition::status, this, &TForm1::setStatus);
-    connect(Position, &meteo::MyPosition::found, this, [this](const meteo::FoundCommune &commune) {
-        choisirVille(commune.code);
-        Menus->offerPosition(commune.code);
-    });
+    connect(Position, &meteo::MyPosition::found, this, &TForm1::showCommune);
     connect(Menus->AjouterPosition, &QAction::triggered, this, [this] {
         atEventBoundary("AjouterPosition", [&] {
-            const meteo::FoundCommune commune = *Position->commune();
+            const meteo::FoundCommune commune = *offered_;
             Menus->offerPosition(commune.code);
             AjouterVille(commune.name(), commune.label, commune.code);
         });
+    });
+}
+
+// A commune found by "Ma position" or on the rain map: its weather shown as a menu choice shows a
+// city's, then offered to the list.
+void TForm1::showCommune(const meteo::FoundCommune &commune)
+{
+    offered_ = commune;
+    choisirVille(commune.code);
+    Menus->offerPosition(commune.code);
+}
+
+void TForm1::CarteClick()
+{
+    atEventBoundary("CarteClick", [&] {
+        const bool first = !Compagnons->Carte;
+        Compagnons->openCarte([this] { return serviceHost(); });
+        if (first)
+            connect(Compagnons->Carte, &meteo::FormCarte::communeChosen, this, &TForm1::showCommune);
     });
 }
 

@@ -82,6 +82,7 @@ MainMenus::MainMenus(QMainWindow *window, CityList *cities, Settings *settings, 
     PrevisionsNeufJours = forecast(MenuPrevisions, "PrevisionsNeufJours", QStringLiteral("Prévisions sur 9 jours"), Qt::CTRL | Qt::Key_P);
     PrevisionsHeures = forecast(MenuPrevisions, "PrevisionsHeures", QStringLiteral("Prochaines 48 heures"), Qt::CTRL | Qt::Key_H);
     PrevisionsAir = forecast(MenuPrevisions, "PrevisionsAir", QStringLiteral("Air et pollens"), Qt::CTRL | Qt::Key_L);
+    PrevisionsCarte = forecast(MenuPrevisions, "PrevisionsCarte", QStringLiteral("Carte des pluies"), Qt::CTRL | Qt::Key_R);
     MenuPrevisions->addSeparator();
     MenuPollens = MenuPrevisions->addMenu(QStringLiteral("Pollens qui me gênent"));
     MenuPollens->setObjectName(QStringLiteral("PollensGenants"));
@@ -186,7 +187,7 @@ void MainMenus::fillPanelMenu(QMenu *menu, QAction *toggle) const
     menu->addAction(MesVilles);
     menu->addAction(Actualiser);
     menu->addSeparator();
-    for (QAction *item : {PrevisionsNeufJours, PrevisionsHeures, PrevisionsAir, AvertirPluie})
+    for (QAction *item : {PrevisionsNeufJours, PrevisionsHeures, PrevisionsAir, PrevisionsCarte, AvertirPluie})
         menu->addAction(item);
     menu->addSeparator();
     menu->addAction(Quitter);

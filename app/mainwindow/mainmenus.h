@@ -29,7 +29,7 @@ public:
     QMenuBar *bar;
     QMenu *MenuVilles, *MenuPrevisions, *MenuPollens;
     QAction *Actualiser, *AjouterVille, *RetirerVille, *MesVilles, *MaPosition, *AjouterPosition, *Quitter;
-    QAction *PrevisionsNeufJours, *PrevisionsHeures, *PrevisionsAir, *AvertirPluie;
+    QAction *PrevisionsNeufJours, *PrevisionsHeures, *PrevisionsAir, *PrevisionsCarte, *AvertirPluie;
 
     // The town of `code` checked, as the city whose weather is shown.
     void showCity(const QByteArray &code);
