@@ -33,6 +33,8 @@ public:
     void setCities(const QList<City> &cities);
 
     double zoom() const { return zoom_; }
+    const QString &gapText() const { return gap_; }
+    bool hasRain() const { return !rain_.isNull(); }
     void zoomBy(double factor, QPointF around);
     void resetView();
     [[nodiscard]] MapPoint toMap(QPointF widgetPoint) const;

@@ -32,6 +32,7 @@ struct WindowFixture {
     {
         files.copyShipped(QStringLiteral("Dictionnaire.ini"));
         files.copyShipped(QStringLiteral("icons"));
+        files.copyShipped(QStringLiteral("carte-france.txt"));
     }
 };
 
