@@ -40,6 +40,8 @@ QByteArray nineDayDocument()
     return service::toXml(service::simulate(*service::findCity("FR75056"), now), 9);
 }
 
+} // namespace
+
 qint64 statusKiB(const char *field)
 {
     QFile f(QStringLiteral("/proc/self/status"));
@@ -49,6 +51,8 @@ qint64 statusKiB(const char *field)
             return line.mid(qstrlen(field)).trimmed().split(' ').first().toLongLong();
     return -1;
 }
+
+namespace {
 
 // What a download costs once its body is whole: the check (the one parse and the 22 lookups), the
 // refresh of the window and the city's report for everything that follows it; then each window's
@@ -215,12 +219,16 @@ std::unique_ptr<QProcess> startServer(quint16 port, qint64 padding)
     return p;
 }
 
+} // namespace
+
 quint16 freePort()
 {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
 }
+
+namespace {
 
 bool download(TForm1 &w, const QByteArray &code)
 {
@@ -395,6 +403,7 @@ int dictionary()
 } // namespace
 
 int serviceMemory(quint16 servicePort, int cities);  // servicememory.cpp
+int carte();                                          // rainmapbench.cpp
 QList<QByteArray> distinctCommunes(int count);        // servicememory.cpp
 
 int main(int argc, char **argv)
@@ -422,8 +431,10 @@ int main(int argc, char **argv)
         return overview();
     if (what == QStringLiteral("dictionary"))
         return dictionary();
+    if (what == QStringLiteral("carte"))
+        return carte();
     if (what == QStringLiteral("serve"))
         return serve(quint16(args.value(2).toUInt()), args.value(3).toLongLong());
-    std::fprintf(stderr, "usage: meteo-bench refresh|hostile|memory|service|citycache|near|overview|dictionary\n");
+    std::fprintf(stderr, "usage: meteo-bench refresh|hostile|memory|service|citycache|near|overview|dictionary|carte\n");
     return 2;
 }

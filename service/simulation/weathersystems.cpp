@@ -190,6 +190,9 @@ void Systems::addHeatWaves(Sky &sky, double hours)
 
 // Afternoon showers: in the tropics on most days of the wet season, elsewhere on warm summer days.
 // Each cell of a quarter degree has its own shower, or none, on each day.
+// Warm afternoons' showers and thunder cells: in each quarter of a degree, on some days, one cell
+// of its own size somewhere in it, drifting north-east as it rains, strongest at its heart; a place
+// gets the rain of the cells around it, so that a storm covers neighbouring towns alike.
 void Systems::addAfternoonShowers(Sky &sky, double hours, double localHour)
 {
     const QDate date = dateOf(hours);
@@ -197,16 +200,32 @@ void Systems::addAfternoonShowers(Sky &sky, double hours, double localHour)
                                               : std::clamp((climate_.on(date).high - 22) / 25, 0.0, 0.3);
     if (chance <= 0)
         return;
-    const qint64 cell = qint64(std::floor(city_.latitude * 4)) * 4000 + qint64(std::floor(city_.longitude * 4));
     const qint64 day = qint64(std::floor(hours / 24));
-    if (unit(cell, day, 31) >= chance)
-        return;
-    const double begin = 12.5 + 4.5 * unit(cell, day, 32), length = 1 + 1.5 * unit(cell, day, 33);
-    const double rate = (climate_.tropical() ? 4 : 3) + 18 * unit(cell, day, 34) * unit(cell, day, 35);
-    const double shower = bump(localHour, begin, begin + length);
-    sky.rain += rate * shower;
-    sky.cloud = std::max(sky.cloud, 0.8 * bump(localHour, begin - 3, begin + length + 2));
-    sky.convective = sky.convective || shower > 0;
+    const int row = int(std::floor(city_.latitude * 4)), column = int(std::floor(city_.longitude * 4));
+    const double kmPerDegree = 111.2, kmPerDegreeEast = kmPerDegree * std::cos(city_.latitude * M_PI / 180);
+    for (int dr = -1; dr <= 1; ++dr)
+        for (int dc = -1; dc <= 1; ++dc) {
+            const qint64 cell = qint64(row + dr) * 4000 + qint64(column + dc);
+            // Whether the day is warm enough for it, by degrees: places whose climates differ a
+            // little see its edge a little weaker, never a storm cut by a line.
+            const double strength = std::clamp((chance - unit(cell, day, 31)) / 0.06, 0.0, 1.0);
+            if (strength <= 0)
+                continue;
+            const double begin = 12.5 + 4.5 * unit(cell, day, 32), length = 1 + 1.5 * unit(cell, day, 33);
+            const double rate = strength * ((climate_.tropical() ? 4 : 3) + 18 * unit(cell, day, 34) * unit(cell, day, 35));
+            const double radius = 5 + 9 * unit(cell, day, 38);  // km
+            // Where its heart is at this hour: born somewhere in its quarter degree, moving at 14 km/h.
+            const double age = localHour - begin;
+            const double east = (city_.longitude - (column + dc + unit(cell, day, 37)) / 4) * kmPerDegreeEast - 10 * age,
+                         north = (city_.latitude - (row + dr + unit(cell, day, 36)) / 4) * kmPerDegree - 10 * age;
+            const double reach = std::exp(-(east * east + north * north) / (radius * radius));
+            const double shower = bump(localHour, begin, begin + length) * reach;
+            sky.rain += rate * shower;
+            // Its cloud spreads three times as far, and builds for hours before it rains.
+            const double anvil = std::exp(-(east * east + north * north) / (9 * radius * radius));
+            sky.cloud = std::max(sky.cloud, 0.8 * bump(localHour, begin - 3, begin + length + 2) * std::min(1.0, 2 * anvil));
+            sky.convective = sky.convective || rate * shower >= 0.05;
+        }
 }
 
 Sky Systems::at(qint64 utcSeconds, double localHour)
