@@ -26,6 +26,14 @@ int classOf(double mmPerHour)
     return k;
 }
 
+int classOfLevel(int level)
+{
+    int k = 0;
+    for (const double floor : kClassFloors)
+        k += level > 0 && level >= levelOf(floor);
+    return k;
+}
+
 std::uint8_t encode(Cell cell)
 {
     const int cap = cell.fall == Fall::Mixed ? kMaxLevel - 1 : kMaxLevel;

@@ -28,6 +28,9 @@ struct Cell {
 // (1 to 8). Ours: there is no official table.
 inline constexpr double kClassFloors[] = {0.1, 0.5, 1, 2, 4, 8, 16, 32};
 [[nodiscard]] int classOf(double mmPerHour);
+// The class of a level: that of the floors its step reaches (a level stands for a rounded rate, so
+// 2 mm/h is level 27, whose own rate is 1.995).
+[[nodiscard]] int classOfLevel(int level);
 // What a byte says, or nothing for no data.
 [[nodiscard]] std::optional<Cell> decode(std::uint8_t byte);
 

@@ -41,7 +41,7 @@ RainMapView::RainMapView(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(false);
-    setMinimumSize(320, 300);
+    setMinimumSize(220, 160);  // the window fits a 1280 × 800 screen at a scale of 2
     setCursor(Qt::OpenHandCursor);
     resetView();
 }
@@ -51,7 +51,7 @@ QRgb RainMapView::colourOf(std::uint8_t byte)
     const std::optional<rain::Cell> cell = rain::decode(byte);
     if (!cell)
         return qRgba(110, 110, 120, 95);  // no data: veiled, never dry
-    const int k = rain::classOf(rain::mmPerHourOf(cell->level));
+    const int k = rain::classOfLevel(cell->level);
     if (k == 0)
         return qRgba(0, 0, 0, 0);
     const QRgb *table = cell->fall == rain::Fall::Snow ? kSnow : cell->fall == rain::Fall::Freezing ? kFreezing
@@ -206,18 +206,36 @@ void RainMapView::paintEvent(QPaintEvent *)
         p.drawImage(QRectF(topLeft, bottomRight), rain_);
     p.drawPixmap(0, 0, lines_);
     p.setRenderHint(QPainter::Antialiasing);
+    // The shown city first; a name that would cover another is put on the dot's other side, above or
+    // below, else left out (its dot stays, its name is in the screen reader's sentence).
+    QList<const City *> order;
+    for (const City &c : cities_)
+        (c.shown ? order.prepend(&c) : order.append(&c));
+    QList<QRectF> taken;
+    for (const City *c : order)
+        taken << QRectF(toWidget(c->at) - QPointF(5, 5), QSizeF(10, 10));
     QFont font = this->font();
-    for (const City &c : cities_) {
-        const QPointF at = toWidget(c.at);
-        const double r = c.shown ? 4.5 : 3;
+    for (const City *c : order) {
+        const QPointF at = toWidget(c->at);
+        const double r = c->shown ? 4.5 : 3;
         p.setPen(QPen(Qt::white, 1.5));
-        p.setBrush(c.shown ? QColor(0x20, 0x20, 0x20) : QColor(0x44, 0x44, 0x44));
+        p.setBrush(c->shown ? QColor(0x20, 0x20, 0x20) : QColor(0x44, 0x44, 0x44));
         p.drawEllipse(at, r, r);
-        font.setBold(c.shown);
-        QPainterPath text;
-        text.addText(at + QPointF(r + 3, 4), font, c.name);
-        p.strokePath(text, QPen(QColor(255, 255, 255, 220), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.fillPath(text, c.shown ? QColor(0x10, 0x10, 0x10) : QColor(0x30, 0x30, 0x30));
+        font.setBold(c->shown);
+        const QFontMetricsF fm(font);
+        const QSizeF size(fm.horizontalAdvance(c->name), fm.ascent());
+        for (const QPointF corner : {at + QPointF(r + 3, -size.height() / 2), at + QPointF(-r - 3 - size.width(), -size.height() / 2),
+                                     at + QPointF(-size.width() / 2, -r - 2 - size.height()), at + QPointF(-size.width() / 2, r + 2)}) {
+            const QRectF box(corner, size);
+            if (std::any_of(taken.begin(), taken.end(), [&box, at](const QRectF &t) { return t.intersects(box) && !t.contains(at); }))
+                continue;
+            taken << box;
+            QPainterPath text;
+            text.addText(corner + QPointF(0, fm.ascent()), font, c->name);
+            p.strokePath(text, QPen(QColor(255, 255, 255, 220), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.fillPath(text, c->shown ? QColor(0x10, 0x10, 0x10) : QColor(0x30, 0x30, 0x30));
+            break;
+        }
     }
     if (!gap_.isEmpty()) {
         QRect box = p.fontMetrics().boundingRect(gap_).adjusted(-10, -6, 10, 6);

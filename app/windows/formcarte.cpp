@@ -77,14 +77,16 @@ FormCarte::FormCarte(CityList *cities, std::function<QByteArray()> serviceHost, 
 
     auto *top = new QHBoxLayout;
     top->addWidget(Heure, 1);
-    top->addWidget(Recues);
+    auto *said = new QVBoxLayout;
+    said->addWidget(Recues, 0, Qt::AlignRight);
+    said->addWidget(Source, 0, Qt::AlignRight);
+    top->addLayout(said);
     auto *controls = new QHBoxLayout;
     controls->addWidget(Lecture);
     controls->addWidget(Curseur, 1);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(Legende);
     bottom->addStretch(1);
-    bottom->addWidget(Source, 0, Qt::AlignBottom);
     auto *page = new QVBoxLayout(this);
     page->addLayout(top);
     page->addWidget(Message);

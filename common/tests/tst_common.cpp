@@ -79,6 +79,10 @@ private Q_SLOTS:
                 QVERIFY(back && back->fall == fall && back->level == std::min(level, fall == Fall::Mixed ? 62 : 63));
             }
         QVERIFY(!decode(kNoData));
+        // Each class begins at the level of its floor, whatever the rounding of that level's rate.
+        for (int k = 0; k < int(std::size(kClassFloors)); ++k)
+            QCOMPARE(classOfLevel(levelOf(kClassFloors[k])), k + 1);
+        QCOMPARE(classOfLevel(0), 0);
     }
 
 };

@@ -108,7 +108,7 @@ private Q_SLOTS:
                 const auto compare = [&](const QDateTime &t, double mmPerHour, int wmo, bool quarter) {
                     const std::optional<meteo::rain::Cell> c = map.cell(column, row, t.toSecsSinceEpoch(), quarter);
                     const meteo::rain::Fall fall = service::fallOf(wmo);
-                    const int said = meteo::rain::classOf(mmPerHour), shown = c ? meteo::rain::classOf(meteo::rain::mmPerHourOf(c->level)) : -9;
+                    const int said = meteo::rain::classOf(mmPerHour), shown = c ? meteo::rain::classOfLevel(c->level) : -9;
                     wet += said > 0;
                     snow += said > 0 && fall == meteo::rain::Fall::Snow;
                     if (!c || std::abs(said - shown) > 1 || (said > 0 && c->level > 0 && c->fall != fall))
