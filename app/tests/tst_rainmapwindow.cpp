@@ -19,6 +19,9 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
+#include <QWheelEvent>
+#include <QApplication>
+#include <cmath>
 
 using namespace testing;
 
@@ -130,7 +133,14 @@ private Q_SLOTS:
         QCOMPARE(chosen.size(), 1);
         QCOMPARE(chosen.first().first().value<meteo::FoundCommune>().code, QByteArray("FR29232"));
 
-        // Zoom around the pointer, never past ×4, and back to all of France.
+        // Zoom around the pointer (the place under it stays there), never past ×4, and back to all
+        // of France.
+        const QPointF pointer(w.Carte->width() * 0.8, w.Carte->height() * 0.8);
+        const meteo::MapPoint under = w.Carte->toMap(pointer);
+        QWheelEvent wheel(pointer, w.Carte->mapToGlobal(pointer), {}, {0, 240}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.Carte, &wheel);
+        QVERIFY(w.Carte->zoom() > 1.5);
+        QVERIFY(std::hypot(w.Carte->toMap(pointer).x - under.x, w.Carte->toMap(pointer).y - under.y) < 1);
         for (int i = 0; i < 6; ++i)
             QTest::keyClick(&w, Qt::Key_Plus);
         QCOMPARE(w.Carte->zoom(), 4.0);

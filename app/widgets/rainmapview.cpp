@@ -158,14 +158,16 @@ void RainMapView::zoomBy(double factor, QPointF around)
     update();
 }
 
-// The view never leaves the grid: at ×1 it is centred, zoomed it pans within it.
+// The view's centre stays over the grid; at ×1 the whole grid is in view, centred.
 void RainMapView::clampCentre()
 {
     const QRectF g = gridRect();
-    const double s = scale(), halfW = width() / 2.0 / s, halfH = height() / 2.0 / s;
-    const auto clamp = [](double v, double lo, double hi) { return lo > hi ? (lo + hi) / 2 : std::clamp(v, lo, hi); };
-    centre_.x = clamp(centre_.x, g.x() + halfW, g.x() + g.width() - halfW);
-    centre_.y = clamp(centre_.y, g.y() - g.height() + halfH, g.y() - halfH);
+    if (zoom_ <= 1) {
+        centre_ = {g.x() + g.width() / 2, g.y() - g.height() / 2};
+        return;
+    }
+    centre_.x = std::clamp(centre_.x, g.x(), g.x() + g.width());
+    centre_.y = std::clamp(centre_.y, g.y() - g.height(), g.y());
 }
 
 void RainMapView::drawBase()
@@ -227,7 +229,8 @@ void RainMapView::paintEvent(QPaintEvent *)
         for (const QPointF corner : {at + QPointF(r + 3, -size.height() / 2), at + QPointF(-r - 3 - size.width(), -size.height() / 2),
                                      at + QPointF(-size.width() / 2, -r - 2 - size.height()), at + QPointF(-size.width() / 2, r + 2)}) {
             const QRectF box(corner, size);
-            if (std::any_of(taken.begin(), taken.end(), [&box, at](const QRectF &t) { return t.intersects(box) && !t.contains(at); }))
+            if (!QRectF(rect()).contains(box)
+                || std::any_of(taken.begin(), taken.end(), [&box, at](const QRectF &t) { return t.intersects(box) && !t.contains(at); }))
                 continue;
             taken << box;
             QPainterPath text;

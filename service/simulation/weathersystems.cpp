@@ -102,11 +102,24 @@ void Systems::addFronts(Sky &sky, double hours)
         if (!f.formed || since < -30 || since > 40)
             continue;
         sky.rain += f.rain * bump(since, -f.band / 3, f.band * 2 / 3);
-        // Showers behind it, in cells a few tens of kilometres wide, for half a day.
-        const qint64 cell = qint64(std::floor(east_ / 25)) * 31 + qint64(std::floor(north_ / 25)) * 977 + qint64(std::floor(since / 2));
-        if (since > f.band * 2 / 3 && since < f.band + 12 && unit(f.id, 11, cell) < 0.3 * f.fade) {
-            sky.rain += 2.5 * climate_.atlantic() * f.fade * bump(std::fmod(since, 2.0), 0, 2);
-            sky.convective = true;
+        // Showers behind it for half a day, each a round cell of its own size somewhere in a square
+        // of 25 km, living two hours; a place gets those of the squares around it.
+        if (since > f.band * 2 / 3 && since < f.band + 12) {
+            const qint64 pulse = qint64(std::floor(since / 2));
+            const int column = int(std::floor(east_ / 25)), row = int(std::floor(north_ / 25));
+            for (int dr = -1; dr <= 1; ++dr)
+                for (int dc = -1; dc <= 1; ++dc) {
+                    const qint64 cell = qint64(column + dc) * 31 + qint64(row + dr) * 977 + pulse;
+                    if (unit(f.id, 11, cell) >= 0.3 * f.fade)
+                        continue;
+                    const double east = east_ - 25 * (column + dc + unit(f.id, 12, cell)), north = north_ - 25 * (row + dr + unit(f.id, 13, cell));
+                    const double radius = 6 + 6 * unit(f.id, 14, cell);
+                    // 6 mm/h at its heart: over its square, the 2.5 mm/h of a shower on average.
+                    const double shower = 6 * climate_.atlantic() * f.fade * bump(std::fmod(since, 2.0), 0, 2)
+                                          * std::exp(-(east * east + north * north) / (radius * radius));
+                    sky.rain += shower;
+                    sky.convective = sky.convective || shower >= 0.05;
+                }
         }
         sky.cloud = std::max(sky.cloud, f.fade * (since < 0 ? bell((since + 2) / 14) : bell(since / (f.band + 6))));
         sky.depression += f.depth * bell((since - 3) / 20);
@@ -188,9 +201,8 @@ void Systems::addHeatWaves(Sky &sky, double hours)
     }
 }
 
-// Afternoon showers: in the tropics on most days of the wet season, elsewhere on warm summer days.
-// Each cell of a quarter degree has its own shower, or none, on each day.
-// Warm afternoons' showers and thunder cells: in each quarter of a degree, on some days, one cell
+// Afternoon showers, in the tropics on most days of the wet season, elsewhere on warm summer days,
+// and thunder cells: in each quarter of a degree, on some days, one cell
 // of its own size somewhere in it, drifting north-east as it rains, strongest at its heart; a place
 // gets the rain of the cells around it, so that a storm covers neighbouring towns alike.
 void Systems::addAfternoonShowers(Sky &sky, double hours, double localHour)
@@ -212,7 +224,8 @@ void Systems::addAfternoonShowers(Sky &sky, double hours, double localHour)
             if (strength <= 0)
                 continue;
             const double begin = 12.5 + 4.5 * unit(cell, day, 32), length = 1 + 1.5 * unit(cell, day, 33);
-            const double rate = strength * ((climate_.tropical() ? 4 : 3) + 18 * unit(cell, day, 34) * unit(cell, day, 35));
+            // At its heart; over its quarter degree, about half of it on average.
+            const double rate = strength * 1.8 * ((climate_.tropical() ? 4 : 3) + 18 * unit(cell, day, 34) * unit(cell, day, 35));
             const double radius = 5 + 9 * unit(cell, day, 38);  // km
             // Where its heart is at this hour: born somewhere in its quarter degree, moving at 14 km/h.
             const double age = localHour - begin;
