@@ -39,6 +39,12 @@ void ServiceFetch::get(const QByteArray &serviceHost, const QByteArray &target)
     client_->SendRequest();
 }
 
+void ServiceFetch::setLimitMs(int ms)
+{
+    client_->setTimeout(ms);
+    client_->setTotalTimeout(ms);
+}
+
 void ServiceFetch::cancel()
 {
     client_->Abandon();

@@ -18,6 +18,7 @@ public:
     // Starts a GET of `target` ("/carte/pluie") at `serviceHost`, abandoning the one under way.
     void get(const QByteArray &serviceHost, const QByteArray &target);
     void cancel();
+    void setLimitMs(int ms);
     bool busy() const;
     const QByteArray &target() const { return target_; }
 

@@ -28,6 +28,13 @@ RainMapDownload::RainMapDownload(std::function<QByteArray()> serviceHost, QObjec
     }
 }
 
+void RainMapDownload::setLimitMs(int ms)
+{
+    indexFetch_->setLimitMs(ms);
+    for (Slot &slot : slots_)
+        slot.fetch->setLimitMs(ms);
+}
+
 void RainMapDownload::refresh()
 {
     indexFetch_->get(host_(), "/carte/pluie");

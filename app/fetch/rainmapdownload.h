@@ -39,6 +39,9 @@ public:
     QByteArray cells(int frame) const;
     QString missingWhy(int frame) const;
 
+    // The longest an answer may take, however the service trickles (15 s).
+    void setLimitMs(int ms);
+
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
 Q_SIGNALS:

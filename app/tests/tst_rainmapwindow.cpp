@@ -59,6 +59,8 @@ void answer(QTcpSocket *s, const QByteArray &request)
         const int n = path.right(1).toInt();
         if (n == 3)
             RawServer::document("<error>panne</error>", "500 Internal Server Error")(s, request);
+        else if (n == 5)
+            return;  // silent
         else
             RawServer::document(n == 4 ? frame(n).left(40) : frame(n))(s, request);  // the fifth cut short
     } else if (path.startsWith("/communes/near?")) {
@@ -90,7 +92,9 @@ private Q_SLOTS:
         cities.weather("FR29232")->receive(reportOf(placed("Quimper", 47.996, -4.102), kNow));
         cities.weather("FR75056")->receive(reportOf(placed("Paris", 48.86, 2.35), kNow));
         meteo::FormCarte w(&cities, [&server] { return server.host(); }, nullptr);
-        w.clock = w.downloads()->clock = [] { return kNow; };
+        QDateTime now = kNow;
+        w.clock = w.downloads()->clock = [&now] { return now; };
+        w.downloads()->setLimitMs(300);
         w.playIntervalMs = 20;
         w.show();
         QTRY_COMPARE(w.shownFrame(), 2);
@@ -112,6 +116,7 @@ private Q_SLOTS:
         QTRY_COMPARE(w.Carte->gapText(), QStringLiteral("Image indisponible"));  // cut short
         QTest::keyClick(&w, Qt::Key_End);
         QCOMPARE(w.shownFrame(), 5);
+        QTRY_COMPARE(w.Carte->gapText(), QStringLiteral("Image indisponible"));  // silent
         QTest::keyClick(&w, Qt::Key_Home);
         QCOMPARE(w.shownFrame(), 0);
         QTRY_VERIFY(w.Carte->hasRain() && w.Heure->text().endsWith(QStringLiteral("il y a 30 min")));
@@ -146,6 +151,22 @@ private Q_SLOTS:
         QCOMPARE(w.Carte->zoom(), 4.0);
         QTest::keyClick(&w, Qt::Key_0);
         QCOMPARE(w.Carte->zoom(), 1.0);
+
+        // It moves on with the clock while left on the frame of now, and stays where the user put it.
+        w.showFrame(2);
+        now = kNow.addSecs(15 * 60);
+        w.followClock();
+        QCOMPARE(w.shownFrame(), 3);
+        w.showFrame(0);
+        now = kNow.addSecs(50 * 60);
+        w.followClock();
+        QCOMPARE(w.shownFrame(), 0);
+        QCOMPARE(w.Heure->text(), QStringLiteral("jeudi 13 h 45 · il y a 1 h 15"));
+
+        // The map covers mainland France and Corsica: a city overseas is said not to be on it.
+        QVERIFY(!w.Message->isVisibleTo(&w));
+        cities.setDisplayed(cities.weather("FR97411"));
+        QVERIFY(w.Message->isVisibleTo(&w) && w.Message->text().contains(QStringLiteral("France métropolitaine et la Corse")));
 
         // Hidden, it asks nothing more.
         w.hide();

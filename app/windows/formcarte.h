@@ -47,6 +47,8 @@ public:
     [[nodiscard]] int frameHoursAway(int hours) const;
     // The sentence a screen reader hears for the frame shown.
     QString frameSentence() const;
+    // Moves on to the frame that holds now while the user stays on it; called every 30 s.
+    void followClock();
 
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
     int playIntervalMs = 600;
@@ -62,7 +64,6 @@ protected:
 private:
     void onIndex();
     void onFrame(int frame);
-    void followClock();
     void placeCities();
     void present();
     void pick(MapPoint at, bool choose);
