@@ -8,6 +8,7 @@
 #include "service/simulation/simulatedrainmap.h"
 #include "service/simulation/simulation.h"
 #include "service/live/vigilance.h"
+#include "service/http/unavailablerainmap.h"
 #include "service/http/weatherservice.h"
 
 #include <QCommandLineParser>
@@ -120,13 +121,14 @@ int main(int argc, char **argv)
         return 1;
     }
     service::WeatherService server(*weather);
-    // The simulation's map agrees with the simulation's documents only: the live source has no map
-    // of its own, and a simulated one beside live documents would tell another story.
-    std::unique_ptr<service::SimulatedRainMap> rainMap;
-    if (parser.value(source) == QStringLiteral("sim")) {
+    // The simulation's map agrees with the simulation's documents only: beside live documents a
+    // simulated map would tell another story, so the live source's map says it has none.
+    std::unique_ptr<service::RainMapSource> rainMap;
+    if (parser.value(source) == QStringLiteral("sim"))
         rainMap = std::make_unique<service::SimulatedRainMap>(service::CommuneTable::shipped());
-        server.setRainMap(rainMap.get());
-    }
+    else
+        rainMap = std::make_unique<service::UnavailableRainMap>();
+    server.setRainMap(rainMap.get());
     // The vigilance map, read with the key alone: without one, the live source has no section and the
     // simulation keeps its own warnings.
     std::unique_ptr<service::VigilanceSource> vigilance;

@@ -107,7 +107,13 @@ RainMapIndex readRainMapIndex(const QByteArray &xml)
             const QStringView href = a.value(QLatin1StringView("href"));
             if (!frameLink(href))
                 throw refused(QStringLiteral("lien d'image inattendu : « %1 »").arg(href.left(60)));
-            index.frames << RainFrameRef{t, href.toLatin1()};
+            const QStringView nature = a.value(QLatin1StringView("nature"));
+            if (!nature.isEmpty() && nature != QLatin1StringView("observee") && nature != QLatin1StringView("prevue"))
+                throw refused(QStringLiteral("nature d'image inconnue : « %1 »").arg(nature.left(20)));
+            index.frames << RainFrameRef{t, href.toLatin1(),
+                                         nature.isEmpty()                             ? RainFrameRef::Nature::Unsaid
+                                         : nature == QLatin1StringView("observee") ? RainFrameRef::Nature::Observed
+                                                                                   : RainFrameRef::Nature::Forecast};
         }
     }
     if (reader.hasError() || !root)
@@ -153,10 +159,9 @@ int frameAt(const QList<RainFrameRef> &frames, const QDateTime &now)
     return after == frames.begin() ? 0 : int(after - frames.begin()) - 1;
 }
 
-QString frameDistance(const QDateTime &frame, const QDateTime &now)
+QString frameDistance(const QDateTime &frame, const QDateTime &nowFrame)
 {
-    const qint64 quarter = now.toSecsSinceEpoch() / 900 * 900;
-    const qint64 minutes = (frame.toSecsSinceEpoch() - quarter) / 60;
+    const qint64 minutes = nowFrame.secsTo(frame) / 60;
     if (minutes == 0)
         return QStringLiteral("maintenant");
     const qint64 m = std::abs(minutes);
@@ -164,6 +169,17 @@ QString frameDistance(const QDateTime &frame, const QDateTime &now)
                          : m % 60 == 0 ? QStringLiteral("%1 h").arg(m / 60)
                                        : QStringLiteral("%1 h %2").arg(m / 60).arg(m % 60, 2, 10, QLatin1Char('0'));
     return (minutes < 0 ? QStringLiteral("il y a ") : QStringLiteral("dans ")) + span;
+}
+
+QString frameDistance(const RainFrameRef &frame, const QDateTime &nowFrame)
+{
+    const QString distance = frameDistance(frame.time, nowFrame);
+    switch (frame.nature) {
+    case RainFrameRef::Nature::Observed: return QStringLiteral("observée ") + distance;
+    case RainFrameRef::Nature::Forecast: return QStringLiteral("prévue ") + distance;
+    case RainFrameRef::Nature::Unsaid: break;
+    }
+    return distance;
 }
 
 QString cellWords(const std::optional<rain::Cell> &cell)

@@ -16,6 +16,9 @@ namespace meteo {
 struct RainFrameRef {
     QDateTime time;  // with the offset the service gave
     QByteArray href;  // "/carte/pluie/1765288800": a path on the service, nothing else
+    // What the frame is, when the service says (nature="observee" or "prevue"): a radar's
+    // observation or a forecast.
+    enum class Nature { Unsaid, Observed, Forecast } nature = Nature::Unsaid;
 };
 
 struct RainMapIndex {
@@ -41,8 +44,15 @@ inline constexpr int kMaxRainFrames = 512;
 [[nodiscard]] QString frameTimeText(const QDateTime &frame);
 // The frame that holds `now` (the last one that has begun), the first before them all; -1 for none.
 [[nodiscard]] int frameAt(const QList<RainFrameRef> &frames, const QDateTime &now);
-// "maintenant", "il y a 30 min", "dans 2 h", "dans 1 h 15": from the frame that holds `now`.
-[[nodiscard]] QString frameDistance(const QDateTime &frame, const QDateTime &now);
+// "maintenant", "il y a 30 min", "dans 2 h", "dans 1 h 15": from `nowFrame`, the instant of the frame
+// that holds now; "observée il y a 30 min", "prévue dans 2 h" for a frame that says what it is.
+[[nodiscard]] QString frameDistance(const QDateTime &frame, const QDateTime &nowFrame);
+[[nodiscard]] QString frameDistance(const RainFrameRef &frame, const QDateTime &nowFrame);
+// Whether the index says its source has no map to give (src="indisponible").
+[[nodiscard]] inline bool mapUnavailable(const RainMapIndex &index)
+{
+    return index.source == "indisponible";
+}
 // "pluie modérée", "neige faible", "sec"; "pas de données" where the map has none.
 [[nodiscard]] QString cellWords(const std::optional<rain::Cell> &cell);
 

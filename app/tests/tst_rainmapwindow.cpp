@@ -5,6 +5,7 @@
 #include "app/fetch/rainmapdownload.h"
 #include "app/model/citylist.h"
 #include "app/widgets/rainmapview.h"
+#include "app/widgets/raintimeline.h"
 #include "app/windows/formcarte.h"
 #include "common/instanttext.h"
 #include "common/lambert93.h"
@@ -82,6 +83,8 @@ class RainMapWindowTest : public QObject, WindowFixture {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { prepare(true, true); }
+
+    void naturesAndNoMap();
 
     void mapAgainstAFakeService()
     {
@@ -161,7 +164,7 @@ private Q_SLOTS:
         now = kNow.addSecs(50 * 60);
         w.followClock();
         QCOMPARE(w.shownFrame(), 0);
-        QCOMPARE(w.Heure->text(), QStringLiteral("jeudi 13 h 45 · il y a 1 h 15"));
+        QCOMPARE(w.Heure->text(), QStringLiteral("jeudi 13 h 45 · il y a 45 min"));  // from 14 h 30, the last frame begun
 
         // The map covers mainland France and Corsica: a city overseas is said not to be on it.
         QVERIFY(!w.Message->isVisibleTo(&w));
@@ -177,6 +180,39 @@ private Q_SLOTS:
         QCOMPARE(server.requests.size(), asked);
     }
 };
+
+// Frames a source says are observed or forecast are said so, on the time and on the strip under the
+// slider, with Météo-France's credit; a source without a map says why.
+void RainMapWindowTest::naturesAndNoMap()
+{
+    bool unavailable = false;
+    RawServer server([&unavailable](QTcpSocket *s, const QByteArray &request) {
+        QByteArray xml = "<carte zone=\"metropole\" proj=\"EPSG:2154\" x0=\"150000\" y0=\"6850000\" pas=\"50000\" nx=\"4\" ny=\"3\" src=\""
+                         + QByteArray(unavailable ? "indisponible" : "radar,arome-pi") + "\" maj=\"" + meteo::instantText(kNow).toLatin1() + "\">";
+        for (int i = 0; i < 4 && !unavailable; ++i)
+            xml += "<image nature=\"" + QByteArray(i < 2 ? "observee" : "prevue") + "\" t=\"" + meteo::instantText(kNow.addSecs(900 * (i - 2) + 300)).toLatin1()
+                   + "\" href=\"/carte/pluie/" + QByteArray::number(1000000000 + i) + "\"/>";
+        RawServer::document(request.startsWith("GET /carte/pluie ") ? xml + "</carte>" : frame(0))(s, request);
+    });
+    meteo::CityList cities;
+    meteo::FormCarte w(&cities, [&server] { return server.host(); }, nullptr);
+    w.clock = w.downloads()->clock = [] { return kNow; };
+    w.show();
+    QTRY_VERIFY(w.Carte->hasRain());
+    QCOMPARE(w.shownFrame(), 1);
+    QCOMPARE(w.Heure->text(), QStringLiteral("jeudi 14 h 10 · observée maintenant"));
+    QCOMPARE(w.Source->text(), QStringLiteral("Source : Météo-France"));
+    QTest::keyClick(&w, Qt::Key_Right);
+    QCOMPARE(w.Heure->text(), QStringLiteral("jeudi 14 h 25 · prévue dans 15 min"));
+    QTRY_COMPARE(w.Images->frames().size(), 4);
+    QVERIFY(meteo::RainTimeline::colourOf(w.Images->frames()[0]) != meteo::RainTimeline::colourOf(w.Images->frames()[3]));
+    unavailable = true;
+    w.downloads()->refresh();
+    QTRY_VERIFY(w.Message->isVisibleTo(&w));
+    QCOMPARE(w.Message->text(), QStringLiteral("Carte des pluies : clé Météo-France absente"));
+    QCOMPARE(w.Heure->text(), QStringLiteral("Aucune image"));
+    QVERIFY(!w.Carte->hasRain());
+}
 
 static const testing::RegisterTest<RainMapWindowTest> registered;
 

@@ -7,6 +7,7 @@
 #include "app/widgets/errorreport.h"
 #include "app/widgets/rainlegend.h"
 #include "app/widgets/rainmapview.h"
+#include "app/widgets/raintimeline.h"
 #include "app/widgets/receivedlabel.h"
 #include "app/widgets/windowparts.h"
 #include "common/error.h"
@@ -25,6 +26,16 @@ namespace meteo {
 namespace {
 
 constexpr int kRefreshMs = 15 * 60 * 1000;  // the service makes a new map each quarter hour
+
+RainTimeline::Arrival arrivalOf(RainMapDownload::Frame state)
+{
+    switch (state) {
+    case RainMapDownload::Frame::Ready: return RainTimeline::Arrival::Ready;
+    case RainMapDownload::Frame::Missing: return RainTimeline::Arrival::Missing;
+    case RainMapDownload::Frame::Waiting: break;
+    }
+    return RainTimeline::Arrival::Waiting;
+}
 
 bool overseas(const QByteArray &code)
 {
@@ -74,6 +85,8 @@ FormCarte::FormCarte(CityList *cities, std::function<QByteArray()> serviceHost, 
     Curseur->setAccessibleName(QStringLiteral("Heure de la carte"));
     Curseur->setEnabled(false);
     Legende = new RainLegend(this);
+    Images = new RainTimeline(this);
+    Images->setObjectName(QStringLiteral("Images"));
 
     auto *top = new QHBoxLayout;
     top->addWidget(Heure, 1);
@@ -83,7 +96,11 @@ FormCarte::FormCarte(CityList *cities, std::function<QByteArray()> serviceHost, 
     top->addLayout(said);
     auto *controls = new QHBoxLayout;
     controls->addWidget(Lecture);
-    controls->addWidget(Curseur, 1);
+    auto *frames = new QVBoxLayout;
+    frames->setSpacing(0);
+    frames->addWidget(Curseur);
+    frames->addWidget(Images);
+    controls->addLayout(frames, 1);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(Legende);
     bottom->addStretch(1);
@@ -229,9 +246,12 @@ void FormCarte::onIndex()
 
 void FormCarte::onFrame(int frame)
 {
-    if (frame == shown_)
+    if (frame == shown_) {
         showFrame(frame);
-    else if (picked_)
+        return;
+    }
+    present();
+    if (picked_)
         sayPlace();
 }
 
@@ -249,6 +269,8 @@ void FormCarte::showFrame(int frame)
 {
     const QList<RainFrameRef> &frames = downloads_->index().frames;
     if (frame < 0 || frame >= frames.size()) {
+        shown_ = -1;
+        Carte->setFrame(QByteArray(), downloads_->hasIndex() ? QStringLiteral("Aucune image") : QString());
         present();
         return;
     }
@@ -285,13 +307,16 @@ void FormCarte::present()
         message << QStringLiteral("La carte couvre la France métropolitaine et la Corse : %1 n'y figure pas.").arg(QString::fromUtf8(shown->name()));
     if (!downloads_->failure().isEmpty())
         message << QStringLiteral("Carte des pluies indisponible : ") + downloads_->failure();
+    else if (downloads_->hasIndex() && mapUnavailable(index))
+        message << QStringLiteral("Carte des pluies : clé Météo-France absente");
     Message->setText(message.join(u'\n'));
     Message->setVisible(!message.isEmpty());
     if (!downloads_->failure().isEmpty() && !downloads_->hasIndex())
         Carte->setFrame(QByteArray(), QStringLiteral("Carte indisponible"));
     if (shown_ >= 0 && shown_ < index.frames.size()) {
         const QDateTime t = index.frames[shown_].time;
-        Heure->setText(frameTimeText(t) + QStringLiteral(" · ") + frameDistance(t, now));
+        const int nowFrame = std::max(0, frameAt(index.frames, now));
+        Heure->setText(frameTimeText(t) + QStringLiteral(" · ") + frameDistance(index.frames[shown_], index.frames[nowFrame].time));
         Curseur->setAccessibleDescription(Heure->text());
     } else {
         Heure->setText(downloads_->hasIndex() ? QStringLiteral("Aucune image") : QStringLiteral("Carte des pluies"));
@@ -299,7 +324,12 @@ void FormCarte::present()
     if (downloads_->hasIndex()) {
         showReceived(Recues, downloads_->received(), now);
         Source->setText(index.source == "simulation" ? QStringLiteral("Source : simulation du service météo")
-                                                     : QStringLiteral("Source : ") + QString::fromUtf8(index.source));
+                        : mapUnavailable(index)       ? QString()
+                                                      : QStringLiteral("Source : Météo-France"));
+        QList<RainTimeline::Frame> strip;
+        for (int f = 0; f < index.frames.size(); ++f)
+            strip << RainTimeline::Frame{index.frames[f].nature, arrivalOf(downloads_->state(f))};
+        Images->setFrames(strip, frameAt(index.frames, now));
     } else {
         Recues->setText(beforeAnyReport(true, QString()));
         Source->clear();

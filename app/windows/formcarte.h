@@ -26,6 +26,7 @@ class CommuneSearch;
 class RainLegend;
 class RainMapDownload;
 class RainMapView;
+class RainTimeline;
 
 class FormCarte : public QWidget {
     Q_OBJECT
@@ -37,6 +38,7 @@ public:
     QToolButton *Lecture;
     QLabel *Heure, *Lieu, *Recues, *Source, *Message;
     RainLegend *Legende;
+    RainTimeline *Images;
     RainMapDownload *downloads() const { return downloads_; }
 
     int shownFrame() const { return shown_; }

@@ -5,6 +5,7 @@
 #include "common/instanttext.h"
 #include "common/lambert93.h"
 #include "common/raincells.h"
+#include "service/http/unavailablerainmap.h"
 #include "service/http/weatherservice.h"
 #include "service/simulation/simulatedrainmap.h"
 #include "service/simulation/simulation.h"
@@ -75,9 +76,16 @@ private Q_SLOTS:
         QCOMPARE(httpGet(base + href).body, frame.body);
         for (const char *bad : {"/carte/pluie/1798000000", "/carte/pluie/17", "/carte/pluie/+796000000", "/carte/pluie?x=1", "/carte/pluie/"})
             QVERIFY2(httpGet(base + bad).status == (QByteArray(bad).startsWith("/carte/pluie/1798") ? 404 : 400), bad);
-        service::WeatherService without(sim);  // a service without a map: none, not an empty one
-        without.setLog([](const QByteArray &) {});
-        QCOMPARE(httpGet("http://127.0.0.1:" + QByteArray::number(without.listen(QHostAddress::LocalHost, 0)) + "/carte/pluie").status, 404);
+        // A source without a map says so in its index, and has no frame.
+        service::WeatherService live(sim);
+        service::UnavailableRainMap none;
+        live.setRainMap(&none);
+        live.setLog([](const QByteArray &) {});
+        const QByteArray liveBase = "http://127.0.0.1:" + QByteArray::number(live.listen(QHostAddress::LocalHost, 0));
+        const HttpAnswer unavailable = httpGet(liveBase + "/carte/pluie");
+        QVERIFY2(unavailable.status == 200 && unavailable.body.contains("src=\"indisponible\"") && !unavailable.body.contains("<image"),
+                 unavailable.body.constData());
+        QCOMPARE(httpGet(liveBase + href).status, 404);
     }
 
     // At twenty towns of every climate and a dozen instants of a year, the cell that holds the town

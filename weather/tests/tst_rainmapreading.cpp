@@ -71,6 +71,7 @@ private Q_SLOTS:
             many += "<image t=\"" + QDateTime(QDate(2026, 12, 9), QTime(0, 0), Qt::OffsetFromUTC, 3600).addSecs(60 * i).toString(Qt::ISODate).toLatin1()
                     + "\" href=\"/carte/pluie/" + QByteArray::number(i) + "\"/>";
         QTest::newRow("513 frames") << index(kRoot, many) << QStringLiteral("plus de 512");
+        QTest::newRow("a nature unknown") << index(kRoot, QByteArray(kImages).replace("<image t", "<image nature=\"devinee\" t")) << QStringLiteral("nature");
         QTest::newRow("a DTD") << "<!DOCTYPE carte [<!ENTITY a \"b\">]>" + index(kRoot, kImages) << QStringLiteral("DTD");
         QTest::newRow("cut short") << index(kRoot, kImages).chopped(12) << QStringLiteral("illisible");
         QTest::newRow("an error page") << QByteArray("<html><body>502</body></html>") << QStringLiteral("pas un index");
@@ -145,10 +146,18 @@ private Q_SLOTS:
         QCOMPARE(meteo::frameAt(frames, at(23, 0).time), 3);
         QCOMPARE(meteo::frameAt({}, now), -1);
         QCOMPARE(meteo::frameTimeText(at(14, 15).time), QStringLiteral("jeudi 14 h 15"));
-        QCOMPARE(meteo::frameDistance(at(14, 15).time, now), QStringLiteral("maintenant"));
-        QCOMPARE(meteo::frameDistance(at(13, 45).time, now), QStringLiteral("il y a 30 min"));
-        QCOMPARE(meteo::frameDistance(at(16, 15).time, now), QStringLiteral("dans 2 h"));
-        QCOMPARE(meteo::frameDistance(at(15, 30).time, now), QStringLiteral("dans 1 h 15"));
+        const QDateTime nowFrame = frames[meteo::frameAt(frames, now)].time;
+        QCOMPARE(meteo::frameDistance(at(14, 15).time, nowFrame), QStringLiteral("maintenant"));
+        QCOMPARE(meteo::frameDistance(at(13, 45).time, nowFrame), QStringLiteral("il y a 30 min"));
+        QCOMPARE(meteo::frameDistance(at(16, 15).time, nowFrame), QStringLiteral("dans 2 h"));
+        QCOMPARE(meteo::frameDistance(at(15, 30).time, nowFrame), QStringLiteral("dans 1 h 15"));
+        meteo::RainFrameRef observed = at(13, 45), forecast = at(16, 15);
+        observed.nature = meteo::RainFrameRef::Nature::Observed;
+        forecast.nature = meteo::RainFrameRef::Nature::Forecast;
+        QCOMPARE(meteo::frameDistance(observed, nowFrame), QStringLiteral("observée il y a 30 min"));
+        QCOMPARE(meteo::frameDistance(forecast, nowFrame), QStringLiteral("prévue dans 2 h"));
+        const meteo::RainMapIndex read = meteo::readRainMapIndex(index(kRoot, QByteArray(kImages).replace("<image t", "<image nature=\"observee\" t")));
+        QVERIFY(read.frames[0].nature == meteo::RainFrameRef::Nature::Observed && !meteo::mapUnavailable(read));
 
         const Cell dry{Fall::Rain, 0}, moderate{Fall::Rain, meteo::rain::levelOf(4)}, light{Fall::Rain, meteo::rain::levelOf(0.5)},
             snow{Fall::Snow, meteo::rain::levelOf(1)};

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The rain map of a source that has none to give (the live source without a Météo-France key): an
+// index without frames that says so (src="indisponible"), rather than a map that is not the truth.
+#pragma once
+#include "source.h"
+
+namespace service {
+
+class UnavailableRainMap : public RainMapSource {
+public:
+    RainMapIndex index(const QDateTime &nowUtc) override { return {{}, nowUtc, "indisponible"}; }
+    Result<QByteArray> frame(qint64, const QDateTime &) override { return HttpError{404, "carte des pluies indisponible"}; }
+};
+
+} // namespace service
