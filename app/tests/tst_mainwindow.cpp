@@ -3,6 +3,9 @@
 #include "app/widgets/errorreport.h"
 #include "app/mainwindow/form1.h"
 #include "app/mainwindow/companions.h"
+#include "app/mainwindow/mainmenus.h"
+#include "app/windows/formcarte.h"
+#include "net/httpclient.h"
 #include "app/windows/formprevisions.h"
 #include "app/widgets/screenplacement.h"
 #include "app/widgets/simplestatusbar.h"
@@ -52,6 +55,27 @@ private Q_SLOTS:
     }
 
     // Saved beside meteo.ini itself: a missing temporary folder changes nothing.
+    // A commune chosen on the rain map is shown as "Ma position" shows one: requested, then offered
+    // to the list, and added by "Ajouter à mes villes".
+    void communeOfTheMapIsShownAndOffered()
+    {
+        TempCurrentDir cwd;
+        files.write(QStringLiteral("villes.ini"), "Paris=FR75056\n");
+        TForm1 w;
+        w.Menus->PrevisionsCarte->trigger();
+        QVERIFY(w.Compagnons->Carte && w.Compagnons->Carte->objectName() == QStringLiteral("FormCarte"));
+        meteo::FoundCommune quimper;
+        quimper.code = "FR29232";
+        quimper.label = "Quimper (29)";
+        Q_EMIT w.Compagnons->Carte->communeChosen(quimper);
+        QCOMPARE(w.Ville, QByteArray("FR29232"));
+        QVERIFY(w.HTTPClient->URI().startsWith("/weather/local/FR29232?"));
+        QVERIFY(w.Menus->AjouterPosition->isEnabled());
+        w.Menus->AjouterPosition->trigger();
+        QCOMPARE(readFile(files.path(QStringLiteral("villes.ini"))), QByteArray("Paris=FR75056\nQuimper=FR29232\n"));
+        files.remove(QStringLiteral("villes.ini"));
+    }
+
     void positionAndCodeSurviveCloseAndNewWindow()
     {
         TempCurrentDir cwd;
