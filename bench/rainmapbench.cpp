@@ -86,11 +86,11 @@ int carte()
     const service::RainMapIndex index = map.index(now);
     QElapsedTimer t;
     t.start();
-    (void)map.frame(index.frames.first(), now);
+    (void)map.makeFrame(index.frames.first(), now);
     const double first = double(t.nsecsElapsed()) / 1e6;
     t.restart();
     for (qsizetype i = 1; i < index.frames.size(); ++i)
-        (void)map.frame(index.frames[i], now);
+        (void)map.makeFrame(index.frames[i], now);
     const double rest = double(t.nsecsElapsed()) / 1e6;
     std::printf("rain map: %lld frames made in %.1f s on one core (the first, placing the cells, %.0f ms; then %.0f ms a frame)\n",
                 static_cast<long long>(index.frames.size()), (first + rest) / 1000, first, rest / double(index.frames.size() - 1));

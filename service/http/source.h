@@ -42,12 +42,14 @@ public:
 };
 
 // Where the rain map's frames come from: its index at an instant, and each frame it lists as a PNG
-// (404 for an instant it does not list).
+// (404 for an instant it does not list), through a callback as a weather source answers, so that a
+// frame being made keeps no one else waiting.
 class RainMapSource {
 public:
     virtual ~RainMapSource() = default;
     virtual RainMapIndex index(const QDateTime &nowUtc) = 0;
-    virtual Result<QByteArray> frame(qint64 instant, const QDateTime &nowUtc) = 0;
+    // Calls `done` exactly once, now or later on the event-loop thread.
+    virtual void frame(qint64 instant, const QDateTime &nowUtc, std::function<void(Result<QByteArray>)> done) = 0;
 };
 
 } // namespace service

@@ -9,7 +9,10 @@ namespace service {
 class UnavailableRainMap : public RainMapSource {
 public:
     RainMapIndex index(const QDateTime &nowUtc) override { return {{}, nowUtc, "indisponible"}; }
-    Result<QByteArray> frame(qint64, const QDateTime &) override { return HttpError{404, "carte des pluies indisponible"}; }
+    void frame(qint64, const QDateTime &, std::function<void(Result<QByteArray>)> done) override
+    {
+        done(HttpError{404, "carte des pluies indisponible"});
+    }
 };
 
 } // namespace service

@@ -181,10 +181,16 @@ bool WeatherService::handleRequest(const QHttpServerRequest &request, QTcpSocket
             refuse({404, "pas de carte des pluies"}, "pas de carte");
         } else if (!map.value()) {
             finish(200, rainIndexXml(rainMap_->index(clock_())), QByteArray());
-        } else if (const Result<QByteArray> frame = rainMap_->frame(*map.value(), clock_()); frame.ok()) {
-            finish(200, frame.value(), QByteArray(), "image/png");
         } else {
-            refuse(frame.error(), frame.error().text);
+            QPointer<WeatherService> self(this);
+            rainMap_->frame(*map.value(), clock_(), [self, finish](const Result<QByteArray> &frame) {
+                if (!self)
+                    return;  // the server went away while the frame was made
+                if (frame.ok())
+                    finish(200, frame.value(), QByteArray(), "image/png");
+                else
+                    finish(frame.error().status, errorXml(frame.error().status, frame.error().text), frame.error().text);
+            });
         }
         return true;
     }

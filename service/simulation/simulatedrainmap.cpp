@@ -25,9 +25,15 @@ meteo::rain::Fall fallOf(int wmo)
     return Fall::Rain;
 }
 
-SimulatedRainMap::SimulatedRainMap(const CommuneTable &communes, const MapGrid &grid) : communes_(communes), grid_(grid) {}
+SimulatedRainMap::SimulatedRainMap(const CommuneTable &communes, const MapGrid &grid) : communes_(communes), grid_(grid)
+{
+    maker_.setMaxThreadCount(1);  // one frame at a time: the documents keep the other core
+}
 
-SimulatedRainMap::~SimulatedRainMap() = default;
+SimulatedRainMap::~SimulatedRainMap()
+{
+    maker_.waitForDone();
+}
 
 void SimulatedRainMap::placeCells()
 {
@@ -68,8 +74,7 @@ void SimulatedRainMap::placeCells()
 
 std::optional<meteo::rain::Cell> SimulatedRainMap::cell(int column, int row, qint64 instant, bool quarter)
 {
-    if (places_.empty())
-        placeCells();
+    std::call_once(placed_, [this] { placeCells(); });
     if (column < 0 || row < 0 || column >= grid_.columns || row >= grid_.rows)
         return std::nullopt;
     const Place &place = places_[size_t(row) * size_t(grid_.columns) + size_t(column)];
@@ -108,17 +113,38 @@ RainMapIndex SimulatedRainMap::index(const QDateTime &nowUtc)
             "simulation"};
 }
 
-Result<QByteArray> SimulatedRainMap::frame(qint64 instant, const QDateTime &nowUtc)
+QByteArray SimulatedRainMap::makeFrame(qint64 instant, const QDateTime &nowUtc)
+{
+    return rainFramePng(cells(instant, isQuarterFrame(instant, nowUtc)), grid_);
+}
+
+void SimulatedRainMap::frame(qint64 instant, const QDateTime &nowUtc, std::function<void(Result<QByteArray>)> done)
 {
     const QList<qint64> listed = rainFrameInstants(nowUtc);
-    if (!listed.contains(instant))
-        return HttpError{404, "image absente de la carte"};
+    if (!listed.contains(instant)) {
+        done(HttpError{404, "image absente de la carte"});
+        return;
+    }
     // Frames the index no longer lists go: the map keeps two days' worth at most.
     for (auto it = frames_.begin(); it != frames_.end();)
         it = listed.contains(it.key()) ? std::next(it) : frames_.erase(it);
-    if (const auto kept = frames_.constFind(instant); kept != frames_.cend())
-        return *kept;
-    return *frames_.insert(instant, rainFramePng(cells(instant, isQuarterFrame(instant, nowUtc)), grid_));
+    if (const auto kept = frames_.constFind(instant); kept != frames_.cend()) {
+        done(*kept);
+        return;
+    }
+    QList<std::function<void(Result<QByteArray>)>> &waiting = waiting_[instant];
+    waiting << std::move(done);
+    if (waiting.size() > 1)
+        return;  // being made already
+    const bool quarter = isQuarterFrame(instant, nowUtc);
+    maker_.start([this, instant, quarter] {
+        QByteArray png = rainFramePng(cells(instant, quarter), grid_);
+        QMetaObject::invokeMethod(&home_, [this, instant, png = std::move(png)] {
+            frames_.insert(instant, png);
+            for (const auto &done : waiting_.take(instant))
+                done(png);
+        }, Qt::QueuedConnection);
+    });
 }
 
 } // namespace service

@@ -8,6 +8,9 @@
 #include "service/http/source.h"
 
 #include <QHash>
+#include <QObject>
+#include <QThreadPool>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -22,9 +25,13 @@ public:
     ~SimulatedRainMap() override;
 
     RainMapIndex index(const QDateTime &nowUtc) override;
-    Result<QByteArray> frame(qint64 instant, const QDateTime &nowUtc) override;
+    // A frame not yet made is made on a thread of its own, one at a time, while the service answers
+    // other requests; those who ask for it meanwhile wait for the same making.
+    void frame(qint64 instant, const QDateTime &nowUtc, std::function<void(Result<QByteArray>)> done) override;
+    // The frame's PNG, made here and now (for the benchmark).
+    [[nodiscard]] QByteArray makeFrame(qint64 instant, const QDateTime &nowUtc);
 
-    // The frame's cells, columns × rows bytes from the north-west: a quarter hour's rate is that of
+    // The frame's cells (on any one thread at a time), columns × rows bytes from the north-west: a quarter hour's rate is that of
     // its middle, as the document's quarters; an hour's, the mean of its start and middle, as its hours.
     [[nodiscard]] QByteArray cells(qint64 instant, bool quarter);
     // One of them, by its column and row; nothing where the map has no data.
@@ -37,8 +44,13 @@ private:
     struct Place;
     const CommuneTable &communes_;
     MapGrid grid_;
+    std::once_flag placed_;
     std::vector<Place> places_;  // one per cell; a cell far from every commune has none
-    QHash<qint64, QByteArray> frames_;  // PNGs by instant
+    // On the event-loop thread only: the frames made, by instant, and who waits for those being made.
+    QHash<qint64, QByteArray> frames_;
+    QHash<qint64, QList<std::function<void(Result<QByteArray>)>>> waiting_;
+    QObject home_;  // the event-loop thread, where a frame made comes back
+    QThreadPool maker_;
 };
 
 } // namespace service

@@ -13,6 +13,8 @@
 
 #include <QDomDocument>
 #include <QImage>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QTest>
 #include <QTimeZone>
 
@@ -67,6 +69,12 @@ private Q_SLOTS:
         QVERIFY(times.last() <= now.addDays(2) && times.last() > now.addSecs(47 * 3600));
 
         const QByteArray href = images.at(12).toElement().attribute(QStringLiteral("href")).toLatin1();
+        // While the map's first frame is made, documents are still answered.
+        QNetworkAccessManager manager;
+        std::unique_ptr<QNetworkReply> making(manager.get(QNetworkRequest(QUrl::fromEncoded(base + href))));
+        QCOMPARE(httpGet(base + "/weather/local/FR29019?r&cc=*&unit=m&dayf=9").status, 200);
+        QVERIFY(!making->isFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(making->isFinished(), 20000);
         const HttpAnswer frame = httpGet(base + href);
         QCOMPARE(frame.status, 200);
         QCOMPARE(frame.contentType, QByteArray("image/png"));
