@@ -84,9 +84,9 @@ std::optional<meteo::rain::Cell> SimulatedRainMap::cell(int column, int row, qin
     double rate;
     int wmo;
     if (quarter) {
-        const Weather::Hour &h = weather.at(instant + 450);
-        rate = h.sky.rain;
-        wmo = h.wmo;
+        // The rate of its middle; what falls, as its hour says it, as the document's reader takes it.
+        rate = weather.at(instant + 450).sky.rain;
+        wmo = weather.at(instant - instant % 3600).wmo;
     } else {
         const Weather::Hour start = weather.at(instant);  // a copy: the memo grows
         rate = (start.sky.rain + weather.at(instant + 1800).sky.rain) / 2;
