@@ -224,7 +224,7 @@ void Systems::addAfternoonShowers(Sky &sky, double hours, double localHour)
             if (strength <= 0)
                 continue;
             const double begin = 12.5 + 4.5 * unit(cell, day, 32), length = 1 + 1.5 * unit(cell, day, 33);
-            // At its heart; over its quarter degree, about half of it on average.
+            // At its heart: spread over its quarter degree, about what a whole square of shower gave.
             const double rate = strength * 2.4 * ((climate_.tropical() ? 4 : 3) + 18 * unit(cell, day, 34) * unit(cell, day, 35));
             const double radius = 5 + 9 * unit(cell, day, 38);  // km
             // Where its heart is at this hour: born somewhere in its quarter degree, moving at 14 km/h.
