@@ -2,9 +2,7 @@
 #include "communesearch.h"
 
 #include "common/error.h"
-#include "request.h"
-#include "response.h"
-#include "httpclient.h"
+#include "servicefetch.h"
 
 #include <cmath>
 
@@ -15,14 +13,16 @@ constexpr int kLimitMs = 10000;              // per search, however the service 
 }
 
 CommuneSearch::CommuneSearch(const QByteArray &serviceHost, QObject *parent)
-    : QObject(parent), host_(serviceHost), client_(new HTTPClient(this))
+    : QObject(parent), host_(serviceHost), fetch_(new ServiceFetch(kMaxAnswer, kLimitMs, this))
 {
-    client_->setTimeout(kLimitMs);
-    client_->setTotalTimeout(kLimitMs);
-    connect(client_, &HTTPClient::OnInput, this, &CommuneSearch::onInput);
-    connect(client_, &HTTPClient::OnDoneInput, this, [](HTTPConnection *connection) { connection->Disconnect(); });
-    connect(client_, &HTTPClient::OnDisconnect, this, &CommuneSearch::onDisconnect);
-    connect(client_, &HTTPClient::OnError, this, [this](const QByteArray &message) { onError(message); });
+    connect(fetch_, &ServiceFetch::arrived, this, [this](const QByteArray &body) {
+        try {
+            Q_EMIT found(asked_, parseCommuneList(body));
+        } catch (const Error &e) {
+            Q_EMIT failed(QString::fromUtf8(e.what()));
+        }
+    });
+    connect(fetch_, &ServiceFetch::failed, this, &CommuneSearch::failed);
 }
 
 void CommuneSearch::search(const QString &text)
@@ -41,44 +41,12 @@ void CommuneSearch::searchNear(double latitude, double longitude)
 
 void CommuneSearch::ask(const QByteArray &target)
 {
-    if (!client_->aimAt(serviceUrl(host_, target))) {
-        Q_EMIT failed(unreadableServiceText(host_));
-        return;
-    }
-    body_.clear();
-    tooLarge_ = false;
-    client_->SendRequest();  // abandons the search under way
+    fetch_->get(host_, target);  // abandons the search under way
 }
 
 void CommuneSearch::cancel()
 {
-    client_->Abandon();
-}
-
-void CommuneSearch::onInput(HTTPConnection *connection, const char *bytes, qint32 size)
-{
-    body_.append(bytes, size);
-    if (body_.size() > kMaxAnswer) {
-        tooLarge_ = true;
-        connection->Disconnect();
-    }
-}
-
-void CommuneSearch::onDisconnect(HTTPConnection *connection)
-{
-    try {
-        if (connection->ResponseStatus() != 200)
-            throw Error(refusalText(connection->ResponseStatus(), body_));
-        Q_EMIT found(asked_, parseCommuneList(body_));
-    } catch (const Error &e) {
-        Q_EMIT failed(QString::fromUtf8(e.what()));
-    }
-}
-
-void CommuneSearch::onError(const QByteArray &message)
-{
-    Q_EMIT failed(tooLarge_ ? QStringLiteral("réponse du service trop volumineuse")
-                            : unreachableText(message));
+    fetch_->cancel();
 }
 
 } // namespace meteo

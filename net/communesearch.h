@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The searches of communes at the weather service: which match what the user types (GET /communes?q=,
 // the "Ajouter une ville" dialog) or which are nearest a position (GET /communes/near, "Ma
-// position"), through the same HTTP client as the weather, so a cut-off or broken answer is an error
+// position"), through the window's own fetch of the service (the same HTTP client as the weather), so a cut-off or broken answer is an error
 // here too. One search at a time: a new one abandons the one under way, whose answer then never
 // arrives; each search ends within 10 s.
 #pragma once
@@ -12,8 +12,7 @@
 
 namespace meteo {
 
-class HTTPClient;
-class HTTPConnection;
+class ServiceFetch;
 
 class CommuneSearch : public QObject {
     Q_OBJECT
@@ -31,15 +30,10 @@ Q_SIGNALS:
     void failed(const QString &message);
 
 private:
-    void onInput(HTTPConnection *connection, const char *bytes, qint32 size);
-    void onDisconnect(HTTPConnection *connection);
-    void onError(const QByteArray &message);
     void ask(const QByteArray &target);
 
     QByteArray host_;
-    HTTPClient *client_;
-    QByteArray body_;
-    bool tooLarge_ = false;
+    ServiceFetch *fetch_;
     QString asked_;
 };
 

@@ -171,6 +171,7 @@ FormCarte::FormCarte(CityList *cities, std::function<QByteArray()> serviceHost, 
 
 void FormCarte::showEvent(QShowEvent *)
 {
+    Carte->setFocus();  // the keys move through the frames and zoom the map
     downloads_->refresh();
     refresh_->start();
     minute_->start();
