@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // meteo-service [--port N] [--bind ADDR] [--source sim|open-meteo] [--upstream URL] [--air-upstream URL] [--cache-cities N]
-// [--vigilance-key-file FILE] [--vigilance-upstream URL]:
+// [--meteofrance-key-file FILE] [--vigilance-upstream URL] [--radar-upstream URL] [--pi-upstream URL]:
 // answers the viewer's weather requests until SIGINT or SIGTERM.
 #include "common/quitsignals.h"
 #include "service/communes/communes.h"
+#include "service/live/liverainmap.h"
 #include "service/live/openmeteo.h"
 #include "service/simulation/simulatedrainmap.h"
 #include "service/simulation/simulation.h"
@@ -60,13 +61,20 @@ int main(int argc, char **argv)
     const QCommandLineOption cacheCities(QStringLiteral("cache-cities"),
                                          QStringLiteral("Source en direct : nombre de villes dont les bulletins sont gardés, au plus."),
                                          QStringLiteral("N"), QString::number(service::OpenMeteoSource::kDefaultMaxCities));
-    const QCommandLineOption vigilanceKey(QStringLiteral("vigilance-key-file"),
-                                          QStringLiteral("Fichier de la clé d'API de Météo-France (lisible par son seul propriétaire)."),
-                                          QStringLiteral("FICHIER"));
+    // One key for every Météo-France API; the older name stays for the files that use it.
+    const QCommandLineOption meteoFranceKey({QStringLiteral("meteofrance-key-file"), QStringLiteral("vigilance-key-file")},
+                                            QStringLiteral("Fichier de la clé d'API de Météo-France (lisible par son seul propriétaire) : "
+                                                           "vigilance, et carte des pluies en direct."),
+                                            QStringLiteral("FICHIER"));
     const QCommandLineOption vigilanceUpstream(QStringLiteral("vigilance-upstream"), QStringLiteral("Adresse de base de DPVigilance."),
                                                QStringLiteral("URL"),
                                                QStringLiteral("https://public-api.meteofrance.fr/public/DPVigilance/v1"));
-    const QList<QCommandLineOption> options{help, port, bind, source, upstream, airUpstream, cacheCities, vigilanceKey, vigilanceUpstream};
+    const QCommandLineOption radarUpstream(QStringLiteral("radar-upstream"), QStringLiteral("Adresse de base de DPRadar."),
+                                           QStringLiteral("URL"), QString::fromUtf8(service::LiveRainMap::Options().radarBase));
+    const QCommandLineOption piUpstream(QStringLiteral("pi-upstream"), QStringLiteral("Adresse de base de la prévision immédiate AROME-PI."),
+                                        QStringLiteral("URL"), QString::fromUtf8(service::LiveRainMap::Options().piBase));
+    const QList<QCommandLineOption> options{help,        port,           bind,          source,           upstream,  airUpstream,
+                                            cacheCities, meteoFranceKey, vigilanceUpstream, radarUpstream, piUpstream};
     parser.addOptions(options);
     if (!parser.parse(QCoreApplication::arguments())) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -121,14 +129,6 @@ int main(int argc, char **argv)
         return 1;
     }
     service::WeatherService server(*weather);
-    // The simulation's map agrees with the simulation's documents only: beside live documents a
-    // simulated map would tell another story, so the live source's map says it has none.
-    std::unique_ptr<service::RainMapSource> rainMap;
-    if (parser.value(source) == QStringLiteral("sim"))
-        rainMap = std::make_unique<service::SimulatedRainMap>(service::CommuneTable::shipped());
-    else
-        rainMap = std::make_unique<service::UnavailableRainMap>();
-    server.setRainMap(rainMap.get());
     // The vigilance map, read with the key alone: without one, the live source has no section and the
     // simulation keeps its own warnings.
     std::unique_ptr<service::VigilanceSource> vigilance;
@@ -136,19 +136,41 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", line.constData());
         std::fflush(stderr);
     };
-    if (parser.isSet(vigilanceKey)) {
-        const service::Result<QByteArray> key = service::readVigilanceKey(parser.value(vigilanceKey));
-        if (!key.ok()) {
-            std::fprintf(stderr, "meteo-service : %s\n", key.error().text.constData());
+    QByteArray key;
+    if (parser.isSet(meteoFranceKey)) {
+        const service::Result<QByteArray> read = service::readVigilanceKey(parser.value(meteoFranceKey));
+        if (!read.ok()) {
+            std::fprintf(stderr, "meteo-service : %s\n", read.error().text.constData());
             return 2;
         }
-        vigilance = std::make_unique<service::VigilanceSource>(key.value(), parser.value(vigilanceUpstream).toUtf8(), log);
+        key = read.value();
+        vigilance = std::make_unique<service::VigilanceSource>(key, parser.value(vigilanceUpstream).toUtf8(), log);
         vigilance->start();
         server.setVigilance([source = vigilance.get()](const QByteArray &d, const QDateTime &now) { return source->at(d, now); });
     } else {
-        log("vigilance: pas de clé (--vigilance-key-file) : pas de vigilance de Météo-France"
+        log("vigilance: pas de clé (--meteofrance-key-file) : pas de vigilance de Météo-France"
             + QByteArray(parser.value(source) == QStringLiteral("sim") ? ", la simulation donne la sienne" : ""));
     }
+    // The simulation's map agrees with the simulation's documents only. Beside live documents, the
+    // map is Météo-France's radar and immediate forecast, read with the key; without one, the index
+    // says there is no map rather than show another story.
+    std::unique_ptr<service::RainMapSource> rainMap;
+    if (parser.value(source) == QStringLiteral("sim")) {
+        rainMap = std::make_unique<service::SimulatedRainMap>(service::CommuneTable::shipped());
+    } else if (!key.isEmpty()) {
+        service::LiveRainMap::Options o;
+        o.key = key;
+        o.radarBase = parser.value(radarUpstream).toUtf8();
+        o.piBase = parser.value(piUpstream).toUtf8();
+        o.log = log;
+        auto live = std::make_unique<service::LiveRainMap>(std::move(o));
+        live->start();
+        rainMap = std::move(live);
+    } else {
+        log("carte des pluies : pas de clé (--meteofrance-key-file) : pas de carte en direct");
+        rainMap = std::make_unique<service::UnavailableRainMap>();
+    }
+    server.setRainMap(rainMap.get());
     const quint16 listening = server.listen(address, quint16(portNumber));
     if (listening == 0) {
         std::fprintf(stderr, "meteo-service : écoute impossible sur %s:%u\n", qPrintable(address.toString()), portNumber);

@@ -104,8 +104,9 @@ RainMapIndex readRainMapIndex(const QByteArray &xml)
             const QDateTime t = instant(a.value(QLatin1StringView("t")));
             if (!index.frames.isEmpty() && t <= index.frames.last().time)
                 throw refused(QStringLiteral("images dans le désordre"));
+            // An image without a link is a gap the service says it has: listed, never drawn dry.
             const QStringView href = a.value(QLatin1StringView("href"));
-            if (!frameLink(href))
+            if (a.hasAttribute(QLatin1StringView("href")) && !frameLink(href))
                 throw refused(QStringLiteral("lien d'image inattendu : « %1 »").arg(href.left(60)));
             const QStringView nature = a.value(QLatin1StringView("nature"));
             if (!nature.isEmpty() && nature != QLatin1StringView("observee") && nature != QLatin1StringView("prevue"))

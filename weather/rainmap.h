@@ -15,7 +15,7 @@ namespace meteo {
 
 struct RainFrameRef {
     QDateTime time;  // with the offset the service gave
-    QByteArray href;  // "/carte/pluie/1765288800": a path on the service, nothing else
+    QByteArray href;  // "/carte/pluie/1765288800": a path on the service, nothing else; empty for a gap
     // What the frame is, when the service says (nature="observee" or "prevue"): a radar's
     // observation or a forecast.
     enum class Nature { Unsaid, Observed, Forecast } nature = Nature::Unsaid;

@@ -89,6 +89,8 @@ RainMapDownload::Frame RainMapDownload::state(int frame) const
     if (frame < 0 || frame >= index_.frames.size())
         return Frame::Missing;
     const QByteArray &href = index_.frames[frame].href;
+    if (href.isEmpty())
+        return Frame::Missing;  // a gap in the index
     return cells_.contains(href) ? Frame::Ready : missing_.contains(href) ? Frame::Missing : Frame::Waiting;
 }
 
@@ -99,7 +101,10 @@ QByteArray RainMapDownload::cells(int frame) const
 
 QString RainMapDownload::missingWhy(int frame) const
 {
-    return frame >= 0 && frame < index_.frames.size() ? missing_.value(index_.frames[frame].href) : QString();
+    if (frame < 0 || frame >= index_.frames.size())
+        return {};
+    const QByteArray &href = index_.frames[frame].href;
+    return href.isEmpty() ? QStringLiteral("image que la source n'a pas donnée") : missing_.value(href);
 }
 
 // The waiting frame nearest the preferred one, later ones first at equal distance.

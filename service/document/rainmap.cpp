@@ -35,10 +35,17 @@ QByteArray rainIndexXml(const RainMapIndex &index, const MapGrid &grid)
     QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<carte zone=\"metropole\" proj=\"EPSG:2154\" x0=\""
                      + QByteArray::number(grid.x0, 'f', 0) + "\" y0=\"" + QByteArray::number(grid.y0, 'f', 0) + "\" pas=\""
                      + QByteArray::number(grid.step, 'f', 0) + "\" nx=\"" + QByteArray::number(grid.columns) + "\" ny=\""
-                     + QByteArray::number(grid.rows) + "\" src=\"" + index.source + "\" maj=\"" + when(index.made) + "\">\n";
-    for (const qint64 t : index.frames)
-        xml += "  <image t=\"" + when(QDateTime::fromSecsSinceEpoch(t, QTimeZone::utc())) + "\" href=\"/carte/pluie/"
-               + QByteArray::number(t) + "\"/>\n";
+                     + QByteArray::number(grid.rows) + "\" src=\"" + index.source + "\" maj=\"" + when(index.made) + '"'
+                     + (index.end.isValid() ? " fin=\"" + when(index.end) + '"' : QByteArray()) + ">\n";
+    for (const qint64 t : index.frames) {
+        xml += "  <image t=\"" + when(QDateTime::fromSecsSinceEpoch(t, QTimeZone::utc())) + '"';
+        switch (index.natures.value(t, FrameNature::Unsaid)) {
+        case FrameNature::Observed: xml += " nature=\"observee\""; break;
+        case FrameNature::Forecast: xml += " nature=\"prevue\""; break;
+        case FrameNature::Unsaid: break;
+        }
+        xml += index.absent.contains(t) ? QByteArray("/>\n") : " href=\"/carte/pluie/" + QByteArray::number(t) + "\"/>\n";
+    }
     return xml + "</carte>\n";
 }
 
