@@ -22,6 +22,7 @@
 
 qint64 statusKiB(const char *field);  // meteo_bench.cpp
 quint16 freePort();                   // meteo_bench.cpp
+int liveMap();                        // livemapbench.cpp
 
 namespace {
 
@@ -80,6 +81,7 @@ double framesPerSecond(quint16 port, const QByteArray &path)
 
 int carte()
 {
+    liveMap();
     // The service's side, in this process: every frame made once, on this one thread.
     service::SimulatedRainMap map(service::CommuneTable::shipped());
     const QDateTime now = QDateTime::currentDateTimeUtc();

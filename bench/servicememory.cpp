@@ -59,6 +59,9 @@ QByteArray hugeAnswer(int days)
            + numbers(now / 900 * 900 - 1800, 900, 12) + ",\"precipitation\":" + repeated("0", 12) + "}}";
 }
 
+} // namespace
+
+// A field of /proc/<pid>/status, in KiB (the live map's part uses it too).
 qint64 statusOf(qint64 pid, const char *field)
 {
     QFile f(QStringLiteral("/proc/%1/status").arg(pid));
@@ -69,7 +72,6 @@ qint64 statusOf(qint64 pid, const char *field)
     return -1;
 }
 
-} // namespace
 
 // `count` communes of metropolitan France, the most populated of each initial first.
 QList<QByteArray> distinctCommunes(int count)

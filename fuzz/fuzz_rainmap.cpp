@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             if (index.frames.size() > meteo::kMaxRainFrames || double(index.columns) * index.rows > 1e6)
                 std::abort();
             for (qsizetype i = 0; i < index.frames.size(); ++i)
-                if (!index.frames[i].href.startsWith("/carte/pluie/") || (i > 0 && index.frames[i].time <= index.frames[i - 1].time))
+                if ((!index.frames[i].href.isEmpty() && !index.frames[i].href.startsWith("/carte/pluie/"))  // empty: a gap
+                    || (i > 0 && index.frames[i].time <= index.frames[i - 1].time))
                     std::abort();
         } else {
             meteo::RainMapIndex index;

@@ -1,6 +1,7 @@
 # Sourced by the other scripts: installs the Debian packages the build, the tests and the window need.
 meteo_packages="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-httpserver-dev qt6-websockets-dev
                 qt6-positioning-dev libqt6positioning6-plugins
+                libhdf5-dev libeccodes-dev libproj-dev
                 fonts-dejavu-core xvfb xauth imagemagick dbus"
 
 meteo_ensure_packages() {

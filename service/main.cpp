@@ -6,6 +6,7 @@
 #include "service/communes/communes.h"
 #include "service/live/liverainmap.h"
 #include "service/live/openmeteo.h"
+#include "service/live/readerprocess.h"
 #include "service/simulation/simulatedrainmap.h"
 #include "service/simulation/simulation.h"
 #include "service/live/vigilance.h"
@@ -73,6 +74,9 @@ int main(int argc, char **argv)
                                            QStringLiteral("URL"), QString::fromUtf8(service::LiveRainMap::Options().radarBase));
     const QCommandLineOption piUpstream(QStringLiteral("pi-upstream"), QStringLiteral("Adresse de base de la prévision immédiate AROME-PI."),
                                         QStringLiteral("URL"), QString::fromUtf8(service::LiveRainMap::Options().piBase));
+    QCommandLineOption reader(QStringLiteral("lire"), QString(), QStringLiteral("FORMAT"));
+    reader.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(reader);
     const QList<QCommandLineOption> options{help,        port,           bind,          source,           upstream,  airUpstream,
                                             cacheCities, meteoFranceKey, vigilanceUpstream, radarUpstream, piUpstream};
     parser.addOptions(options);
@@ -83,6 +87,9 @@ int main(int argc, char **argv)
                      "meteo-service --help donne les options\n");
         return 2;
     }
+    // The live map's reader, started by the service itself on each file (not in the help).
+    if (parser.isSet(reader))
+        return service::readerMain(parser.value(reader));
     if (parser.isSet(help)) {
         std::fputs(qPrintable(helpText(options)), stdout);
         return 0;
@@ -160,6 +167,7 @@ int main(int argc, char **argv)
     } else if (!key.isEmpty()) {
         service::LiveRainMap::Options o;
         o.key = key;
+        o.readerProgram = QCoreApplication::applicationFilePath();
         o.radarBase = parser.value(radarUpstream).toUtf8();
         o.piBase = parser.value(piUpstream).toUtf8();
         o.log = log;

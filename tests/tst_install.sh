@@ -33,6 +33,10 @@ for f in ./usr/lib/meteo/meteo ./usr/bin/meteo-service ./usr/lib/systemd/user/me
     grep -q " $f\$" <<<"$listing" || fail "package lacks $f"
 done
 dpkg-deb -f "$work"/package/meteo_*.deb Depends | grep -q libqt6 || fail "package dependencies not computed"
+# The live rain map's readers: HDF5, ecCodes and PROJ's runtime libraries (their data come with them).
+for lib in libhdf5 libeccodes0 libproj; do
+    dpkg-deb -f "$work"/package/meteo_*.deb Depends | grep -q "$lib" || fail "package does not depend on $lib"
+done
 echo "PASS: package contents and dependencies"
 
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')

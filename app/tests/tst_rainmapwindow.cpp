@@ -189,9 +189,10 @@ void RainMapWindowTest::naturesAndNoMap()
     RawServer server([&unavailable](QTcpSocket *s, const QByteArray &request) {
         QByteArray xml = "<carte zone=\"metropole\" proj=\"EPSG:2154\" x0=\"150000\" y0=\"6850000\" pas=\"50000\" nx=\"4\" ny=\"3\" src=\""
                          + QByteArray(unavailable ? "indisponible" : "radar,arome-pi") + "\" maj=\"" + meteo::instantText(kNow).toLatin1() + "\">";
+        // The last frame is a gap the service says it has: listed without a link.
         for (int i = 0; i < 4 && !unavailable; ++i)
             xml += "<image nature=\"" + QByteArray(i < 2 ? "observee" : "prevue") + "\" t=\"" + meteo::instantText(kNow.addSecs(900 * (i - 2) + 300)).toLatin1()
-                   + "\" href=\"/carte/pluie/" + QByteArray::number(1000000000 + i) + "\"/>";
+                   + (i == 3 ? QByteArray("\"/>") : "\" href=\"/carte/pluie/" + QByteArray::number(1000000000 + i) + "\"/>");
         RawServer::document(request.startsWith("GET /carte/pluie ") ? xml + "</carte>" : frame(0))(s, request);
     });
     meteo::CityList cities;
@@ -205,7 +206,12 @@ void RainMapWindowTest::naturesAndNoMap()
     QTest::keyClick(&w, Qt::Key_Right);
     QCOMPARE(w.Heure->text(), QStringLiteral("jeudi 14 h 25 · prévue dans 15 min"));
     QTRY_COMPARE(w.Images->frames().size(), 4);
-    QVERIFY(meteo::RainTimeline::colourOf(w.Images->frames()[0]) != meteo::RainTimeline::colourOf(w.Images->frames()[3]));
+    QVERIFY(meteo::RainTimeline::colourOf(w.Images->frames()[0]) != meteo::RainTimeline::colourOf(w.Images->frames()[2]));
+    QVERIFY(w.Images->frames()[3].arrival == meteo::RainTimeline::Arrival::Missing);
+    QTest::keyClick(&w, Qt::Key_End);
+    QCOMPARE(w.Carte->gapText(), QStringLiteral("Image indisponible"));  // never a dry map
+    QVERIFY(!w.Carte->hasRain());
+    QVERIFY(!server.requests.join().contains("/carte/pluie/1000000003"));
     unavailable = true;
     w.downloads()->refresh();
     QTRY_VERIFY(w.Message->isVisibleTo(&w));

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "liverainmap.h"
 
+#include "readerprocess.h"
+
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTimer>
@@ -10,18 +12,13 @@
 namespace service {
 
 LiveRainMap::LiveRainMap(Options options, QObject *parent)
-    : QObject(parent), options_(std::move(options)), manager_(std::make_unique<QNetworkAccessManager>()),
-      radarReader_(options_.radar), piReader_(options_.pi)
+    : QObject(parent), options_(std::move(options)), manager_(std::make_unique<QNetworkAccessManager>())
 {
-    reader_.setMaxThreadCount(1);
     if (!options_.log)
         options_.log = [](const QByteArray &) {};
 }
 
-LiveRainMap::~LiveRainMap()
-{
-    reader_.waitForDone();
-}
+LiveRainMap::~LiveRainMap() = default;
 
 void LiveRainMap::start(int intervalMs)
 {
@@ -93,45 +90,42 @@ void LiveRainMap::get(const QUrl &url, std::function<void(QByteArray body, QByte
 
 void LiveRainMap::readRadar(const QByteArray &body)
 {
-    reader_.start([this, body] {
-        Result<RainField> field = radarReader_.read(body);
-        // The analyser loses the slot object Qt's queued call owns and deletes.
-        // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
-        QMetaObject::invokeMethod(this, [this, field = std::move(field)] {
-            if (!field.ok()) {
-                options_.log("carte des pluies : " + field.error().text);
-            } else if (const std::optional<QByteArray> why = observed_.add(field.value())) {
-                options_.log("carte des pluies : image radar refusée : " + *why);
-            } else {
-                observedUntil_ = std::max(observedUntil_, field.value().end);
-                observed_.dropBefore(observedUntil_ - 3 * 3600);
-                changed(field.value().end);
-            }
-            Q_EMIT fileRead();
-        }, Qt::QueuedConnection);
-    });
+    readRadarApart(options_.readerProgram, options_.radar, body, this, [this](const Result<RainField> &f) { readRadarField(f); });
 }
 
 void LiveRainMap::readRun(const QByteArray &body)
 {
-    reader_.start([this, body] {
-        Result<PiRun> run = piReader_.read(body);
-        // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
-        QMetaObject::invokeMethod(this, [this, run = std::move(run)] {
-            if (!run.ok()) {
-                options_.log("carte des pluies : " + run.error().text);  // the last good run stays
-            } else {
-                for (const QByteArray &why : run.value().refused)
-                    options_.log("carte des pluies : prévision AROME-PI, " + why);
-                forecast_.clear();
-                for (const RainField &step : run.value().steps)
-                    if (const std::optional<QByteArray> why = forecast_.add(step))
-                        options_.log("carte des pluies : prévision AROME-PI, " + *why);
-                changed(run.value().reference);
-            }
-            Q_EMIT fileRead();
-        }, Qt::QueuedConnection);
-    });
+    readRunApart(options_.readerProgram, options_.pi, body, this, [this](const Result<PiRun> &r) { readPiRun(r); });
+}
+
+void LiveRainMap::readRadarField(const Result<RainField> &field)
+{
+    if (!field.ok()) {
+        options_.log("carte des pluies : " + field.error().text);
+    } else if (const std::optional<QByteArray> why = observed_.add(field.value())) {
+        options_.log("carte des pluies : image radar refusée : " + *why);
+    } else {
+        observedUntil_ = std::max(observedUntil_, field.value().end);
+        observed_.dropBefore(observedUntil_ - 3 * 3600);
+        changed(field.value().end);
+    }
+    Q_EMIT fileRead();
+}
+
+void LiveRainMap::readPiRun(const Result<PiRun> &run)
+{
+    if (!run.ok()) {
+        options_.log("carte des pluies : " + run.error().text);  // the last good run stays
+    } else {
+        for (const QByteArray &why : run.value().refused)
+            options_.log("carte des pluies : prévision AROME-PI, " + why);
+        forecast_.clear();
+        for (const RainField &step : run.value().steps)
+            if (const std::optional<QByteArray> why = forecast_.add(step))
+                options_.log("carte des pluies : prévision AROME-PI, " + *why);
+        changed(run.value().reference);
+    }
+    Q_EMIT fileRead();
 }
 
 void LiveRainMap::changed(qint64 published)

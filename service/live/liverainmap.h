@@ -5,11 +5,11 @@
 #pragma once
 #include "pirun.h"
 #include "radarimage.h"
+#include "raingrid.h"
 #include "service/http/source.h"
 
 #include <QHash>
 #include <QObject>
-#include <QThreadPool>
 #include <QUrl>
 #include <functional>
 #include <memory>
@@ -23,6 +23,7 @@ class LiveRainMap : public QObject, public RainMapSource {
 public:
     struct Options {
         QByteArray key;  // sent in the apikey header alone
+        QString readerProgram;  // the service's own executable, started to read each file apart
         QByteArray radarBase = "https://public-api.meteofrance.fr/public/DPRadar/v1";
         QByteArray piBase = "https://public-api.meteofrance.fr/public/DPPaquetAROMEPI/v1";
         RadarProduct radar;
@@ -55,20 +56,17 @@ private:
     void get(const QUrl &url, std::function<void(QByteArray body, QByteArray why)> done);
     void readRadar(const QByteArray &body);
     void readRun(const QByteArray &body);
+    void readRadarField(const Result<RainField> &field);
+    void readPiRun(const Result<PiRun> &run);
     void changed(qint64 published);
 
     Options options_;
     std::unique_ptr<QNetworkAccessManager> manager_;
-    // On the reading thread only.
-    RadarReader radarReader_;
-    PiReader piReader_;
-    // On the event-loop thread.
     QuarterRain observed_, forecast_;
     qint64 observedUntil_ = 0, radarDue_ = 0, runAsked_ = 0;
     QDateTime made_;
     QHash<qint64, QByteArray> pngs_;
     int calls_ = 0;
-    QThreadPool reader_;  // one thread: libhdf5 and ecCodes on one thread at a time
 };
 
 } // namespace service

@@ -6,7 +6,6 @@
 
 #include <QDateTime>
 #include <QTimeZone>
-#include <cstdio>
 #include <eccodes.h>
 
 namespace service {
@@ -69,15 +68,31 @@ Result<PiRun> PiReader::read(const QByteArray &file)
             },
             grid_);
     }
-    FILE *in = fmemopen(const_cast<char *>(file.constData()), size_t(file.size()), "rb");
-    if (!in)
-        return refused("mémoire");
     PiRun run;
     std::optional<qint64> reference;
-    int error = CODES_SUCCESS, number = 0;
     std::vector<double> values;
-    while (codes_handle *h = codes_handle_new_from_file(nullptr, in, PRODUCT_GRIB, &error)) {
-        const QByteArray which = "message " + QByteArray::number(++number) + " : ";
+    // Messages are cut along their indicator sections (the length GRIB2 puts there), each within
+    // the file, so that no declared length makes ecCodes allocate beyond what was received.
+    qsizetype at = 0;
+    for (int number = 1; at < file.size(); ++number) {
+        const QByteArray which = "message " + QByteArray::number(number) + " : ";
+        if (file.size() - at < 16 || file.mid(at, 4) != "GRIB" || file[at + 7] != 2) {
+            run.refused << which + "pas un message GRIB2, la suite du fichier ignorée";
+            break;
+        }
+        quint64 length = 0;
+        for (int i = 8; i < 16; ++i)
+            length = length << 8 | quint8(file[at + i]);
+        if (length < 20 || length > quint64(file.size() - at) || file.mid(at + qsizetype(length) - 4, 4) != "7777") {
+            run.refused << which + "tronqué";
+            break;
+        }
+        codes_handle *h = codes_handle_new_from_message(nullptr, file.constData() + at, size_t(length));
+        at += qsizetype(length);
+        if (!h) {
+            run.refused << which + "illisible";
+            continue;
+        }
         const PiProduct &p = product_;
         QByteArray why;
         const std::optional<long> date = integer(h, "dataDate"), time = integer(h, "dataTime");
@@ -137,9 +152,6 @@ Result<PiRun> PiReader::read(const QByteArray &file)
         if (!why.isEmpty())
             run.refused << which + why;
     }
-    std::fclose(in);
-    if (error != CODES_SUCCESS && error != CODES_END_OF_FILE)
-        run.refused << "message " + QByteArray::number(number + 1) + " : tronqué ou illisible (" + codes_get_error_message(error) + ")";
     if (run.steps.isEmpty())
         return refused(run.refused.isEmpty() ? QByteArray("aucun message") : run.refused.first());
     run.reference = *reference;

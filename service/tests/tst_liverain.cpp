@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QSignalSpy>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
 
@@ -222,6 +223,7 @@ private Q_SLOTS:
         QList<QByteArray> log;
         service::LiveRainMap::Options o;
         o.key = "SECRET-KEY-5678";
+        o.readerProgram = QStringLiteral(METEO_SERVICE_PROGRAM);
         o.radarBase = "http://" + portal.host() + "/radar/DPRadar/v1";
         o.piBase = "http://" + portal.host() + "/pi/v1";
         o.radar = smallRadar();
@@ -264,7 +266,7 @@ private Q_SLOTS:
         QCOMPARE(levelAt(observed.body, kLyon), -1);
         QCOMPARE(levelAt(observed.body, kBrest), 0);
         const HttpAnswer forecast = httpGet(base + "/carte/pluie/" + QByteArray::number(utc(10, 15).toSecsSinceEpoch()));
-        QCOMPARE(forecast.status, 200);
+        QVERIFY2(forecast.status == 200, log.join('\n').constData());
         QCOMPARE(levelAt(forecast.body, kParis), 0);  // the 9:00 run's rain stops at 10:00
 
         // An image refused: its quarter is a gap, said once in the log; the map around it stays.
@@ -310,6 +312,31 @@ private Q_SLOTS:
         }
         for (const QByteArray &line : log)
             QVERIFY2(!line.contains("SECRET"), line.constData());
+    }
+
+    // A reader that falls (as libhdf5 can on a malformed file) loses its file, not the service: the
+    // reason logged, the map's instants listed as gaps, the service answering.
+    void aFallingReaderLosesOnlyItsFile()
+    {
+        QTemporaryDir dir;
+        const QString falling = dir.filePath(QStringLiteral("reader"));
+        writeFile(falling, "#!/bin/sh\nkill -SEGV $$\n");
+        QFile::setPermissions(falling, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        RawServer portal(RawServer::document(odimFile(showers(utc(10, 5)))));
+        QList<QByteArray> log;
+        service::LiveRainMap::Options o;
+        o.radarBase = o.piBase = "http://" + portal.host();
+        o.radar = smallRadar();
+        o.readerProgram = falling;
+        o.log = [&log](const QByteArray &line) { log << line; };
+        service::LiveRainMap map(o);
+        QSignalSpy read(&map, &service::LiveRainMap::fileRead);
+        map.tick(utc(10, 9));
+        QTRY_COMPARE(read.size(), 2);
+        QCOMPARE(log.size(), 2);
+        QVERIFY2(log[0].contains("lecteur de fichiers : tombé"), log[0].constData());
+        const service::RainMapIndex index = map.index(utc(10, 9));
+        QCOMPARE(index.absent.size(), index.frames.size());
     }
 };
 
