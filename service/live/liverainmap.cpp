@@ -67,6 +67,9 @@ void LiveRainMap::get(const QUrl &url, std::function<void(QByteArray body, QByte
     QNetworkReply *reply = manager_->get(request);
     auto body = std::make_shared<QByteArray>();
     connect(reply, &QNetworkReply::readyRead, reply, [reply, body] {
+        // Room for the whole answer at once: growing by doubling would hold twice a run of AROME-PI.
+        if (body->isEmpty())
+            body->reserve(qsizetype(std::clamp<qint64>(reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(), 0, kMaxSourceFile)));
         *body += reply->readAll();
         if (body->size() > kMaxSourceFile)
             reply->abort();

@@ -8,6 +8,7 @@
 #include "service/document/result.h"
 
 #include <memory>
+#include <vector>
 
 namespace service {
 
@@ -38,11 +39,17 @@ public:
 
 private:
     struct Georef;
-    [[nodiscard]] Result<const GridMapping *> mappingFor(const Georef &g);
+    // Every 16th cell's centre in map cells (column, row), exact through PROJ; between them the
+    // cells are placed linearly, row by row, as they are read.
+    struct Lattice {
+        int nodesX = 0, nodesY = 0;
+        std::vector<double> column, row;
+    };
+    [[nodiscard]] Result<const Lattice *> latticeFor(const Georef &g);
     RadarProduct product_;
     MapGrid grid_;
     QByteArray mappedFor_;
-    GridMapping mapping_;
+    Lattice lattice_;
     bool reused_ = false;
 };
 

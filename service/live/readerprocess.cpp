@@ -61,7 +61,7 @@ HttpError broken(const QByteArray &why)
 }
 
 // Runs the reader on `input`; `done` gets its output, or why there is none.
-void runApart(const QString &program, const char *format, const QByteArray &input, QObject *context,
+void runApart(const QString &program, const char *format, const QByteArray &head, const QByteArray &file, QObject *context,
               std::function<void(Result<QByteArray>)> done)
 {
     auto *reader = new QProcess(context);
@@ -107,17 +107,34 @@ void runApart(const QString &program, const char *format, const QByteArray &inpu
             finish(broken("impossible à lancer"));
     });
     QTimer::singleShot(kReaderMs, reader, [finish] { finish(broken("sans réponse après 60 s, arrêté")); });
+    // The file goes a megabyte at a time, as the pipe takes it, rather than copied whole into the
+    // process's buffer: a run of AROME-PI is tens of megabytes.
+    auto sent = std::make_shared<qsizetype>(0);
+    const auto feed = [reader, file, sent] {
+        if (*sent == file.size() || reader->bytesToWrite() > 0)
+            return;
+        const qsizetype n = std::min<qsizetype>(1 << 20, file.size() - *sent);
+        reader->write(file.constData() + *sent, n);
+        *sent += n;
+        if (*sent == file.size())
+            reader->closeWriteChannel();
+    };
+    QObject::connect(reader, &QProcess::bytesWritten, reader, feed);
     reader->start();
-    reader->write(input);
-    reader->closeWriteChannel();
+    reader->write(head);
+    if (file.isEmpty())
+        reader->closeWriteChannel();
+    else
+        feed();
 }
 
+// The product and the file's length as the stream writes a QByteArray's; the file's bytes follow.
 template <class Product>
-QByteArray request(const Product &product, const QByteArray &file)
+QByteArray head(const Product &product, const QByteArray &file)
 {
     QByteArray input;
     QDataStream s(&input, QIODevice::WriteOnly);
-    s << product << file;
+    s << product << quint32(file.size());
     return input;
 }
 
@@ -174,7 +191,7 @@ int readerMain(const QString &format)
 void readRadarApart(const QString &program, const RadarProduct &product, const QByteArray &file, QObject *context,
                     std::function<void(Result<RainField>)> done)
 {
-    runApart(program, "radar", request(product, file), context, [done = std::move(done)](const Result<QByteArray> &output) {
+    runApart(program, "radar", head(product, file), file, context, [done = std::move(done)](const Result<QByteArray> &output) {
         if (!output.ok())
             return done(output.error());
         QDataStream s(output.value());
@@ -193,7 +210,7 @@ void readRadarApart(const QString &program, const RadarProduct &product, const Q
 void readRunApart(const QString &program, const PiProduct &product, const QByteArray &file, QObject *context,
                   std::function<void(Result<PiRun>)> done)
 {
-    runApart(program, "arome-pi", request(product, file), context, [done = std::move(done)](const Result<QByteArray> &output) {
+    runApart(program, "arome-pi", head(product, file), file, context, [done = std::move(done)](const Result<QByteArray> &output) {
         if (!output.ok())
             return done(output.error());
         QDataStream s(output.value());

@@ -43,14 +43,14 @@ void number(hid_t object, const char *name, double value)
     H5Sclose(space);
 }
 
-void grid(hid_t group, const std::vector<std::uint16_t> &values, int size)
+void grid(hid_t group, const std::vector<std::uint16_t> &values, int size, hid_t stored)
 {
     const hsize_t dims[2] = {hsize_t(size), hsize_t(size)}, chunk[2] = {hsize_t(std::min(size, 256)), hsize_t(std::min(size, 256))};
     const hid_t space = H5Screate_simple(2, dims, nullptr);
     const hid_t properties = H5Pcreate(H5P_DATASET_CREATE);
     H5Pset_chunk(properties, 2, chunk);
     H5Pset_deflate(properties, 6);
-    const hid_t d = H5Dcreate2(group, "data", H5T_STD_U16LE, space, H5P_DEFAULT, properties, H5P_DEFAULT);
+    const hid_t d = H5Dcreate2(group, "data", stored, space, H5P_DEFAULT, properties, H5P_DEFAULT);
     H5Dwrite(d, H5T_NATIVE_UINT16, H5S_ALL, H5S_ALL, H5P_DEFAULT, values.data());
     H5Dclose(d);
     H5Pclose(properties);
@@ -120,11 +120,11 @@ QByteArray odimFile(const OdimSpec &spec)
     const hid_t data = group(dataset, "data1"), dataWhat = group(data, "what");
     text(dataWhat, "quantity", spec.quantity);
     scale(dataWhat, 0.01, 65535);
-    grid(data, rain, spec.size);
+    grid(data, rain, spec.size, H5T_STD_U16LE);
     const hid_t qualityGroup = group(data, "quality1"), qualityWhat = group(qualityGroup, "what");
     text(qualityWhat, "quantity", "QIND");
     scale(qualityWhat, 0.01, 255);
-    grid(qualityGroup, quality, spec.size);
+    grid(qualityGroup, quality, spec.size, H5T_STD_U8LE);  // a percentage: one byte
     for (const hid_t g : {qualityWhat, qualityGroup, dataWhat, data, datasetWhat, dataset, where, what})
         H5Gclose(g);
     H5Fflush(file, H5F_SCOPE_GLOBAL);
