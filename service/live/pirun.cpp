@@ -62,8 +62,9 @@ Result<PiRun> PiReader::read(const QByteArray &file)
         mapping_ = mapCells(
             qsizetype(p.ni) * p.nj,
             [&p](qsizetype i) {
-                const meteo::MapPoint m = meteo::toLambert93(
-                    {p.firstLatitude - double(i / p.ni) * p.increment, p.firstLongitude + double(i % p.ni) * p.increment});
+                const qsizetype row = i / p.ni, column = i % p.ni;
+                const meteo::MapPoint m =
+                    meteo::toLambert93({p.firstLatitude - double(row) * p.increment, p.firstLongitude + double(column) * p.increment});
                 return std::pair{m.x, m.y};
             },
             grid_);

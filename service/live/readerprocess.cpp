@@ -106,7 +106,10 @@ void runApart(const QString &program, const char *format, const QByteArray &head
         if (e == QProcess::FailedToStart)
             finish(broken("impossible à lancer"));
     });
-    QTimer::singleShot(kReaderMs, reader, [finish] { finish(broken("sans réponse après 60 s, arrêté")); });
+    auto *limit = new QTimer(reader);
+    limit->setSingleShot(true);
+    QObject::connect(limit, &QTimer::timeout, reader, [finish] { finish(broken("sans réponse après 60 s, arrêté")); });
+    limit->start(kReaderMs);
     // The file goes a megabyte at a time, as the pipe takes it, rather than copied whole into the
     // process's buffer: a run of AROME-PI is tens of megabytes.
     auto sent = std::make_shared<qsizetype>(0);
