@@ -127,3 +127,81 @@ int liveMap()
     svc.waitForFinished(5000);
     return 0;
 }
+
+namespace {
+
+// A moving weather for the look of the live map: a cold front sweeping east across the country
+// with a line of heavier cells along it, and scattered showers behind it.
+double frontRain(double latitude, double longitude, qint64 t)
+{
+    const double hours = double(t % 86400) / 3600;
+    const double front = -5 + hours * 0.45 + (latitude - 47) * 0.55;  // longitude of the front's axis
+    const double across = (longitude - front) / 0.45;
+    double mm = 3.2 * std::exp(-across * across) * (1 + 0.6 * std::sin(latitude * 9 + longitude * 4 + hours));
+    if (longitude < front - 0.8) {  // showers in the cold air behind
+        const double s = std::sin(latitude * 23 + hours * 0.7) * std::sin(longitude * 19 - hours * 0.5);
+        mm += s > 0.75 ? (s - 0.75) * 14 : 0;
+    }
+    return std::max(0.0, mm) / 4;  // mm in a quarter hour
+}
+
+// Polar stereographic on a sphere, true at 45° N: near enough to place a picture's rain.
+std::pair<double, double> stereographicToGeo(double x, double y)
+{
+    constexpr double kRadius = 6371000, kScale = (1 + 0.70710678) / 2, kDegree = 180 / M_PI;
+    const double rho = std::hypot(x, y);
+    return {90 - 2 * std::atan(rho / (2 * kRadius * kScale)) * kDegree, std::atan2(x, -y) * kDegree};
+}
+
+} // namespace
+
+// meteo-bench portail PORT: a fake Météo-France portal on loopback for looking at the live map: the
+// radar's latest image and each AROME-PI run asked, made at the request from a moving front.
+int portal(quint16 port)
+{
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost, port))
+        return 1;
+    QObject::connect(&server, &QTcpServer::newConnection, &server, [&server] {
+        while (QTcpSocket *s = server.nextPendingConnection())
+            QObject::connect(s, &QTcpSocket::readyRead, s, [s] {
+                const QByteArray head = s->readAll();
+                const qint64 now = QDateTime::currentSecsSinceEpoch();
+                QByteArray body;
+                if (head.contains("/radar/")) {
+                    testing::OdimSpec radar;
+                    radar.size = 3472;
+                    radar.scale = 500;
+                    const qint64 end = (now - 4 * 60) / 300 * 300;
+                    radar.end = QDateTime::fromSecsSinceEpoch(end, QTimeZone::utc());
+                    radar.rain = [end](double x, double y) {
+                        const auto [latitude, longitude] = stereographicToGeo(x, y);
+                        return std::uint16_t(std::min(60000.0, frontRain(latitude, longitude, end) / 3 * 100));  // 5 of 15 min
+                    };
+                    body = testing::odimFile(radar);
+                } else {
+                    const qsizetype at = head.indexOf("referencetime=");
+                    const QDateTime run = QDateTime::fromString(QString::fromLatin1(head.mid(at + 14, 20)), Qt::ISODate);
+                    testing::PiSpec pi;
+                    const service::PiProduct product;
+                    pi.ni = product.ni;
+                    pi.nj = product.nj;
+                    pi.firstLatitude = product.firstLatitude;
+                    pi.firstLongitude = product.firstLongitude;
+                    pi.increment = product.increment;
+                    pi.run = run.toUTC();
+                    for (int m = 0; m < 360; m += 15)
+                        pi.startMinutes << m;
+                    const qint64 reference = run.toSecsSinceEpoch();
+                    pi.mm = [reference](double latitude, double longitude, int minutes) {
+                        return frontRain(latitude, longitude, reference + minutes * 60);
+                    };
+                    body = at < 0 || !run.isValid() ? QByteArray() : testing::piFile(pi);
+                }
+                s->write((body.isEmpty() ? "HTTP/1.1 404 Not Found\r\n" : "HTTP/1.1 200 OK\r\n") + QByteArray("Content-Length: ")
+                         + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+            });
+    });
+    std::fprintf(stderr, "faux portail de Météo-France sur 127.0.0.1:%u\n", server.serverPort());
+    return QCoreApplication::exec();
+}

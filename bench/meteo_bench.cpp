@@ -404,6 +404,7 @@ int dictionary()
 
 int serviceMemory(quint16 servicePort, int cities);  // servicememory.cpp
 int carte();                                          // rainmapbench.cpp
+int portal(quint16 port);                             // livemapbench.cpp
 QList<QByteArray> distinctCommunes(int count);        // servicememory.cpp
 
 int main(int argc, char **argv)
@@ -433,8 +434,10 @@ int main(int argc, char **argv)
         return dictionary();
     if (what == QStringLiteral("carte"))
         return carte();
+    if (what == QStringLiteral("portail"))
+        return portal(quint16(args.value(2).toUInt()));
     if (what == QStringLiteral("serve"))
         return serve(quint16(args.value(2).toUInt()), args.value(3).toLongLong());
-    std::fprintf(stderr, "usage: meteo-bench refresh|hostile|memory|service|citycache|near|overview|dictionary|carte\n");
+    std::fprintf(stderr, "usage: meteo-bench refresh|hostile|memory|service|citycache|near|overview|dictionary|carte|portail PORT\n");
     return 2;
 }

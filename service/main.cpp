@@ -145,7 +145,7 @@ int main(int argc, char **argv)
     };
     QByteArray key;
     if (parser.isSet(meteoFranceKey)) {
-        const service::Result<QByteArray> read = service::readVigilanceKey(parser.value(meteoFranceKey));
+        const service::Result<QByteArray> read = service::readMeteoFranceKey(parser.value(meteoFranceKey));
         if (!read.ok()) {
             std::fprintf(stderr, "meteo-service : %s\n", read.error().text.constData());
             return 2;

@@ -8,7 +8,13 @@ namespace service {
 
 class UnavailableRainMap : public RainMapSource {
 public:
-    RainMapIndex index(const QDateTime &nowUtc) override { return {{}, nowUtc, "indisponible"}; }
+    RainMapIndex index(const QDateTime &nowUtc) override
+    {
+        RainMapIndex index;
+        index.made = nowUtc;
+        index.source = "indisponible";
+        return index;
+    }
     void frame(qint64, const QDateTime &, std::function<void(Result<QByteArray>)> done) override
     {
         done(HttpError{404, "carte des pluies indisponible"});

@@ -76,7 +76,8 @@ void LiveRainMap::get(const QUrl &url, std::function<void(QByteArray body, QByte
     });
     connect(reply, &QNetworkReply::finished, this, [reply, body, done = std::move(done)] {
         reply->deleteLater();
-        *body += reply->readAll();
+        if (reply->isOpen())
+            *body += reply->readAll();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (body->size() > kMaxSourceFile)
             done({}, "réponse de plus de 64 Mio, abandonnée");
@@ -123,6 +124,7 @@ void LiveRainMap::readPiRun(const Result<PiRun> &run)
         for (const QByteArray &why : run.value().refused)
             options_.log("carte des pluies : prévision AROME-PI, " + why);
         forecast_.clear();
+        runReference_ = run.value().reference;
         for (const RainField &step : run.value().steps)
             if (const std::optional<QByteArray> why = forecast_.add(step))
                 options_.log("carte des pluies : prévision AROME-PI, " + *why);
@@ -147,15 +149,19 @@ RainMapIndex LiveRainMap::index(const QDateTime &nowUtc)
     index.source = kSources;
     index.made = made_.isValid() ? made_ : nowUtc;
     const qint64 quarter = nowUtc.toSecsSinceEpoch() / 900 * 900;
-    // Observed where the radar has spoken, forecast after; and nothing beyond six hours.
-    for (qint64 t = quarter - 8 * 900; t <= quarter + 24 * 900; t += 900) {
+    // Observed where the radar has spoken, forecast after; nothing beyond six hours, nor beyond the
+    // last run's end (a run is published some time after its hour: its six hours end sooner).
+    qint64 last = quarter + 24 * 900;
+    if (runReference_ > 0)
+        last = std::max(quarter, std::min(last, runReference_ + 6 * 3600 - 900));
+    for (qint64 t = quarter - 8 * 900; t <= last; t += 900) {
         const bool observed = t + 900 <= observedUntil_;
         index.frames << t;
         index.natures.insert(t, observed ? FrameNature::Observed : FrameNature::Forecast);
         if (!(observed ? observed_ : forecast_).whole(t))
             index.absent.insert(t);
     }
-    index.end = QDateTime::fromSecsSinceEpoch(quarter + 25 * 900, QTimeZone::utc());
+    index.end = QDateTime::fromSecsSinceEpoch(last + 900, QTimeZone::utc());
     return index;
 }
 

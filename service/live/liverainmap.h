@@ -63,7 +63,7 @@ private:
     Options options_;
     std::unique_ptr<QNetworkAccessManager> manager_;
     QuarterRain observed_, forecast_;
-    qint64 observedUntil_ = 0, radarDue_ = 0, runAsked_ = 0;
+    qint64 observedUntil_ = 0, radarDue_ = 0, runAsked_ = 0, runReference_ = 0;
     QDateTime made_;
     QHash<qint64, QByteArray> pngs_;
     int calls_ = 0;

@@ -78,16 +78,16 @@ Result<VigilanceMap> parseVigilanceMap(const QByteArray &json)
     return map;
 }
 
-Result<QByteArray> readVigilanceKey(const QString &path)
+Result<QByteArray> readMeteoFranceKey(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return HttpError{500, "clé de vigilance illisible : " + path.toUtf8()};
+        return HttpError{500, "clé de Météo-France illisible : " + path.toUtf8()};
     if (file.permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup))
-        return HttpError{500, "clé de vigilance lisible par d'autres que son propriétaire (chmod 600 " + path.toUtf8() + ")"};
+        return HttpError{500, "clé de Météo-France lisible par d'autres que son propriétaire (chmod 600 " + path.toUtf8() + ")"};
     const QByteArray key = file.readAll().trimmed();
     if (key.isEmpty() || key.contains('\n') || key.size() > 4096)
-        return HttpError{500, "clé de vigilance vide ou de plusieurs lignes : " + path.toUtf8()};
+        return HttpError{500, "clé de Météo-France vide ou de plusieurs lignes : " + path.toUtf8()};
     return key;
 }
 

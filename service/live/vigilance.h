@@ -51,6 +51,6 @@ private:
 };
 
 // Reads the key from `path`: one line, a file nobody else may read. The reason otherwise.
-[[nodiscard]] Result<QByteArray> readVigilanceKey(const QString &path);
+[[nodiscard]] Result<QByteArray> readMeteoFranceKey(const QString &path);
 
 } // namespace service

@@ -109,8 +109,11 @@ QByteArray SimulatedRainMap::cells(qint64 instant, bool quarter)
 
 RainMapIndex SimulatedRainMap::index(const QDateTime &nowUtc)
 {
-    return {rainFrameInstants(nowUtc), QDateTime::fromSecsSinceEpoch(nowUtc.toSecsSinceEpoch() / 900 * 900, QTimeZone::utc()),
-            "simulation"};
+    RainMapIndex index;
+    index.frames = rainFrameInstants(nowUtc);
+    index.made = QDateTime::fromSecsSinceEpoch(nowUtc.toSecsSinceEpoch() / 900 * 900, QTimeZone::utc());
+    index.source = "simulation";
+    return index;
 }
 
 QByteArray SimulatedRainMap::makeFrame(qint64 instant, const QDateTime &nowUtc)

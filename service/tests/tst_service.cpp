@@ -341,6 +341,15 @@ private Q_SLOTS:
         QVERIFY(help.readAllStandardOutput().startsWith("Utilisation : meteo-service"));
         QCOMPARE(wrong.exitCode(), 2);
         QVERIFY(wrong.readAllStandardError().startsWith("meteo-service : source inconnue « meteo »"));
+        // One Météo-France key for the vigilance and the map, under its new name and its old one.
+        for (const QString &option : {QStringLiteral("--meteofrance-key-file"), QStringLiteral("--vigilance-key-file")}) {
+            QProcess keyed;
+            keyed.start(QStringLiteral(METEO_SERVICE_PROGRAM), {QStringLiteral("--source"), QStringLiteral("open-meteo"), option,
+                                                                QStringLiteral("/nonexistent/key")});
+            QVERIFY(keyed.waitForFinished(10000));
+            QCOMPARE(keyed.exitCode(), 2);
+            QVERIFY(keyed.readAllStandardError().contains("illisible : /nonexistent/key"));
+        }
     }
 };
 

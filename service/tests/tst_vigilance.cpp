@@ -173,11 +173,11 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("key"));
         writeFile(path, "abc\n");
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
-        QVERIFY(!service::readVigilanceKey(path).ok());
-        QVERIFY(service::readVigilanceKey(path).error().text.contains("lisible par d'autres"));
+        QVERIFY(!service::readMeteoFranceKey(path).ok());
+        QVERIFY(service::readMeteoFranceKey(path).error().text.contains("lisible par d'autres"));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        QCOMPARE(service::readVigilanceKey(path).value(), QByteArray("abc"));
-        QVERIFY(!service::readVigilanceKey(dir.filePath(QStringLiteral("none"))).ok());
+        QCOMPARE(service::readMeteoFranceKey(path).value(), QByteArray("abc"));
+        QVERIFY(!service::readMeteoFranceKey(dir.filePath(QStringLiteral("none"))).ok());
     }
 };
 
