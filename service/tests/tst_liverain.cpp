@@ -136,6 +136,18 @@ private Q_SLOTS:
             const auto wet = std::count_if(mm.begin(), mm.end(), [](float v) { return v > 1; });
             QVERIFY2(wet > 80 && wet < 160, QByteArray::number(qlonglong(wet)).constData());
         }
+        // Rain everywhere reaches every corner of the map the mosaic covers, to its last cells.
+        OdimSpec everywhere;
+        everywhere.end = utc(10, 5);
+        everywhere.size = 700;
+        everywhere.rain = [](double, double) { return std::uint16_t(100); };
+        everywhere.quality = [](double, double) { return std::uint16_t(95); };
+        service::RadarProduct wide = smallRadar();
+        wide.xsize = wide.ysize = 700;
+        const service::Result<service::RainField> all = service::RadarReader(wide).read(odimFile(everywhere));
+        QVERIFY(all.ok());
+        const auto wet = std::count_if(all.value().mm.begin(), all.value().mm.end(), [](float v) { return v == 1.f; });
+        QCOMPARE(qsizetype(wet), qsizetype(all.value().mm.size()));
     }
 
     void radarRefusals_data()
