@@ -144,37 +144,31 @@ QByteArray piFile(const PiSpec &spec)
         codes_handle *h = codes_grib_handle_new_from_samples(nullptr, "regular_ll_sfc_grib2");
         if (!h)
             throw std::runtime_error("ecCodes sample");
-        size_t length = 0;
-        const auto setLong = [h](const char *key, long v) {
-            if (codes_set_long(h, key, v) != CODES_SUCCESS)
-                throw std::runtime_error(key);
-        };
-        const auto setDouble = [h](const char *key, double v) {
-            if (codes_set_double(h, key, v) != CODES_SUCCESS)
-                throw std::runtime_error(key);
-        };
-        setLong("discipline", 0);
-        setLong("productDefinitionTemplateNumber", 8);
-        setLong("parameterCategory", 1);
-        setLong("parameterNumber", spec.parameterNumber);
-        setLong("typeOfStatisticalProcessing", 1);
-        setLong("dataDate", run.date().year() * 10000 + run.date().month() * 100 + run.date().day());
-        setLong("dataTime", run.time().hour() * 100 + run.time().minute());
-        length = 1;
-        codes_set_string(h, "stepUnits", "m", &length);
-        setLong("startStep", minutes);
-        setLong("endStep", minutes + 15);
-        setLong("Ni", spec.ni);
-        setLong("Nj", spec.nj);
-        setLong("jScansPositively", 0);
-        setDouble("latitudeOfFirstGridPointInDegrees", spec.firstLatitude);
-        setDouble("longitudeOfFirstGridPointInDegrees", spec.firstLongitude);
-        setDouble("latitudeOfLastGridPointInDegrees", spec.firstLatitude - (spec.nj - 1) * spec.increment);
-        setDouble("longitudeOfLastGridPointInDegrees", spec.firstLongitude + (spec.ni - 1) * spec.increment);
-        setDouble("iDirectionIncrementInDegrees", spec.increment);
-        setDouble("jDirectionIncrementInDegrees", spec.increment);
-        setLong("bitmapPresent", 1);
-        setDouble("missingValue", 9999);
+        // In this order: the template before its keys, the step's unit before the steps.
+        const std::initializer_list<std::pair<const char *, long>> integers{
+            {"discipline", 0}, {"productDefinitionTemplateNumber", 8}, {"parameterCategory", 1},
+            {"parameterNumber", spec.parameterNumber}, {"typeOfStatisticalProcessing", 1},
+            {"dataDate", run.date().year() * 10000 + run.date().month() * 100 + run.date().day()},
+            {"dataTime", run.time().hour() * 100 + run.time().minute()}};
+        const std::initializer_list<std::pair<const char *, long>> grid{
+            {"startStep", minutes}, {"endStep", minutes + 15}, {"Ni", spec.ni}, {"Nj", spec.nj}, {"jScansPositively", 0}};
+        const std::initializer_list<std::pair<const char *, double>> reals{
+            {"latitudeOfFirstGridPointInDegrees", spec.firstLatitude}, {"longitudeOfFirstGridPointInDegrees", spec.firstLongitude},
+            {"latitudeOfLastGridPointInDegrees", spec.firstLatitude - (spec.nj - 1) * spec.increment},
+            {"longitudeOfLastGridPointInDegrees", spec.firstLongitude + (spec.ni - 1) * spec.increment},
+            {"iDirectionIncrementInDegrees", spec.increment}, {"jDirectionIncrementInDegrees", spec.increment},
+            {"bitmapPresent", 1}, {"missingValue", 9999}};
+        size_t length = 1;
+        bool ok = true;
+        for (const auto &[key, v] : integers)
+            ok = ok && codes_set_long(h, key, v) == CODES_SUCCESS;
+        ok = ok && codes_set_string(h, "stepUnits", "m", &length) == CODES_SUCCESS;
+        for (const auto &[key, v] : grid)
+            ok = ok && codes_set_long(h, key, v) == CODES_SUCCESS;
+        for (const auto &[key, v] : reals)
+            ok = ok && codes_set_double(h, key, v) == CODES_SUCCESS;
+        if (!ok)
+            throw std::runtime_error("ecCodes keys");
         std::vector<double> values(size_t(spec.ni) * size_t(spec.nj));
         for (int j = 0; j < spec.nj; ++j)
             for (int i = 0; i < spec.ni; ++i) {
