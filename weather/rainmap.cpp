@@ -98,6 +98,8 @@ RainMapIndex readRainMapIndex(const QByteArray &xml)
                 throw refused(QStringLiteral("source illisible"));
             index.source = source.toUtf8();
             index.made = instant(a.value(QLatin1StringView("maj")));
+            if (a.hasAttribute(QLatin1StringView("fin")))
+                index.end = instant(a.value(QLatin1StringView("fin")));
         } else if (reader.name() == QLatin1StringView("image")) {
             if (index.frames.size() == kMaxRainFrames)
                 throw refused(QStringLiteral("plus de %1 images").arg(kMaxRainFrames));

@@ -26,6 +26,7 @@ struct RainMapIndex {
     int columns = 0, rows = 0;
     QByteArray source;                // "simulation"
     QDateTime made;                   // when the source's data was made
+    QDateTime end;                    // where a live map's forecast ends, when it says (fin="…")
     QList<RainFrameRef> frames;       // in time order
 };
 

@@ -188,7 +188,8 @@ void RainMapWindowTest::naturesAndNoMap()
     bool unavailable = false;
     RawServer server([&unavailable](QTcpSocket *s, const QByteArray &request) {
         QByteArray xml = "<carte zone=\"metropole\" proj=\"EPSG:2154\" x0=\"150000\" y0=\"6850000\" pas=\"50000\" nx=\"4\" ny=\"3\" src=\""
-                         + QByteArray(unavailable ? "indisponible" : "radar,arome-pi") + "\" maj=\"" + meteo::instantText(kNow).toLatin1() + "\">";
+                         + QByteArray(unavailable ? "indisponible" : "radar,arome-pi") + "\" maj=\"" + meteo::instantText(kNow).toLatin1()
+                         + "\" fin=\"" + meteo::instantText(kNow.addSecs(3600 * 5 + 2400)).toLatin1() + "\">";
         // The last frame is a gap the service says it has: listed without a link.
         for (int i = 0; i < 4 && !unavailable; ++i)
             xml += "<image nature=\"" + QByteArray(i < 2 ? "observee" : "prevue") + "\" t=\"" + meteo::instantText(kNow.addSecs(900 * (i - 2) + 300)).toLatin1()
@@ -202,7 +203,7 @@ void RainMapWindowTest::naturesAndNoMap()
     QTRY_VERIFY(w.Carte->hasRain());
     QCOMPARE(w.shownFrame(), 1);
     QCOMPARE(w.Heure->text(), QStringLiteral("jeudi 14 h 10 · observée maintenant"));
-    QCOMPARE(w.Source->text(), QStringLiteral("Source : Météo-France"));
+    QCOMPARE(w.Source->text(), QStringLiteral("Source : Météo-France · jusqu'à jeudi 20 h"));
     QTest::keyClick(&w, Qt::Key_Right);
     QCOMPARE(w.Heure->text(), QStringLiteral("jeudi 14 h 25 · prévue dans 15 min"));
     QTRY_COMPARE(w.Images->frames().size(), 4);

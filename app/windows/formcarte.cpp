@@ -324,8 +324,10 @@ void FormCarte::present()
     }
     if (downloads_->hasIndex()) {
         showReceived(Recues, downloads_->received(), now);
+        // A live map ends where the forecast does: said beside its source.
         Source->setText(index.source == "simulation" ? QStringLiteral("Source : simulation du service météo")
                         : mapUnavailable(index)       ? QString()
+                        : index.end.isValid()         ? QStringLiteral("Source : Météo-France · jusqu'à ") + frameTimeText(index.end)
                                                       : QStringLiteral("Source : Météo-France"));
         QList<RainTimeline::Frame> strip;
         for (int f = 0; f < index.frames.size(); ++f)
