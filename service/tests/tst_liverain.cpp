@@ -49,7 +49,7 @@ service::RadarProduct smallRadar()
 
 service::PiProduct smallPi()
 {
-    return {.ni = 641, .nj = 441, .firstLatitude = 52, .firstLongitude = -6, .increment = 0.025};
+    return {.ni = 721, .nj = 481, .firstLatitude = 52, .firstLongitude = -6, .increment = 0.025};
 }
 
 // 2.5 mm in five minutes (30 mm/h) within 30 km of Paris, no data around Lyon, bad quality around
@@ -200,10 +200,15 @@ private Q_SLOTS:
         QVERIFY(std::isnan(mm[cellOf(kLyon)]));
         QCOMPARE(mm[cellOf(kBrest)], 0.f);
 
+        PiSpec everywhere = parisRun(utc(9, 0), {0});
+        everywhere.mm = [](double, double, int) { return 1.0; };
+        const std::vector<float> all = reader.read(piFile(everywhere)).value().steps[0].mm;
+        QCOMPARE(qsizetype(std::count(all.begin(), all.end(), 1.f)), qsizetype(all.size()));  // every cell of the map
+
         PiSpec otherGrid = parisRun(utc(9, 0), {0});
         otherGrid.increment = 0.05;
-        otherGrid.ni = 321;
-        otherGrid.nj = 221;
+        otherGrid.ni = 361;
+        otherGrid.nj = 241;
         for (const auto &[bad, why] : {std::pair{piFile(otherGrid), QByteArray("grille autre")},
                                        {QByteArray("{\"error\":\"quota\"}"), QByteArray("pas un fichier GRIB")}}) {
             const service::Result<service::PiRun> refused = reader.read(bad);

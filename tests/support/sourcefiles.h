@@ -29,7 +29,7 @@ std::pair<double, double> odimPoint(const OdimSpec &spec, double latitude, doubl
 QByteArray odimFile(const OdimSpec &spec);
 
 struct PiSpec {
-    int ni = 641, nj = 441;
+    int ni = 721, nj = 481;  // 52° N 6° W to 40° N 12° E
     double firstLatitude = 52, firstLongitude = -6, increment = 0.025;
     QDateTime run;
     QList<int> startMinutes;  // one message of 15 minutes from each
