@@ -31,6 +31,7 @@ void LiveRainMap::start(int intervalMs)
 void LiveRainMap::tick(const QDateTime &nowUtc)
 {
     const qint64 now = nowUtc.toSecsSinceEpoch();
+    lastTick_ = now;
     if (now >= radarDue_) {
         // The next image is due one period after the one published last.
         radarDue_ = (now - options_.radarLagSeconds) / kRadarEverySeconds * kRadarEverySeconds + kRadarEverySeconds
@@ -106,12 +107,15 @@ void LiveRainMap::readRadarField(const Result<RainField> &field)
 {
     if (!field.ok()) {
         options_.log("carte des pluies : " + field.error().text);
+    } else if (observed_.holds(field.value().start, field.value().end)) {
+        Q_EMIT fileRead();
+        return;  // the portal had nothing newer: the map and its date stay as they are
     } else if (const std::optional<QByteArray> why = observed_.add(field.value())) {
         options_.log("carte des pluies : image radar refusée : " + *why);
     } else {
         observedUntil_ = std::max(observedUntil_, field.value().end);
         observed_.dropBefore(observedUntil_ - 3 * 3600);
-        changed(field.value().end);
+        changed();
     }
     Q_EMIT fileRead();
 }
@@ -128,19 +132,18 @@ void LiveRainMap::readPiRun(const Result<PiRun> &run)
         for (const RainField &step : run.value().steps)
             if (const std::optional<QByteArray> why = forecast_.add(step))
                 options_.log("carte des pluies : prévision AROME-PI, " + *why);
-        changed(run.value().reference);
+        changed();
     }
     Q_EMIT fileRead();
 }
 
-void LiveRainMap::changed(qint64 published)
+void LiveRainMap::changed()
 {
     pngs_.clear();
-    const QDateTime t = QDateTime::fromSecsSinceEpoch(published, QTimeZone::utc());
-    if (!made_.isValid() || t > made_)
-        made_ = t;
-    else
-        made_ = made_.addSecs(1);  // another making all the same: the viewer asks its frames again
+    // When the map was made, to the minute as the index says it: a later making is a later minute,
+    // so that a viewer holding the frames of the last one asks for them again.
+    const qint64 minute = lastTick_ / 60 * 60;
+    made_ = QDateTime::fromSecsSinceEpoch(made_.isValid() ? std::max(minute, made_.toSecsSinceEpoch() + 60) : minute, QTimeZone::utc());
 }
 
 RainMapIndex LiveRainMap::index(const QDateTime &nowUtc)

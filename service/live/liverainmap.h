@@ -58,12 +58,12 @@ private:
     void readRun(const QByteArray &body);
     void readRadarField(const Result<RainField> &field);
     void readPiRun(const Result<PiRun> &run);
-    void changed(qint64 published);
+    void changed();
 
     Options options_;
     std::unique_ptr<QNetworkAccessManager> manager_;
     QuarterRain observed_, forecast_;
-    qint64 observedUntil_ = 0, radarDue_ = 0, runAsked_ = 0, runReference_ = 0;
+    qint64 observedUntil_ = 0, radarDue_ = 0, runAsked_ = 0, runReference_ = 0, lastTick_ = 0;
     QDateTime made_;
     QHash<qint64, QByteArray> pngs_;
     int calls_ = 0;

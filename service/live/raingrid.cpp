@@ -11,10 +11,9 @@ std::optional<QByteArray> QuarterRain::add(const RainField &field)
     if (field.end <= field.start || field.end > quarter + 900)
         return QByteArray("accumulation du " + QByteArray::number(field.start) + " au " + QByteArray::number(field.end)
                           + " à cheval sur deux quarts d'heure");
+    if (holds(field.start, field.end))
+        return std::nullopt;  // already counted: a publication read twice adds nothing
     Quarter &q = quarters_[quarter];
-    for (auto it = q.spans.cbegin(); it != q.spans.cend(); ++it)
-        if (field.start < it.value() && it.key() < field.end)
-            return std::nullopt;  // already counted: a publication read twice adds nothing
     q.spans.insert(field.start, field.end);
     if (q.mm.empty())
         q.mm = field.mm;
@@ -22,6 +21,17 @@ std::optional<QByteArray> QuarterRain::add(const RainField &field)
         for (size_t i = 0; i < q.mm.size() && i < field.mm.size(); ++i)
             q.mm[i] += field.mm[i];  // NaN stays NaN: no data for part of the quarter is no data
     return std::nullopt;
+}
+
+bool QuarterRain::holds(qint64 start, qint64 end) const
+{
+    const auto q = quarters_.constFind(start / 900 * 900);
+    if (q == quarters_.cend())
+        return false;
+    for (auto it = q->spans.cbegin(); it != q->spans.cend(); ++it)
+        if (start < it.value() && it.key() < end)
+            return true;
+    return false;
 }
 
 bool QuarterRain::whole(qint64 quarter) const

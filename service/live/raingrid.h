@@ -80,6 +80,8 @@ public:
     // Adds a field that lies within one quarter hour; the reason it cannot be otherwise.
     [[nodiscard]] std::optional<QByteArray> add(const RainField &field);
     [[nodiscard]] bool whole(qint64 quarter) const;
+    // Whether an accumulation over [start, end) is already counted (the same image read again).
+    [[nodiscard]] bool holds(qint64 start, qint64 end) const;
     // The quarter's cells as the frame's bytes (rain at its rate in mm/h, 255 no data), if whole.
     [[nodiscard]] std::optional<QByteArray> cells(qint64 quarter) const;
     void dropBefore(qint64 instant);

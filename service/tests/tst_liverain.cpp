@@ -313,6 +313,10 @@ private Q_SLOTS:
         QCOMPARE(levelAt(httpGet(base + "/carte/pluie/" + QByteArray::number(utc(10, 30).toSecsSinceEpoch())).body, kParis),
                  meteo::rain::levelOf(12));
         QCOMPARE(httpGet(base + "/weather/local/FR75056?dayf=2").status, 200);
+        // The portal late, the same image again: the map and its date stay as they were.
+        at(10, 44, odimFile(showers(utc(10, 35))));
+        now = utc(10, 39);
+        QCOMPARE(httpGet(base + "/carte/pluie").body, index.body);
 
         for (const QByteArray &head : portal.requests) {
             QVERIFY(head.contains("apikey: SECRET-KEY-5678\r\n"));
