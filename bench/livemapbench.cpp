@@ -25,6 +25,22 @@ qint64 statusOf(qint64 pid, const char *field);   // servicememory.cpp
 
 namespace {
 
+// A run of the product's grid from `reference`, its 24 quarter hours.
+testing::RunPlan fullRun(const QDateTime &reference)
+{
+    const service::PiProduct product;
+    testing::RunPlan pi;
+    pi.ni = product.ni;
+    pi.nj = product.nj;
+    pi.firstLatitude = product.firstLatitude;
+    pi.firstLongitude = product.firstLongitude;
+    pi.increment = product.increment;
+    pi.run = reference;
+    for (int m = 0; m < product.lastMinutes; m += product.stepMinutes)
+        pi.startMinutes << m;
+    return pi;
+}
+
 double ms(const QElapsedTimer &t)
 {
     return double(t.nsecsElapsed()) / 1e6;
@@ -42,7 +58,7 @@ std::uint16_t showers(double x, double y)
 int liveMap()
 {
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    testing::OdimSpec radar;
+    testing::MosaicPlan radar;
     radar.size = 3472;
     radar.scale = 500;
     radar.end = QDateTime::fromSecsSinceEpoch(now.toSecsSinceEpoch() / 300 * 300, QTimeZone::utc());
@@ -59,16 +75,8 @@ int liveMap()
                 "(target at most 200 ms; the first, working out the grid's mapping through PROJ, %.0f ms)%s\n",
                 double(mosaic.size()) / 1e6, ms(t), first, radarOk && againOk ? "" : " REFUSED");
 
-    testing::PiSpec pi;
     const service::PiProduct product;
-    pi.ni = product.ni;
-    pi.nj = product.nj;
-    pi.firstLatitude = product.firstLatitude;
-    pi.firstLongitude = product.firstLongitude;
-    pi.increment = product.increment;
-    pi.run = QDateTime::fromSecsSinceEpoch((now.toSecsSinceEpoch() - 35 * 60) / 3600 * 3600, QTimeZone::utc());
-    for (int m = 0; m < 360; m += 15)
-        pi.startMinutes << m;
+    testing::RunPlan pi = fullRun(QDateTime::fromSecsSinceEpoch((now.toSecsSinceEpoch() - 35 * 60) / 3600 * 3600, QTimeZone::utc()));
     pi.mm = [](double latitude, double longitude, int minutes) {
         return double(showers(longitude * 75000 + minutes * 400, latitude * 111000)) / 100;
     };
@@ -169,7 +177,7 @@ int portal(quint16 port)
                 const qint64 now = QDateTime::currentSecsSinceEpoch();
                 QByteArray body;
                 if (head.contains("/radar/")) {
-                    testing::OdimSpec radar;
+                    testing::MosaicPlan radar;
                     radar.size = 3472;
                     radar.scale = 500;
                     const qint64 end = (now - 4 * 60) / 300 * 300;
@@ -182,16 +190,7 @@ int portal(quint16 port)
                 } else {
                     const qsizetype at = head.indexOf("referencetime=");
                     const QDateTime run = QDateTime::fromString(QString::fromLatin1(head.mid(at + 14, 20)), Qt::ISODate);
-                    testing::PiSpec pi;
-                    const service::PiProduct product;
-                    pi.ni = product.ni;
-                    pi.nj = product.nj;
-                    pi.firstLatitude = product.firstLatitude;
-                    pi.firstLongitude = product.firstLongitude;
-                    pi.increment = product.increment;
-                    pi.run = run.toUTC();
-                    for (int m = 0; m < 360; m += 15)
-                        pi.startMinutes << m;
+                    testing::RunPlan pi = fullRun(run.toUTC());
                     const qint64 reference = run.toSecsSinceEpoch();
                     pi.mm = [reference](double latitude, double longitude, int minutes) {
                         return frontRain(latitude, longitude, reference + minutes * 60);

@@ -28,12 +28,12 @@ int main(int argc, char **argv)
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
     const QDateTime end(QDate(2026, 12, 10), QTime(10, 5), QTimeZone::utc());
-    testing::OdimSpec radar;
+    testing::MosaicPlan radar;
     radar.size = fuzzRadar().xsize;
     radar.scale = fuzzRadar().scale;
     radar.end = end;
     radar.rain = [](double x, double) { return std::uint16_t(x > 0 ? 120 : 0); };
-    testing::PiSpec pi;
+    testing::RunPlan pi;
     const service::PiProduct p = fuzzPi();
     pi.ni = p.ni;
     pi.nj = p.nj;

@@ -191,10 +191,14 @@ int readerMain(const QString &format)
     return output.status() == QDataStream::Ok && out.flush() ? 0 : 1;
 }
 
-void readRadarApart(const QString &program, const RadarProduct &product, const QByteArray &file, QObject *context,
-                    std::function<void(Result<RainField>)> done)
+namespace {
+
+// Runs the reader and hands `decode` its output past the verdict, or `done` the reason it gives.
+template <class T>
+void readApart(const QString &program, const char *format, const QByteArray &head, const QByteArray &file, QObject *context,
+               std::function<void(Result<T>)> done, Result<T> (*decode)(QDataStream &))
 {
-    runApart(program, "radar", head(product, file), file, context, [done = std::move(done)](const Result<QByteArray> &output) {
+    runApart(program, format, head, file, context, [done = std::move(done), decode](const Result<QByteArray> &output) {
         if (!output.ok())
             return done(output.error());
         QDataStream s(output.value());
@@ -205,38 +209,44 @@ void readRadarApart(const QString &program, const RadarProduct &product, const Q
             s >> why;
             return done(HttpError{502, why.left(500)});
         }
-        std::optional<RainField> field = readField(s);
-        done(field ? Result<RainField>(std::move(*field)) : Result<RainField>(broken("réponse illisible")));
+        done(decode(s));
     });
+}
+
+Result<RainField> decodeField(QDataStream &s)
+{
+    std::optional<RainField> field = readField(s);
+    return field ? Result<RainField>(std::move(*field)) : Result<RainField>(broken("réponse illisible"));
+}
+
+Result<PiRun> decodeRun(QDataStream &s)
+{
+    PiRun run;
+    qint32 steps = 0;
+    s >> run.reference >> run.refused >> steps;
+    if (s.status() != QDataStream::Ok || steps < 0 || steps > 200)
+        return broken("réponse illisible");
+    for (qint32 i = 0; i < steps; ++i) {
+        std::optional<RainField> step = readField(s);
+        if (!step)
+            return broken("réponse illisible");
+        run.steps << std::move(*step);
+    }
+    return run;
+}
+
+} // namespace
+
+void readRadarApart(const QString &program, const RadarProduct &product, const QByteArray &file, QObject *context,
+                    std::function<void(Result<RainField>)> done)
+{
+    readApart(program, "radar", head(product, file), file, context, std::move(done), &decodeField);
 }
 
 void readRunApart(const QString &program, const PiProduct &product, const QByteArray &file, QObject *context,
                   std::function<void(Result<PiRun>)> done)
 {
-    runApart(program, "arome-pi", head(product, file), file, context, [done = std::move(done)](const Result<QByteArray> &output) {
-        if (!output.ok())
-            return done(output.error());
-        QDataStream s(output.value());
-        bool ok = false;
-        s >> ok;
-        if (!ok) {
-            QByteArray why;
-            s >> why;
-            return done(HttpError{502, why.left(500)});
-        }
-        PiRun run;
-        qint32 steps = 0;
-        s >> run.reference >> run.refused >> steps;
-        if (s.status() != QDataStream::Ok || steps < 0 || steps > 200)
-            return done(broken("réponse illisible"));
-        for (qint32 i = 0; i < steps; ++i) {
-            std::optional<RainField> step = readField(s);
-            if (!step)
-                return done(broken("réponse illisible"));
-            run.steps << std::move(*step);
-        }
-        done(std::move(run));
-    });
+    readApart(program, "arome-pi", head(product, file), file, context, std::move(done), &decodeRun);
 }
 
 } // namespace service

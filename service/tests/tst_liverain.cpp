@@ -41,7 +41,7 @@ size_t cellOf(Place p)
     return size_t(std::lround((g.y0 - m.y) / g.step)) * size_t(g.columns) + size_t(std::lround((m.x - g.x0) / g.step));
 }
 
-// The products the files made here promise: smaller than Météo-France's, as OdimSpec and PiSpec make them.
+// The products the files made here promise: smaller than Météo-France's, as MosaicPlan and RunPlan make them.
 service::RadarProduct smallRadar()
 {
     return {.xsize = 480, .ysize = 480, .scale = 2500};
@@ -54,19 +54,19 @@ service::PiProduct smallPi()
 
 // 2.5 mm in five minutes (30 mm/h) within 30 km of Paris, no data around Lyon, bad quality around
 // Bordeaux, nothing detected elsewhere.
-OdimSpec showers(const QDateTime &end, std::uint16_t raw = 250)
+MosaicPlan showers(const QDateTime &end, std::uint16_t raw = 250)
 {
-    OdimSpec spec;
-    spec.end = end;
-    const auto near = [spec](Place p) {
-        const auto [px, py] = odimPoint(spec, p.latitude, p.longitude);
+    MosaicPlan plan;
+    plan.end = end;
+    const auto near = [plan](Place p) {
+        const auto [px, py] = odimPoint(plan, p.latitude, p.longitude);
         return [px, py](double x, double y) { return std::hypot(x - px, y - py) < 30000; };
     };
-    spec.rain = [paris = near(kParis), lyon = near(kLyon), raw](double x, double y) {
+    plan.rain = [paris = near(kParis), lyon = near(kLyon), raw](double x, double y) {
         return paris(x, y) ? raw : lyon(x, y) ? std::uint16_t(65535) : std::uint16_t(0);
     };
-    spec.quality = [bordeaux = near(kBordeaux)](double x, double y) { return std::uint16_t(bordeaux(x, y) ? 10 : 95); };
-    return spec;
+    plan.quality = [bordeaux = near(kBordeaux)](double x, double y) { return std::uint16_t(bordeaux(x, y) ? 10 : 95); };
+    return plan;
 }
 
 double kmFrom(Place p, double latitude, double longitude)
@@ -76,20 +76,20 @@ double kmFrom(Place p, double latitude, double longitude)
 }
 
 // A run: 3 mm a quarter within 40 km of Paris for the first hour, dry after; missing around Lyon.
-PiSpec parisRun(const QDateTime &run, QList<int> starts = {})
+RunPlan parisRun(const QDateTime &run, QList<int> starts = {})
 {
-    PiSpec spec;
-    spec.run = run;
+    RunPlan plan;
+    plan.run = run;
     if (starts.isEmpty())
         for (int m = 0; m < 360; m += 15)
             starts << m;
-    spec.startMinutes = starts;
-    spec.mm = [](double lat, double lon, int minutes) {
+    plan.startMinutes = starts;
+    plan.mm = [](double lat, double lon, int minutes) {
         if (kmFrom(kLyon, lat, lon) < 40)
             return double(NAN);
         return kmFrom(kParis, lat, lon) < 40 && minutes < 60 ? 3.0 : 0.0;
     };
-    return spec;
+    return plan;
 }
 
 int levelAt(const QByteArray &png, Place p)
@@ -128,7 +128,7 @@ private Q_SLOTS:
             QVERIFY2(wet > 80 && wet < 160, QByteArray::number(qlonglong(wet)).constData());
         }
         // Rain everywhere reaches every corner of the map the mosaic covers, to its last cells.
-        OdimSpec everywhere;
+        MosaicPlan everywhere;
         everywhere.end = utc(10, 5);
         everywhere.size = 700;
         everywhere.rain = [](double, double) { return std::uint16_t(100); };
@@ -145,18 +145,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QByteArray>("why");
-        const OdimSpec good = showers(utc(10, 5));
-        const auto with = [&good](const std::function<void(OdimSpec &)> &change) {
-            OdimSpec s = good;
+        const MosaicPlan good = showers(utc(10, 5));
+        const auto with = [&good](const std::function<void(MosaicPlan &)> &change) {
+            MosaicPlan s = good;
             change(s);
             return odimFile(s);
         };
-        QTest::newRow("grid size") << with([](OdimSpec &s) { s.size = 400; }) << QByteArray("grille de 400");
-        QTest::newRow("cell size") << with([](OdimSpec &s) { s.scale = 2000; }) << QByteArray("cellules de 2000 m");
-        QTest::newRow("quantity") << with([](OdimSpec &s) { s.quantity = "DBZH"; }) << QByteArray("grandeur « DBZH »");
-        QTest::newRow("projection") << with([](OdimSpec &s) { s.projdef = "+proj=lcc +lat_1=44 +lat_2=49 +lat_0=46.5 +lon_0=3 +ellps=GRS80"; })
+        QTest::newRow("grid size") << with([](MosaicPlan &s) { s.size = 400; }) << QByteArray("grille de 400");
+        QTest::newRow("cell size") << with([](MosaicPlan &s) { s.scale = 2000; }) << QByteArray("cellules de 2000 m");
+        QTest::newRow("quantity") << with([](MosaicPlan &s) { s.quantity = "DBZH"; }) << QByteArray("grandeur « DBZH »");
+        QTest::newRow("projection") << with([](MosaicPlan &s) { s.projdef = "+proj=lcc +lat_1=44 +lat_2=49 +lat_0=46.5 +lon_0=3 +ellps=GRS80"; })
                                     << QByteArray("stéréographique");
-        QTest::newRow("span") << with([](OdimSpec &s) { s.minutes = 10; }) << QByteArray("image de 10 min");
+        QTest::newRow("span") << with([](MosaicPlan &s) { s.minutes = 10; }) << QByteArray("image de 10 min");
         QTest::newRow("value beyond any rain") << odimFile(showers(utc(10, 5), 9000)) << QByteArray("hors de l'étendue");
         const QByteArray file = odimFile(good);
         QTest::newRow("cut short") << file.left(file.size() * 2 / 3) << QByteArray("illisible");
@@ -181,7 +181,7 @@ private Q_SLOTS:
     void piRunOnTheMap()
     {
         service::PiReader reader(smallPi());
-        PiSpec wrong = parisRun(utc(9, 0), {30});
+        RunPlan wrong = parisRun(utc(9, 0), {30});
         wrong.parameterNumber = 52;  // a rate, not the quarter's rain
         const QByteArray last = piFile(parisRun(utc(9, 0), {345}));
         const QByteArray file = piFile(parisRun(utc(9, 0), {0, 15, 45})) + piFile(wrong) + last.left(last.size() / 2);
@@ -200,12 +200,12 @@ private Q_SLOTS:
         QVERIFY(std::isnan(mm[cellOf(kLyon)]));
         QCOMPARE(mm[cellOf(kBrest)], 0.f);
 
-        PiSpec everywhere = parisRun(utc(9, 0), {0});
+        RunPlan everywhere = parisRun(utc(9, 0), {0});
         everywhere.mm = [](double, double, int) { return 1.0; };
         const std::vector<float> all = reader.read(piFile(everywhere)).value().steps[0].mm;
         QCOMPARE(qsizetype(std::count(all.begin(), all.end(), 1.f)), qsizetype(all.size()));  // every cell of the map
 
-        PiSpec otherGrid = parisRun(utc(9, 0), {0});
+        RunPlan otherGrid = parisRun(utc(9, 0), {0});
         otherGrid.increment = 0.05;
         otherGrid.ni = 361;
         otherGrid.nj = 241;
@@ -279,7 +279,7 @@ private Q_SLOTS:
 
         // An image refused: its quarter is a gap, said once in the log; the map around it stays.
         at(10, 24, odimFile([] {
-               OdimSpec s = showers(utc(10, 20));
+               MosaicPlan s = showers(utc(10, 20));
                s.quantity = "DBZH";
                return s;
            }()));

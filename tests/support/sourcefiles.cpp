@@ -67,33 +67,33 @@ void scale(hid_t what, double gain, double nodata)
 
 } // namespace
 
-std::pair<double, double> odimPoint(const OdimSpec &spec, double latitude, double longitude)
+std::pair<double, double> odimPoint(const MosaicPlan &plan, double latitude, double longitude)
 {
     PJ_CONTEXT *context = proj_context_create();
-    PJ *p = geoToGrid(context, spec.projdef);
+    PJ *p = geoToGrid(context, plan.projdef);
     const PJ_COORD c = proj_trans(p, PJ_FWD, proj_coord(longitude, latitude, 0, 0));
     proj_destroy(p);
     proj_context_destroy(context);
     return {c.xy.x, c.xy.y};
 }
 
-QByteArray odimFile(const OdimSpec &spec)
+QByteArray odimFile(const MosaicPlan &plan)
 {
     PJ_CONTEXT *context = proj_context_create();
-    PJ *p = geoToGrid(context, spec.projdef);
+    PJ *p = geoToGrid(context, plan.projdef);
     const PJ_COORD centre = proj_trans(p, PJ_FWD, proj_coord(2.5, 46.5, 0, 0));
-    const double half = spec.size * spec.scale / 2, left = centre.xy.x - half, top = centre.xy.y + half;
+    const double half = plan.size * plan.scale / 2, left = centre.xy.x - half, top = centre.xy.y + half;
     const PJ_COORD ul = proj_trans(p, PJ_INV, proj_coord(left, top, 0, 0));
     const PJ_COORD lr = proj_trans(p, PJ_INV, proj_coord(left + 2 * half, top - 2 * half, 0, 0));
     proj_destroy(p);
     proj_context_destroy(context);
 
-    std::vector<std::uint16_t> rain(size_t(spec.size) * size_t(spec.size)), quality(rain.size());
-    for (int row = 0; row < spec.size; ++row)
-        for (int col = 0; col < spec.size; ++col) {
-            const double x = left + (col + 0.5) * spec.scale, y = top - (row + 0.5) * spec.scale;
-            rain[size_t(row) * size_t(spec.size) + size_t(col)] = spec.rain(x, y);
-            quality[size_t(row) * size_t(spec.size) + size_t(col)] = spec.quality(x, y);
+    std::vector<std::uint16_t> rain(size_t(plan.size) * size_t(plan.size)), quality(rain.size());
+    for (int row = 0; row < plan.size; ++row)
+        for (int col = 0; col < plan.size; ++col) {
+            const double x = left + (col + 0.5) * plan.scale, y = top - (row + 0.5) * plan.scale;
+            rain[size_t(row) * size_t(plan.size) + size_t(col)] = plan.rain(x, y);
+            quality[size_t(row) * size_t(plan.size) + size_t(col)] = plan.quality(x, y);
         }
 
     const hid_t access = H5Pcreate(H5P_FILE_ACCESS);
@@ -102,13 +102,13 @@ QByteArray odimFile(const OdimSpec &spec)
     text(file, "Conventions", "ODIM_H5/V2_2");
     const auto group = [](hid_t parent, const char *name) { return H5Gcreate2(parent, name, H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT); };
     const hid_t what = group(file, "what"), where = group(file, "where");
-    const QDateTime start = spec.end.addSecs(-60 * spec.minutes).toUTC(), end = spec.end.toUTC();
+    const QDateTime start = plan.end.addSecs(-60 * plan.minutes).toUTC(), end = plan.end.toUTC();
     text(what, "object", "COMP");
     text(what, "date", end.toString(QStringLiteral("yyyyMMdd")).toLatin1());
     text(what, "time", end.toString(QStringLiteral("HHmmss")).toLatin1());
-    text(where, "projdef", spec.projdef);
-    for (const auto &[name, v] : {std::pair{"xsize", double(spec.size)}, {"ysize", double(spec.size)}, {"xscale", spec.scale},
-                                  {"yscale", spec.scale}, {"UL_lon", ul.lp.lam}, {"UL_lat", ul.lp.phi}, {"LR_lon", lr.lp.lam},
+    text(where, "projdef", plan.projdef);
+    for (const auto &[name, v] : {std::pair{"xsize", double(plan.size)}, {"ysize", double(plan.size)}, {"xscale", plan.scale},
+                                  {"yscale", plan.scale}, {"UL_lon", ul.lp.lam}, {"UL_lat", ul.lp.phi}, {"LR_lon", lr.lp.lam},
                                   {"LR_lat", lr.lp.phi}})
         number(where, name, v);
     const hid_t dataset = group(file, "dataset1"), datasetWhat = group(dataset, "what");
@@ -118,13 +118,13 @@ QByteArray odimFile(const OdimSpec &spec)
     text(datasetWhat, "enddate", end.toString(QStringLiteral("yyyyMMdd")).toLatin1());
     text(datasetWhat, "endtime", end.toString(QStringLiteral("HHmmss")).toLatin1());
     const hid_t data = group(dataset, "data1"), dataWhat = group(data, "what");
-    text(dataWhat, "quantity", spec.quantity);
+    text(dataWhat, "quantity", plan.quantity);
     scale(dataWhat, 0.01, 65535);
-    grid(data, rain, spec.size, H5T_STD_U16LE);
+    grid(data, rain, plan.size, H5T_STD_U16LE);
     const hid_t qualityGroup = group(data, "quality1"), qualityWhat = group(qualityGroup, "what");
     text(qualityWhat, "quantity", "QIND");
     scale(qualityWhat, 0.01, 255);
-    grid(qualityGroup, quality, spec.size, H5T_STD_U8LE);  // a percentage: one byte
+    grid(qualityGroup, quality, plan.size, H5T_STD_U8LE);  // a percentage: one byte
     for (const hid_t g : {qualityWhat, qualityGroup, dataWhat, data, datasetWhat, dataset, where, what})
         H5Gclose(g);
     H5Fflush(file, H5F_SCOPE_GLOBAL);
@@ -136,27 +136,27 @@ QByteArray odimFile(const OdimSpec &spec)
     return image;
 }
 
-QByteArray piFile(const PiSpec &spec)
+QByteArray piFile(const RunPlan &plan)
 {
     QByteArray out;
-    const QDateTime run = spec.run.toUTC();
-    for (const int minutes : spec.startMinutes) {
+    const QDateTime run = plan.run.toUTC();
+    for (const int minutes : plan.startMinutes) {
         codes_handle *h = codes_grib_handle_new_from_samples(nullptr, "regular_ll_sfc_grib2");
         if (!h)
             throw std::runtime_error("ecCodes sample");
         // In this order: the template before its keys, the step's unit before the steps.
         const std::initializer_list<std::pair<const char *, long>> integers{
             {"discipline", 0}, {"productDefinitionTemplateNumber", 8}, {"parameterCategory", 1},
-            {"parameterNumber", spec.parameterNumber}, {"typeOfStatisticalProcessing", 1},
+            {"parameterNumber", plan.parameterNumber}, {"typeOfStatisticalProcessing", 1},
             {"dataDate", run.date().year() * 10000 + run.date().month() * 100 + run.date().day()},
             {"dataTime", run.time().hour() * 100 + run.time().minute()}};
         const std::initializer_list<std::pair<const char *, long>> grid{
-            {"startStep", minutes}, {"endStep", minutes + 15}, {"Ni", spec.ni}, {"Nj", spec.nj}, {"jScansPositively", 0}};
+            {"startStep", minutes}, {"endStep", minutes + 15}, {"Ni", plan.ni}, {"Nj", plan.nj}, {"jScansPositively", 0}};
         const std::initializer_list<std::pair<const char *, double>> reals{
-            {"latitudeOfFirstGridPointInDegrees", spec.firstLatitude}, {"longitudeOfFirstGridPointInDegrees", spec.firstLongitude},
-            {"latitudeOfLastGridPointInDegrees", spec.firstLatitude - (spec.nj - 1) * spec.increment},
-            {"longitudeOfLastGridPointInDegrees", spec.firstLongitude + (spec.ni - 1) * spec.increment},
-            {"iDirectionIncrementInDegrees", spec.increment}, {"jDirectionIncrementInDegrees", spec.increment},
+            {"latitudeOfFirstGridPointInDegrees", plan.firstLatitude}, {"longitudeOfFirstGridPointInDegrees", plan.firstLongitude},
+            {"latitudeOfLastGridPointInDegrees", plan.firstLatitude - (plan.nj - 1) * plan.increment},
+            {"longitudeOfLastGridPointInDegrees", plan.firstLongitude + (plan.ni - 1) * plan.increment},
+            {"iDirectionIncrementInDegrees", plan.increment}, {"jDirectionIncrementInDegrees", plan.increment},
             {"bitmapPresent", 1}, {"missingValue", 9999}};
         size_t length = 1;
         bool ok = true;
@@ -169,11 +169,11 @@ QByteArray piFile(const PiSpec &spec)
             ok = ok && codes_set_double(h, key, v) == CODES_SUCCESS;
         if (!ok)
             throw std::runtime_error("ecCodes keys");
-        std::vector<double> values(size_t(spec.ni) * size_t(spec.nj));
-        for (int j = 0; j < spec.nj; ++j)
-            for (int i = 0; i < spec.ni; ++i) {
-                const double v = spec.mm(spec.firstLatitude - j * spec.increment, spec.firstLongitude + i * spec.increment, minutes);
-                values[size_t(j) * size_t(spec.ni) + size_t(i)] = std::isnan(v) ? 9999 : v;
+        std::vector<double> values(size_t(plan.ni) * size_t(plan.nj));
+        for (int j = 0; j < plan.nj; ++j)
+            for (int i = 0; i < plan.ni; ++i) {
+                const double v = plan.mm(plan.firstLatitude - j * plan.increment, plan.firstLongitude + i * plan.increment, minutes);
+                values[size_t(j) * size_t(plan.ni) + size_t(i)] = std::isnan(v) ? 9999 : v;
             }
         if (codes_set_double_array(h, "values", values.data(), values.size()) != CODES_SUCCESS)
             throw std::runtime_error("values");

@@ -11,7 +11,7 @@
 
 namespace testing {
 
-struct OdimSpec {
+struct MosaicPlan {
     int size = 480;        // cells each way
     double scale = 2500;   // metres
     QByteArray projdef = "+proj=stere +lat_0=90 +lon_0=0 +lat_ts=45 +ellps=WGS84";
@@ -23,12 +23,12 @@ struct OdimSpec {
     std::function<std::uint16_t(double x, double y)> rain = [](double, double) { return std::uint16_t(0); };
     std::function<std::uint16_t(double x, double y)> quality = [](double, double) { return std::uint16_t(100); };
 };
-// A place's position in the spec's projection, metres.
-std::pair<double, double> odimPoint(const OdimSpec &spec, double latitude, double longitude);
+// A place's position in the plan's projection, metres.
+std::pair<double, double> odimPoint(const MosaicPlan &plan, double latitude, double longitude);
 // The mosaic, centred on 46.5° N 2.5° E.
-QByteArray odimFile(const OdimSpec &spec);
+QByteArray odimFile(const MosaicPlan &plan);
 
-struct PiSpec {
+struct RunPlan {
     int ni = 721, nj = 481;  // 52° N 6° W to 40° N 12° E
     double firstLatitude = 52, firstLongitude = -6, increment = 0.025;
     QDateTime run;
@@ -37,6 +37,6 @@ struct PiSpec {
     // mm over the quarter at a point (NaN: missing) for the step starting at `minutes`.
     std::function<double(double latitude, double longitude, int minutes)> mm = [](double, double, int) { return 0.0; };
 };
-QByteArray piFile(const PiSpec &spec);
+QByteArray piFile(const RunPlan &plan);
 
 } // namespace testing
