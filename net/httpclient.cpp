@@ -10,7 +10,6 @@
 namespace meteo {
 namespace {
 
-constexpr char kCut[] = "Connexion interrompue";
 constexpr char kLate[] = "Délai dépassé";
 
 QByteArray socketErrorText(int error)

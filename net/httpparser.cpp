@@ -6,7 +6,6 @@
 namespace meteo {
 namespace {
 
-constexpr char kCut[] = "Connexion interrompue";
 constexpr char kInvalid[] = "Réponse HTTP invalide";
 constexpr char kEncoding[] = "Encodage de réponse non pris en charge";
 

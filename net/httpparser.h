@@ -8,6 +8,9 @@
 
 namespace meteo {
 
+// The status text of a connection that ends before its answer does, from the parser or the socket.
+inline constexpr char kCut[] = "Connexion interrompue";
+
 struct HttpEvent {
     enum Kind { Head, Body, Done, Error };
     Kind kind = Error;

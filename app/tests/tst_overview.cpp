@@ -319,6 +319,6 @@ private Q_SLOTS:
     }
 };
 
-static const testing::RegisterTest<OverviewTest> registered;
+static const testing::RegisterTest<OverviewTest> registeredOverviewTest;
 
 #include "tst_overview.moc"

@@ -221,6 +221,6 @@ void RainMapWindowTest::naturesAndNoMap()
     QVERIFY(!w.Carte->hasRain());
 }
 
-static const testing::RegisterTest<RainMapWindowTest> registered;
+static const testing::RegisterTest<RainMapWindowTest> registeredRainMapWindowTest;
 
 #include "tst_rainmapwindow.moc"

@@ -395,5 +395,5 @@ private Q_SLOTS:
     }
 };
 
-static const testing::RegisterTest<WindowsTest> registered;
+static const testing::RegisterTest<WindowsTest> registeredWindowsTest;
 #include "tst_windows.moc"

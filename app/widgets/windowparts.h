@@ -8,6 +8,9 @@ class QWidget;
 
 namespace meteo {
 
+// The side of a condition icon in a row of the lists (days, cities), in device-independent pixels.
+inline constexpr int kIcon = 40;
+
 void closeOnEscape(QWidget *window);
 // `page` as the whole of `window`, in a frameless area that scrolls it when the window is smaller.
 void fillWithScrolledPage(QWidget *window, QWidget *page);

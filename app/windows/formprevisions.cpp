@@ -31,7 +31,6 @@ struct Column {
 constexpr Column kColumns[] = {{"Jour", "Jour", 14},          {"IconeJour", "Ciel de jour", 0}, {"IconeNuit", "Ciel de nuit", 0},
                                {"Ciel", "Ciel", 20},           {"Temp", "Températures", 28},     {"Pluie", "Risque de pluie", 6},
                                {"Vent", "Vent", 11},           {"Soleil", "Soleil", 18}};
-constexpr int kIcon = 40;
 const QRegularExpression kSeconds(QStringLiteral("(?<=\\d\\d:\\d\\d):\\d\\d"));
 
 } // namespace

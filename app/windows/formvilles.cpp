@@ -24,9 +24,6 @@
 #include <QVBoxLayout>
 
 namespace meteo {
-namespace {
-constexpr int kIcon = 40;
-}
 
 QPixmap OverviewDelegate::icon(const QByteArray &code, double ratio) const
 {

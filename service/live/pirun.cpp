@@ -11,7 +11,7 @@
 namespace service {
 namespace {
 
-HttpError refused(const QByteArray &why)
+HttpError refusedStep(const QByteArray &why)
 {
     return {502, "prévision AROME-PI refusée : " + why};
 }
@@ -54,9 +54,9 @@ PiReader::PiReader(PiProduct product, const MapGrid &grid) : product_(product), 
 Result<PiRun> PiReader::read(const QByteArray &file)
 {
     if (file.size() > kMaxSourceFile)
-        return refused("fichier de plus de 64 Mio");
+        return refusedStep("fichier de plus de 64 Mio");
     if (!file.startsWith("GRIB"))
-        return refused("ce n'est pas un fichier GRIB");
+        return refusedStep("ce n'est pas un fichier GRIB");
     if (mapping_.target.empty()) {
         const PiProduct &p = product_;
         mapping_ = mapCells(
@@ -154,7 +154,7 @@ Result<PiRun> PiReader::read(const QByteArray &file)
             run.refused << which + why;
     }
     if (run.steps.isEmpty())
-        return refused(run.refused.isEmpty() ? QByteArray("aucun message") : run.refused.first());
+        return refusedStep(run.refused.isEmpty() ? QByteArray("aucun message") : run.refused.first());
     run.reference = *reference;
     return run;
 }

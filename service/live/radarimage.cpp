@@ -11,7 +11,7 @@
 namespace service {
 namespace {
 
-HttpError refused(const QByteArray &why)
+HttpError refusedImage(const QByteArray &why)
 {
     return {502, "image radar refusée : " + why};
 }
@@ -126,23 +126,23 @@ struct Slab {
 Result<std::vector<std::uint16_t>> grid(hid_t file, const QByteArray &path, int xsize, int ysize, const Slab &slab)
 {
     if (!exists(file, path))
-        return refused(path + " absent");
+        return refusedImage(path + " absent");
     const Id data(H5Dopen2(file, path.constData(), H5P_DEFAULT));
     const Id space(data ? H5Dget_space(data.get()) : -1), type(data ? H5Dget_type(data.get()) : -1);
     std::array<hsize_t, 2> dims{};
     if (!space || !type || H5Sget_simple_extent_ndims(space.get()) != 2 || H5Sget_simple_extent_dims(space.get(), dims.data(), nullptr) != 2)
-        return refused(path + " n'est pas une grille");
+        return refusedImage(path + " n'est pas une grille");
     if (dims[0] != hsize_t(ysize) || dims[1] != hsize_t(xsize))
-        return refused(path + " de " + QByteArray::number(dims[1]) + " × " + QByteArray::number(dims[0]) + " au lieu de "
+        return refusedImage(path + " de " + QByteArray::number(dims[1]) + " × " + QByteArray::number(dims[0]) + " au lieu de "
                        + QByteArray::number(xsize) + " × " + QByteArray::number(ysize));
     if (H5Tget_class(type.get()) != H5T_INTEGER || H5Tget_size(type.get()) > 2 || H5Tget_sign(type.get()) != H5T_SGN_NONE)
-        return refused(path + " n'est pas en entiers non signés de 8 ou 16 bits");
+        return refusedImage(path + " n'est pas en entiers non signés de 8 ou 16 bits");
     const std::array<hsize_t, 2> start{hsize_t(slab.row), hsize_t(slab.column)}, count{hsize_t(slab.rows), hsize_t(slab.columns)};
     const Id memory(H5Screate_simple(2, count.data(), nullptr));
     std::vector<std::uint16_t> values(size_t(slab.rows) * size_t(slab.columns));
     if (H5Sselect_hyperslab(space.get(), H5S_SELECT_SET, start.data(), nullptr, count.data(), nullptr) < 0
         || H5Dread(data.get(), H5T_NATIVE_UINT16, memory.get(), space.get(), H5P_DEFAULT, values.data()) < 0)
-        return refused(path + " illisible (fichier tronqué ?)");
+        return refusedImage(path + " illisible (fichier tronqué ?)");
     return values;
 }
 
@@ -205,7 +205,7 @@ Result<const RadarReader::Lattice *> RadarReader::latticeFor(const Georef &g)
     };
     if (!fromGeo || !toLambert || !proj_angular_input(fromGeo, PJ_FWD)) {
         release();
-        return refused("projection illisible : " + g.projdef.left(200));
+        return refusedImage("projection illisible : " + g.projdef.left(200));
     }
     const PJ_COORD ul = proj_trans(fromGeo, PJ_FWD, proj_coord(proj_torad(g.ulLon), proj_torad(g.ulLat), 0, 0));
     const PJ_COORD lr = proj_trans(fromGeo, PJ_FWD, proj_coord(proj_torad(g.lrLon), proj_torad(g.lrLat), 0, 0));
@@ -213,7 +213,7 @@ Result<const RadarReader::Lattice *> RadarReader::latticeFor(const Georef &g)
     if (!std::isfinite(ul.xy.x) || !std::isfinite(lr.xy.x) || std::abs(lr.xy.x - ul.xy.x - width) > g.xscale
         || std::abs(ul.xy.y - lr.xy.y - height) > g.yscale) {
         release();
-        return refused("coins de la grille incohérents avec sa taille et sa projection");
+        return refusedImage("coins de la grille incohérents avec sa taille et sa projection");
     }
     // The projection is smooth: linear between nodes 8 km apart, the error is well under a metre.
     Lattice l;
@@ -310,32 +310,32 @@ std::optional<Slab> slabOnMap(const std::vector<double> &columns, const std::vec
 Result<RainField> RadarReader::read(const QByteArray &file)
 {
     if (file.size() > kMaxSourceFile)
-        return refused("fichier de plus de 64 Mio");
+        return refusedImage("fichier de plus de 64 Mio");
     if (!file.startsWith("\x89HDF\r\n\x1a\n"))
-        return refused("ce n'est pas un fichier HDF5");
+        return refusedImage("ce n'est pas un fichier HDF5");
     H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);  // the reasons are ours to say, once
     const Id access(H5Pcreate(H5P_FILE_ACCESS));
     if (H5Pset_fapl_core(access.get(), 1 << 20, 0) < 0
         || H5Pset_file_image(access.get(), const_cast<char *>(file.constData()), size_t(file.size())) < 0)
-        return refused("mémoire");
+        return refusedImage("mémoire");
     const Id h5(H5Fopen("radar.h5", H5F_ACC_RDONLY, access.get()));
     if (!h5)
-        return refused("fichier HDF5 illisible (tronqué ?)");
+        return refusedImage("fichier HDF5 illisible (tronqué ?)");
     const hid_t f = h5.get();
 
     if (!text(f, "/", "Conventions").value_or("").startsWith("ODIM_H5/") || text(f, "/what", "object") != QByteArray("COMP"))
-        return refused("ce n'est pas une mosaïque ODIM (Conventions, what/object)");
+        return refusedImage("ce n'est pas une mosaïque ODIM (Conventions, what/object)");
     Georef g;
     g.projdef = text(f, "/where", "projdef").value_or("");
     const auto where = [f](const char *name) { return number(f, "/where", name); };
     const std::optional<double> xsize = where("xsize"), ysize = where("ysize"), xscale = where("xscale"), yscale = where("yscale"),
                                 ulLon = where("UL_lon"), ulLat = where("UL_lat"), lrLon = where("LR_lon"), lrLat = where("LR_lat");
     if (!xsize || !ysize || !xscale || !yscale || !ulLon || !ulLat || !lrLon || !lrLat)
-        return refused("géoréférence incomplète (where)");
+        return refusedImage("géoréférence incomplète (where)");
     if (!g.projdef.contains("+proj=stere"))
-        return refused("projection autre que stéréographique polaire : " + g.projdef.left(200));
+        return refusedImage("projection autre que stéréographique polaire : " + g.projdef.left(200));
     if (*xsize != product_.xsize || *ysize != product_.ysize || *xscale != product_.scale || *yscale != product_.scale)
-        return refused("grille de " + QByteArray::number(*xsize) + " × " + QByteArray::number(*ysize) + " cellules de "
+        return refusedImage("grille de " + QByteArray::number(*xsize) + " × " + QByteArray::number(*ysize) + " cellules de "
                        + QByteArray::number(*xscale) + " m au lieu de " + QByteArray::number(product_.xsize) + " × "
                        + QByteArray::number(product_.ysize) + " de " + QByteArray::number(product_.scale) + " m");
     g.xsize = product_.xsize;
@@ -350,21 +350,21 @@ Result<RainField> RadarReader::read(const QByteArray &file)
     const std::optional<qint64> start = instant(f, "/dataset1/what", "startdate", "starttime"),
                                 end = instant(f, "/dataset1/what", "enddate", "endtime");
     if (!start || !end)
-        return refused("période de l'image illisible (dataset1/what)");
+        return refusedImage("période de l'image illisible (dataset1/what)");
     if (*end - *start != qint64(product_.minutes) * 60 || *start % 60 != 0)
-        return refused("image de " + QByteArray::number((*end - *start) / 60) + " min au lieu de "
+        return refusedImage("image de " + QByteArray::number((*end - *start) / 60) + " min au lieu de "
                        + QByteArray::number(product_.minutes));
     const QByteArray quantity = text(f, "/dataset1/data1/what", "quantity").value_or("");
     if (quantity != product_.quantity)
-        return refused("grandeur « " + quantity.left(40) + " » au lieu de " + product_.quantity);
+        return refusedImage("grandeur « " + quantity.left(40) + " » au lieu de " + product_.quantity);
     const std::optional<Scale> scale = scaleOf(f, "/dataset1/data1/what");
     if (!scale)
-        return refused("échelle de l'image illisible (gain, offset, nodata)");
+        return refusedImage("échelle de l'image illisible (gain, offset, nodata)");
     if (text(f, "/dataset1/data1/quality1/what", "quantity") != product_.qualityQuantity)
-        return refused("pas d'indice de qualité " + product_.qualityQuantity);
+        return refusedImage("pas d'indice de qualité " + product_.qualityQuantity);
     const std::optional<Scale> qualityScale = scaleOf(f, "/dataset1/data1/quality1/what");
     if (!qualityScale)
-        return refused("échelle de la qualité illisible");
+        return refusedImage("échelle de la qualité illisible");
 
     const Result<const Lattice *> lattice = latticeFor(g);
     if (!lattice.ok())
@@ -372,7 +372,7 @@ Result<RainField> RadarReader::read(const QByteArray &file)
     const Lattice &l = *lattice.value();
     const std::optional<Slab> slab = slabOnMap(l.column, l.row, l.nodesX, g.xsize, g.ysize, grid_);
     if (!slab)
-        return refused("image hors de la carte");
+        return refusedImage("image hors de la carte");
     Result<std::vector<std::uint16_t>> data = grid(f, "/dataset1/data1/data", g.xsize, g.ysize, *slab);
     if (!data.ok())
         return data.error();
@@ -391,7 +391,7 @@ Result<RainField> RadarReader::read(const QByteArray &file)
             continue;
         const double v = raw == scale->undetect ? 0 : scale->offset + scale->gain * raw;
         if (v < 0 || v > product_.maxMm)
-            return refused("valeur hors de l'étendue : " + QByteArray::number(v) + " mm en " + QByteArray::number(product_.minutes)
+            return refusedImage("valeur hors de l'étendue : " + QByteArray::number(v) + " mm en " + QByteArray::number(product_.minutes)
                            + " min");
         mm[size_t(raw)] = float(v);
     }

@@ -14,7 +14,7 @@
 namespace service {
 namespace {
 
-HttpError refused(const QByteArray &why)
+HttpError unreadable(const QByteArray &why)
 {
     return {502, "vigilance de Météo-France illisible : " + why};
 }
@@ -24,31 +24,31 @@ HttpError refused(const QByteArray &why)
 Result<VigilanceMap> parseVigilanceMap(const QByteArray &json)
 {
     if (json.size() > VigilanceSource::kMaxAnswer)
-        return refused("réponse de plus de 2 Mio");
+        return unreadable("réponse de plus de 2 Mio");
     const QJsonObject product = jsonObject(json).value_or(QJsonObject()).value(QLatin1StringView("product")).toObject();
     if (product.isEmpty())
-        return refused("pas d'objet product");
+        return unreadable("pas d'objet product");
     VigilanceMap map;
     const std::optional<QDateTime> updated = isoInstant(product.value(QLatin1StringView("update_time")));
     if (!updated)
-        return refused("product.update_time");
+        return unreadable("product.update_time");
     map.updated = *updated;
     const QJsonValue periods = product.value(QLatin1StringView("periods"));
     if (!periods.isArray())
-        return refused("product.periods");
+        return unreadable("product.periods");
     for (const QJsonValue period : periods.toArray()) {
         const QJsonObject p = period.toObject();
         const std::optional<QDateTime> from = isoInstant(p.value(QLatin1StringView("begin_validity_time"))),
                                        to = isoInstant(p.value(QLatin1StringView("end_validity_time")));
         const QJsonValue domains = p.value(QLatin1StringView("timelaps")).toObject().value(QLatin1StringView("domain_ids"));
         if (!from || !to || *to <= *from || !domains.isArray())
-            return refused("période sans validité ou sans domain_ids");
+            return unreadable("période sans validité ou sans domain_ids");
         for (const QJsonValue domain : domains.toArray()) {
             const QJsonObject d = domain.toObject();
             const QJsonValue id = d.value(QLatin1StringView("domain_id"));
             const QJsonValue items = d.value(QLatin1StringView("phenomenon_items"));
             if (!id.isString() || !items.isArray())
-                return refused("domain_id ou phenomenon_items");
+                return unreadable("domain_id ou phenomenon_items");
             const QByteArray department = id.toString().toLatin1();
             if (!isMetropolitanDepartment(department))
                 continue;  // coastal zones and other domains: not a department's
@@ -57,7 +57,7 @@ Result<VigilanceMap> parseVigilanceMap(const QByteArray &json)
                 const std::optional<int> phenomenonId = identifier(it.value(QLatin1StringView("phenomenon_id")));
                 const QJsonValue laps = it.value(QLatin1StringView("timelaps_items"));
                 if (!phenomenonId || !laps.isArray())
-                    return refused("phenomenon_id ou timelaps_items de " + department);
+                    return unreadable("phenomenon_id ou timelaps_items de " + department);
                 const std::optional<Phenomenon> phenomenon = meteo::phenomenonOf(*phenomenonId);
                 if (!phenomenon)
                     continue;  // a phenomenon this viewer cannot name: left out rather than misnamed
@@ -68,7 +68,7 @@ Result<VigilanceMap> parseVigilanceMap(const QByteArray &json)
                     const std::optional<QDateTime> begin = isoInstant(l.value(QLatin1StringView("begin_time"))),
                                                    end = isoInstant(l.value(QLatin1StringView("end_time")));
                     if (!colour || !begin || !end || *end <= *begin)
-                        return refused("timelaps_items de " + department);
+                        return unreadable("timelaps_items de " + department);
                     if (*colour != WarningColour::Vert)
                         map.byDepartment[department].append({*phenomenon, *colour, *begin, *end});
                 }

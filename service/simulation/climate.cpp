@@ -8,7 +8,6 @@
 namespace service {
 namespace {
 
-constexpr double kTwoPi = 2 * M_PI;
 
 struct Point {
     double latitude, longitude;

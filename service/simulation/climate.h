@@ -6,8 +6,11 @@
 #include "service/communes/communes.h"
 
 #include <QDate>
+#include <numbers>
 
 namespace service {
+
+inline constexpr double kTwoPi = 2 * std::numbers::pi;
 
 struct Normals {
     double high = 0, low = 0;  // °C

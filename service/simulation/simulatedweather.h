@@ -19,8 +19,6 @@
 
 namespace service {
 
-inline constexpr double kTwoPi = 2 * M_PI;
-
 // One place's weather as a function of the instant: the climate's normals, a slowly wandering
 // anomaly shared with the neighbours, the systems' sky, and the day's curve between sunrise and mid
 // afternoon, damped under cloud.

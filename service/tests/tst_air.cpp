@@ -26,14 +26,14 @@ using meteo::Taxon;
 
 namespace {
 
-const QDateTime kNow(QDate(2027, 4, 12), QTime(10, 20), QTimeZone::utc());
+const QDateTime kAirNow(QDate(2027, 4, 12), QTime(10, 20), QTimeZone::utc());
 
 // An answer as the air-quality API writes one for Strasbourg: from yesterday's midnight to the end of
 // the fourth day, hour by hour, each value `value(variable, hour)`.
 QByteArray airAnswer(const std::function<QJsonValue(const QString &, int)> &value, int hours = 5 * 24)
 {
     const QTimeZone zone("Europe/Paris");
-    const qint64 first = QDateTime(kNow.toTimeZone(zone).date().addDays(-1), QTime(0, 0), zone).toSecsSinceEpoch();
+    const qint64 first = QDateTime(kAirNow.toTimeZone(zone).date().addDays(-1), QTime(0, 0), zone).toSecsSinceEpoch();
     QJsonObject hourly;
     QJsonArray times;
     for (int i = 0; i < hours; ++i)
@@ -139,7 +139,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, json);
         QFETCH(QString, expected);
-        const service::Result<service::AirReport> air = service::parseAirQuality(json, *service::findCity("FR67482"), kNow);
+        const service::Result<service::AirReport> air = service::parseAirQuality(json, *service::findCity("FR67482"), kAirNow);
         if (expected.startsWith(QStringLiteral("refus: "))) {
             QVERIFY(!air.ok());
             QVERIFY2(QString::fromUtf8(air.error().text).contains(expected.mid(7)), air.error().text.constData());
@@ -151,7 +151,7 @@ private Q_SLOTS:
             classes << QString::number(d.atmo.atmo);
         QCOMPARE(classes.join(u' '), expected);
         QCOMPARE(air.value().hours.size(), 48);
-        QVERIFY(air.value().hours.first().time <= kNow && kNow < air.value().hours.first().time.addSecs(3600));
+        QVERIFY(air.value().hours.first().time <= kAirNow && kAirNow < air.value().hours.first().time.addSecs(3600));
         QVERIFY(air.value().days.first().pollen.has_value());
     }
 
@@ -270,6 +270,6 @@ private Q_SLOTS:
 
 };
 
-static const testing::RegisterTest<AirTest> registered;
+static const testing::RegisterTest<AirTest> registeredAirTest;
 
 #include "tst_air.moc"

@@ -352,6 +352,6 @@ private Q_SLOTS:
     }
 };
 
-static const testing::RegisterTest<LiveRainTest> registered;
+static const testing::RegisterTest<LiveRainTest> registeredLiveRainTest;
 
 #include "tst_liverain.moc"

@@ -466,6 +466,6 @@ private Q_SLOTS:
     }
 };
 
-static const testing::RegisterTest<LiveSourceTest> registered;
+static const testing::RegisterTest<LiveSourceTest> registeredLiveSourceTest;
 
 #include "tst_livesource.moc"

@@ -144,6 +144,6 @@ private Q_SLOTS:
     }
 };
 
-static const testing::RegisterTest<RainMapTest> registered;
+static const testing::RegisterTest<RainMapTest> registeredRainMapTest;
 
 #include "tst_rainmap.moc"

@@ -353,6 +353,6 @@ private Q_SLOTS:
     }
 };
 
-static const testing::RegisterTest<ServiceTest> registered;
+static const testing::RegisterTest<ServiceTest> registeredServiceTest;
 
 #include "tst_service.moc"

@@ -303,6 +303,6 @@ private Q_SLOTS:
     }
 };
 
-static const testing::RegisterTest<SimulationTest> registered;
+static const testing::RegisterTest<SimulationTest> registeredSimulationTest;
 
 #include "tst_simulation.moc"

@@ -181,6 +181,6 @@ private Q_SLOTS:
     }
 };
 
-static const testing::RegisterTest<VigilanceTest> registered;
+static const testing::RegisterTest<VigilanceTest> registeredVigilanceTest;
 
 #include "tst_vigilance.moc"

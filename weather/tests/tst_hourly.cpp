@@ -407,6 +407,6 @@ private Q_SLOTS:
     }
 };
 
-static const testing::RegisterTest<HourlyTest> registered;
+static const testing::RegisterTest<HourlyTest> registeredHourlyTest;
 
 #include "tst_hourly.moc"

@@ -177,6 +177,6 @@ private Q_SLOTS:
     }
 };
 
-static const testing::RegisterTest<RainMapReadingTest> registered;
+static const testing::RegisterTest<RainMapReadingTest> registeredRainMapReadingTest;
 
 #include "tst_rainmapreading.moc"

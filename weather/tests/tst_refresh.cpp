@@ -193,6 +193,6 @@ private Q_SLOTS:
     }
 };
 
-static const testing::RegisterTest<RefreshTest> registered;
+static const testing::RegisterTest<RefreshTest> registeredRefreshTest;
 
 #include "tst_refresh.moc"

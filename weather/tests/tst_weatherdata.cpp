@@ -242,6 +242,6 @@ private Q_SLOTS:
     }
 };
 
-static const testing::RegisterTest<WeatherDataTest> registered;
+static const testing::RegisterTest<WeatherDataTest> registeredWeatherDataTest;
 
 #include "tst_weatherdata.moc"
