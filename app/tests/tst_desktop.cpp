@@ -24,7 +24,8 @@
 
 using namespace testing;
 
-namespace {
+// Named, not anonymous: the test class's lambdas hold references to these.
+namespace fakes {
 
 // A notification service that records what it is asked.
 class FakeNotifications : public QObject, WindowFixture {
@@ -92,7 +93,8 @@ struct BusWithNotifications {
 
 const QDateTime kStart(QDate(2026, 12, 7), QTime(14, 0), Qt::OffsetFromUTC, 3600);
 
-} // namespace
+} // namespace fakes
+using namespace fakes;
 
 // For the tests of the whole window: a city list of Paris alone, meteo.ini in a folder of its own.
 class DesktopTest : public QObject, WindowFixture {

@@ -64,7 +64,8 @@ Result<VigilanceMap> parseVigilanceMap(const QByteArray &json)
                 for (const QJsonValue lap : laps.toArray()) {
                     const QJsonObject l = lap.toObject();
                     const std::optional<int> colourId = identifier(l.value(QLatin1StringView("color_id")));
-                    const std::optional<WarningColour> colour = colourId ? meteo::warningColourOf(*colourId) : std::nullopt;
+                    // No colour identifier is no colour (0 names none).
+                    const std::optional<WarningColour> colour = meteo::warningColourOf(colourId.value_or(0));
                     const std::optional<QDateTime> begin = isoInstant(l.value(QLatin1StringView("begin_time"))),
                                                    end = isoInstant(l.value(QLatin1StringView("end_time")));
                     if (!colour || !begin || !end || *end <= *begin)
