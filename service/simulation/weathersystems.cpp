@@ -74,10 +74,15 @@ const Systems::Front &Systems::front(qint64 n)
     const double reach = 500 + 1100 * unit(n, 5);  // km before it dies out
     f.fade = std::pow(std::clamp(1 - travelled / reach, 0.0, 1.0), 0.7);
     f.passage = start + travelled / speed;
-    f.band = 3 + 10 * unit(n, 6);  // hours of steady rain
+    f.band = 4 + 14 * unit(n, 6);  // hours of steady rain
     // Along the front the rain comes and goes over a hundred kilometres or so.
     const double patch = 0.55 + 0.45 * std::sin(across / (90 + 80 * unit(n, 7)) + kTwoPi * unit(n, 8));
-    f.rain = (1.2 + 3.5 * unit(n, 9) * unit(n, 10)) * f.fade * climate_.atlantic() * (1.15 - 0.3 * summer) * patch;
+    // Its rain weakens inland far more slowly than its wind: a front spent at the coast's measure
+    // still rains on the east, a little less than on the west.
+    f.wet = std::sqrt(std::clamp(1 - travelled / (reach + 2500), 0.0, 1.0));
+    // The Mediterranean rim lies in the lee of the land: the Atlantic's fronts reach it mostly dry.
+    const double moisture = (0.6 + 0.4 * climate_.atlantic()) * (1 - 0.8 * climate_.mediterranean());
+    f.rain = (1.3 + 3.5 * unit(n, 9) * unit(n, 10)) * f.wet * moisture * (1.15 - 0.3 * summer) * patch;
     f.depth = (8 + 16 * unit(n, 12)) * f.fade;
     // Most fronts bring a breeze; a few, in winter, a storm.
     f.wind = (15 + 50 * unit(n, 13) * unit(n, 13)) * f.fade * (1 - 0.4 * summer);
@@ -141,7 +146,7 @@ const Systems::Episode &Systems::episode(qint64 k)
     e.happens = unit(k, 21) <= 0.12 + 0.6 * climate_.wetSeason(dateOf(base));
     e.start = base + (east_ + north_) / 15;  // drifting north-east
     e.length = 6 + 16 * unit(k, 23);
-    const double centre = 200 * (unit(k, 24) - 0.5);  // km east of the middle: Cévennes … Var
+    const double centre = -80 + 480 * unit(k, 24);  // km east of the middle: Cévennes … Alpes-Maritimes
     e.reach = bell((east_ - centre) / 220);
     e.rate = (5 + 20 * unit(k, 25) * unit(k, 26)) * climate_.mediterranean() * e.reach;
     return *episodes_.insert(k, e);
@@ -197,6 +202,7 @@ void Systems::addHeatWaves(Sky &sky, double hours)
         const double heat = std::sqrt(bump(since, 0, w.length));
         sky.airMass += w.peak * heat - w.peak / M_PI * bump(since, w.length, 5 * w.length);
         sky.cloud *= 1 - 0.6 * heat;
+        sky.rain *= 1 - heat;  // the high pressure turns the fronts away; only its storms rain
     }
 }
 

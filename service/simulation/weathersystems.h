@@ -36,7 +36,7 @@ public:
     struct Front {
         bool formed = false;
         double passage = 0;  // hours since the epoch: when it is here
-        double band = 0, rain = 0, fade = 0, depth = 0, wind = 0;
+        double band = 0, rain = 0, fade = 0, wet = 0, depth = 0, wind = 0;
         bool freezing = false;
         double storm = 0;  // km/h more at the coast: one winter front in a dozen is a storm
         qint64 id = 0;

@@ -83,6 +83,34 @@ private Q_SLOTS:
         QVERIFY2(off.isEmpty(), qPrintable(off.join(QStringLiteral("; "))));
     }
 
+    // A year's rain within a factor of two of the station's normal 1991–2020 (mm): the east and the
+    // Mediterranean rim as well as the Atlantic coast. Fronts that died a few hundred kilometres
+    // inland once left Strasbourg 100 mm a year.
+    void yearlyRainIsNearTheNormals_data()
+    {
+        QTest::addColumn<QByteArray>("code");
+        QTest::addColumn<double>("normal");
+        QTest::newRow("Brest-Guipavas") << QByteArray("FR29019") << 1210.0;
+        QTest::newRow("Bordeaux-Mérignac") << QByteArray("FR33063") << 944.0;
+        QTest::newRow("Lille-Lesquin") << QByteArray("FR59350") << 742.0;
+        QTest::newRow("Paris-Montsouris") << QByteArray("FR75056") << 637.0;
+        QTest::newRow("Toulouse-Blagnac") << QByteArray("FR31555") << 638.0;
+        QTest::newRow("Strasbourg-Entzheim") << QByteArray("FR67482") << 665.0;
+        QTest::newRow("Lyon-Bron") << QByteArray("FR69123") << 832.0;
+        QTest::newRow("Marignane") << QByteArray("FR13055") << 515.0;
+        QTest::newRow("Nice") << QByteArray("FR06088") << 733.0;
+    }
+
+    void yearlyRainIsNearTheNormals()
+    {
+        QFETCH(QByteArray, code);
+        QFETCH(double, normal);
+        double total = 0;
+        for (const service::HourForecast &h : yearOfHours(code.constData(), 2))
+            total += h.precipitation;
+        QVERIFY2(total > normal / 2 && total < normal * 2, qPrintable(QStringLiteral("%1 mm").arg(total, 0, 'f', 0)));
+    }
+
     // A year of hours: temperatures never jump more than 3 °C from one hour to the next; snow only
     // when it is about 1 °C or colder, freezing rain only at 0 °C or below, thunder only when warm;
     // a wet hour is one with precipitation.
