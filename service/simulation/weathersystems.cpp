@@ -74,15 +74,15 @@ const Systems::Front &Systems::front(qint64 n)
     const double reach = 500 + 1100 * unit(n, 5);  // km before it dies out
     f.fade = std::pow(std::clamp(1 - travelled / reach, 0.0, 1.0), 0.7);
     f.passage = start + travelled / speed;
-    f.band = 4 + 14 * unit(n, 6);  // hours of steady rain
-    // Along the front the rain comes and goes over a hundred kilometres or so.
-    const double patch = 0.55 + 0.45 * std::sin(across / (90 + 80 * unit(n, 7)) + kTwoPi * unit(n, 8));
+    f.band = 3 + 9 * unit(n, 6);  // hours of steady rain: a band of 100 to 700 km
+    // Along the front the rain grows and weakens over several hundred kilometres: a long band.
+    const double patch = 0.6 + 0.4 * std::sin(across / (200 + 160 * unit(n, 7)) + kTwoPi * unit(n, 8));
     // Its rain weakens inland far more slowly than its wind: a front spent at the coast's measure
     // still rains on the east, a little less than on the west.
     f.wet = std::sqrt(std::clamp(1 - travelled / (reach + 2500), 0.0, 1.0));
     // The Mediterranean rim lies in the lee of the land: the Atlantic's fronts reach it mostly dry.
     const double moisture = (0.6 + 0.4 * climate_.atlantic()) * (1 - 0.8 * climate_.mediterranean());
-    f.rain = (1.3 + 3.5 * unit(n, 9) * unit(n, 10)) * f.wet * moisture * (1.15 - 0.3 * summer) * patch;
+    f.rain = (1.7 + 4.5 * unit(n, 9) * unit(n, 10)) * f.wet * moisture * (1.15 - 0.3 * summer) * patch;
     f.depth = (8 + 16 * unit(n, 12)) * f.fade;
     // Most fronts bring a breeze; a few, in winter, a storm.
     f.wind = (15 + 50 * unit(n, 13) * unit(n, 13)) * f.fade * (1 - 0.4 * summer);
