@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <linux/capability.h>
@@ -25,10 +26,27 @@ extern "C" void __sanitizer_purge_allocator();
 
 namespace testing {
 
-QList<std::function<int(int, char **)>> &registeredTests()
+QList<RegisteredTest> &registeredTests()
 {
-    static QList<std::function<int(int, char **)>> tests;
+    static QList<RegisteredTest> tests;
     return tests;
+}
+
+int runRegisteredTests(int argc, char **argv)
+{
+    const QList<QByteArray> only = qgetenv("METEO_TEST_ONLY").split(','), except = qgetenv("METEO_TEST_EXCEPT").split(',');
+    QList<QByteArray> named = only + except;
+    named.removeAll(QByteArray());
+    for (const QByteArray &name : named)
+        if (std::none_of(registeredTests().begin(), registeredTests().end(), [&](const RegisteredTest &t) { return t.name == name; })) {
+            std::fprintf(stderr, "no test class %s in this program\n", name.constData());
+            return 1;
+        }
+    int failed = 0;
+    for (const RegisteredTest &test : registeredTests())
+        if ((qEnvironmentVariableIsEmpty("METEO_TEST_ONLY") || only.contains(test.name)) && !except.contains(test.name))
+            failed |= test.run(argc, argv);
+    return failed;
 }
 
 QByteArray readFile(const QString &path)

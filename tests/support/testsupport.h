@@ -17,26 +17,30 @@
 namespace testing {
 
 // A test program made of several files: each test class registers itself (`RegisterTest<Class>`),
-// and the program's main (`METEO_TEST_MAIN`) runs them all and fails if any failed.
-QList<std::function<int(int, char **)>> &registeredTests();
+// and the program's main (`METEO_TEST_MAIN`) runs them all and fails if any failed. CTest may run a
+// long program as two parts at once: METEO_TEST_ONLY names the classes of one part (comma-separated),
+// METEO_TEST_EXCEPT the same classes for the other, so that together they run every class.
+struct RegisteredTest {
+    QByteArray name;
+    std::function<int(int, char **)> run;
+};
+QList<RegisteredTest> &registeredTests();
+int runRegisteredTests(int argc, char **argv);
 template <class Test>
 struct RegisterTest {
     RegisterTest()
     {
-        registeredTests().append([](int argc, char **argv) {
-            Test test;
-            return QTest::qExec(&test, argc, argv);
-        });
+        registeredTests().append({Test::staticMetaObject.className(), [](int argc, char **argv) {
+                                      Test test;
+                                      return QTest::qExec(&test, argc, argv);
+                                  }});
     }
 };
 #define METEO_TEST_MAIN(Application)                                                                                   \
     int main(int argc, char **argv)                                                                                    \
     {                                                                                                                  \
         Application app(argc, argv);                                                                                   \
-        int failed = 0;                                                                                                \
-        for (const auto &run : testing::registeredTests())                                                             \
-            failed |= run(argc, argv);                                                                                 \
-        return failed;                                                                                                 \
+        return testing::runRegisteredTests(argc, argv);                                                                \
     }
 
 QByteArray readFile(const QString &path);
