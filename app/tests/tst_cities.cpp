@@ -159,7 +159,7 @@ private Q_SLOTS:
     }
 
     // A huge city list (an export, a mistake) is cut at a thousand towns, said once, and the window
-    // is built with them; a link in the list's place is replaced, never written through.
+    // is built with them; a city added then is said not to be, and the list is left whole.
     void hugeCityListIsCutAndSaid()
     {
         TempCurrentDir cwd;

@@ -54,7 +54,6 @@ private Q_SLOTS:
         QTRY_VERIFY(!w.windowIcon().isNull());
     }
 
-    // Saved beside meteo.ini itself: a missing temporary folder changes nothing.
     // A commune chosen on the rain map is shown as "Ma position" shows one: requested, then offered
     // to the list, and added by "Ajouter à mes villes".
     void communeOfTheMapIsShownAndOffered()
@@ -76,6 +75,7 @@ private Q_SLOTS:
         files.remove(QStringLiteral("villes.ini"));
     }
 
+    // Saved beside meteo.ini itself: a missing temporary folder changes nothing.
     void positionAndCodeSurviveCloseAndNewWindow()
     {
         TempCurrentDir cwd;
@@ -217,9 +217,6 @@ private Q_SLOTS:
         QVERIFY2(!heard.join(u'\n').contains(QStringLiteral("FR13055")), qPrintable(heard.join(u'\n')));
     }
 
-    // The whole frame lies in a screen's available area; the forecast window goes beside the main
-    // one where it fits, else on its other side, else hiding the least of it. Frames of 610 x 390
-    // and 500 x 420.
     // F5, Ctrl+P, Ctrl+H and Ctrl+Q work from each of the program's windows, through the shortcut
     // map as a key press reaches it.
     void keysWorkFromEveryWindow()
@@ -271,6 +268,8 @@ private Q_SLOTS:
         QVERIFY(w.BarStatus->toolTip().isEmpty());
     }
 
+    // The whole frame lies in a screen's available area; the forecast window goes beside the main
+    // one where it fits, else on its other side, else hiding the least of it.
     void placementKeepsWholeFramesOnScreen_data()
     {
         QTest::addColumn<QRect>("frame");

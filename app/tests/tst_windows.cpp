@@ -232,6 +232,13 @@ private Q_SLOTS:
             QVERIFY(chart.precipitation->high >= 2 && bar.top() > chart.plot.top() + 1 && bar.bottom() <= chart.plot.bottom() + 0.5);
             QVERIFY(shape != 5 || bar.height() < chart.plot.height() / 4);
         }
+        // Each value at its height: no bar taller than the wettest hour's, no point under the coldest's.
+        const auto wettest = std::max_element(hours.begin(), hours.end(), [](const auto &a, const auto &b) { return a.precipitation < b.precipitation; });
+        const auto coldest = std::min_element(hours.begin(), hours.end(), [](const auto &a, const auto &b) { return a.temperature < b.temperature; });
+        for (int i = 0; i < 48; ++i) {
+            QVERIFY(chart.precipitationBar(hours, i).height() <= chart.precipitationBar(hours, int(wettest - hours.begin())).height() + 0.01);
+            QVERIFY(chart.temperaturePoint(hours, i).y() <= chart.temperaturePoint(hours, int(coldest - hours.begin())).y() + 0.01);
+        }
         QCOMPARE(has(QStringLiteral("Pas de pluie sur 48 heures")), shape == 1);
         QCOMPARE(chart.gust.has_value(), shape != 4);
         QCOMPARE(has(QStringLiteral("rafales")), shape != 4);

@@ -12,9 +12,7 @@
 #include "app/model/cityweather.h"
 #include "app/windows/formheures.h"
 #include "app/windows/formprevisions.h"
-#include "app/widgets/hourlychart.h"
 
-#include <QImage>
 #include <QLabel>
 #include <QTest>
 #include <QTimeZone>
@@ -162,38 +160,6 @@ private Q_SLOTS:
         daysWindow.grab();
         QCOMPARE(!daysWindow.bar(1)->lowX(), !aTemperature);  // no bar end where the low was
         QCOMPARE(daysWindow.cell("Temp", 1)->text().endsWith(QStringLiteral("/ —")), !aTemperature);
-    }
-
-    // Nights across midnight from the days' sun times, in the hours' own offset; a gap where a
-    // value is missing. Drawn, the rainiest hour has the tallest bar and the coldest the lowest point.
-    void hoursAreReadAndDrawn()
-    {
-        QByteArray doc = "<weather><dayf><day d=\"0\"><sunr>8:00 AM</sunr><suns>5:00 PM</suns></day>"
-                         "<day d=\"1\"><sunr>8:01 AM</sunr><suns>5:01 PM</suns></day><day d=\"2\"><sunr>8:02 AM</sunr>"
-                         "<suns>5:02 PM</suns></day></dayf>";
-        const QDateTime first(QDate(2026, 12, 7), QTime(20, 0), Qt::OffsetFromUTC, 3600);
-        doc += hoursSection(first, 48, [](int i) {
-            return "<tmp>" + (i == 5 ? QByteArray("N/A") : QByteArray::number(i == 30 ? -6 : 4 + i % 5)) + "</tmp><ppcp>50</ppcp><prec>"
-                   + (i == 12 ? "40" : i % 7 == 0 ? "1.5" : "0") + "</prec><wind><gust>30</gust></wind>";
-        });
-        const meteo::HourlyForecast f = meteo::readHourly(meteo::WeatherDocument(doc + "</weather>", QStringLiteral("weather.xml")));
-        QCOMPARE(f.hours.size(), 48);
-        QVERIFY(!f.hours[5].temperature && f.hours[6].temperature);
-        QCOMPARE(f.nights.first(), std::make_pair(first, QDateTime(QDate(2026, 12, 8), QTime(8, 1), Qt::OffsetFromUTC, 3600)));
-        QCOMPARE(f.nights[1].first, QDateTime(QDate(2026, 12, 8), QTime(17, 1), Qt::OffsetFromUTC, 3600));
-        meteo::HourlyChart chart(nullptr);
-        chart.resize(800, 300);
-        chart.setForecast(f.hours, f.nights, f.hours.first().time);
-        QImage image(chart.size(), QImage::Format_ARGB32);
-        chart.render(&image);
-        QVERIFY(chart.temperaturePoint(5).isNull());  // a gap, not a zero
-        for (int i = 0; i < 48; ++i) {
-            QVERIFY(chart.precipitationBar(i).height() <= chart.precipitationBar(12).height());
-            QVERIFY(i == 5 || chart.temperaturePoint(i).y() <= chart.temperaturePoint(30).y());
-        }
-        const QPointF bar = chart.precipitationBar(12).center();
-        QVERIFY(qBlue(image.pixel(bar.toPoint())) > qRed(image.pixel(bar.toPoint())));  // drawn there
-        QVERIFY(chart.accessibleDescription().startsWith(QStringLiteral("Températures de -6 à 8 °C ; pluie")));
     }
 
     // What falls is named as the hour's icon says, the same in the cursor line, the chart's legend,
