@@ -8,7 +8,6 @@
 namespace service {
 namespace {
 
-
 struct Point {
     double latitude, longitude;
 };

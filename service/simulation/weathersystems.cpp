@@ -7,7 +7,6 @@
 namespace service {
 namespace {
 
-
 // A number in [0, 1) for a key: SplitMix64, stable across runs and platforms.
 double unit(quint64 key)
 {
